@@ -1,0 +1,232 @@
+#include "SectionSettings.h"
+
+#include "Foundation/NSDictionary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+enum Raise : unsigned { raiseNothing = 0, clearIcons = 1, dirtyLayout = 2 };
+
+void raise(SettingsState& state, unsigned flags) {
+    if (flags & clearIcons)
+        state.iconsCurrent = false;
+    if (flags & dirtyLayout)
+        state.layoutDirty = true;
+}
+
+template <typename Value> void replaceIfChanged(SettingsState& state, Value& inForce, Value candidate, unsigned flags) {
+    if (candidate == inForce)
+        return;
+    inForce = candidate;
+    raise(state, flags);
+}
+
+struct IntegerKey {
+    std::string_view key;
+    std::int32_t SectionSettings::*field;
+    std::int32_t defaultValue;
+    bool (*accepts)(std::int32_t);
+    unsigned raises;
+};
+
+struct BooleanKey {
+    std::string_view key;
+    bool SectionSettings::*field;
+    bool defaultValue;
+    unsigned raises;
+};
+
+struct RealKey {
+    std::string_view key;
+    double SectionSettings::*field;
+    float defaultValue;
+    float minimum;
+    float maximum;
+    unsigned raises;
+};
+
+bool isIconSize(std::int32_t size) { return size == 20 || size == 30 || size == 40 || size == 50; }
+bool isIconStyle(std::int32_t style) { return style >= 0 && style <= 2; }
+
+constexpr float unbounded = std::numeric_limits<float>::max();
+
+// clang-format off
+constexpr IntegerKey integerKeys[] = {
+    {"ICON_SIZE", &SectionSettings::iconSize, 40, isIconSize, clearIcons | dirtyLayout},
+    {"ICON_STYLE", &SectionSettings::iconStyle, 0, isIconStyle, clearIcons},
+};
+
+constexpr BooleanKey booleanKeys[] = {
+    {"ROUNDED_ICON", &SectionSettings::roundedIcon, false, clearIcons},
+    {"APP_STORE_ENABLED", &SectionSettings::appStoreEnabled, true, raiseNothing},
+    {"CC_DISMISS", &SectionSettings::ccDismiss, false, raiseNothing},
+    {"SHOW_SEPARATORS", &SectionSettings::showSeparators, true, dirtyLayout},
+    {"LANDSCAPE_ENABLED", &SectionSettings::landscapeEnabled, false, raiseNothing},
+};
+
+constexpr RealKey realKeys[] = {
+    {"VIEW_HEIGHT", &SectionSettings::viewHeight, 46.0f, 26.0f, unbounded, dirtyLayout},
+    {"BUTTON_ALPHA", &SectionSettings::buttonAlpha, 0.7f, 0.0f, 1.0f, raiseNothing},
+    {"BACKGROUND_RED", &SectionSettings::backgroundRed, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"BACKGROUND_GREEN", &SectionSettings::backgroundGreen, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"BACKGROUND_BLUE", &SectionSettings::backgroundBlue, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"BACKGROUND_ALPHA", &SectionSettings::backgroundAlpha, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"SEPARATOR_RED", &SectionSettings::separatorRed, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"SEPARATOR_GREEN", &SectionSettings::separatorGreen, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"SEPARATOR_BLUE", &SectionSettings::separatorBlue, 0.0f, 0.0f, 1.0f, raiseNothing},
+    {"SEPARATOR_ALPHA", &SectionSettings::separatorAlpha, 0.7f, 0.0f, 1.0f, raiseNothing},
+};
+
+// clang-format on
+
+// The candidate for a key: the file's value converted, the default when the key is missing, nothing when the
+// value cannot be taken as that kind (another type, not a number, out of range).
+template <typename Value, typename Convert>
+std::optional<Value> candidate(const NSDictionary& file, std::string_view key, Value defaultValue, Convert convert) {
+    const CFPropertyList* stored = file.objectForKey(key);
+    if (!stored)
+        return defaultValue;
+    return convert(*stored);
+}
+
+void readIntegers(SettingsState& state, const NSDictionary& file) {
+    for (const auto& entry : integerKeys) {
+        const auto value = candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.intValue(); });
+        if (value && entry.accepts(*value))
+            replaceIfChanged(state, state.settings.*entry.field, *value, entry.raises);
+    }
+}
+
+void readBooleans(SettingsState& state, const NSDictionary& file) {
+    for (const auto& entry : booleanKeys) {
+        const auto value = candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.boolValue(); });
+        if (value)
+            replaceIfChanged(state, state.settings.*entry.field, *value, entry.raises);
+    }
+}
+
+// Bounds are tested in single precision. A height has no upper bound, but an infinite one is no height.
+void readReals(SettingsState& state, const NSDictionary& file) {
+    for (const auto& entry : realKeys) {
+        const auto value = candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.floatValue(); });
+        if (value && std::isfinite(*value) && *value >= entry.minimum && *value <= entry.maximum)
+            replaceIfChanged(state, state.settings.*entry.field, widened(*value), entry.raises);
+    }
+}
+
+std::optional<std::string_view> storedString(const NSDictionary& file, std::string_view key, bool& present) {
+    const CFPropertyList* stored = file.objectForKey(key);
+    present = stored != nullptr;
+    if (const std::string* text = stored ? stored->stringValue() : nullptr)
+        return *text;
+    return std::nullopt;
+}
+
+void replaceFunction(SettingsState& state, std::size_t slot, std::string_view newId, std::uint32_t& running) {
+    std::string_view& inForce = state.settings.functions[slot];
+    const bool wasDisabled = inForce == disabledFunctionId;
+    const bool isDisabled = newId == disabledFunctionId;
+    if (wasDisabled)
+        ++running;
+    inForce = newId;
+    if (isDisabled)
+        --running;
+    state.iconsCurrent = false;
+    if (wasDisabled != isDisabled)
+        state.layoutDirty = true;
+}
+
+void readFunctions(SettingsState& state, const NSDictionary& file) {
+    const SectionSettings defaults;
+    std::uint32_t running = state.enabledCount;
+    for (std::size_t slot = 0; slot < functionSlotKeys.size(); ++slot) {
+        bool present = false;
+        const auto stored = storedString(file, functionSlotKeys[slot], present);
+        const std::string_view wanted = present ? stored.value_or(std::string_view()) : defaults.functions[slot];
+        if (wanted == state.settings.functions[slot])
+            continue;
+        // Keep the catalogue's own string, not the file's: the file's goes away when the read ends.
+        const auto allowed = std::find(allowedFunctionIds.begin(), allowedFunctionIds.end(), wanted);
+        if (allowed != allowedFunctionIds.end())
+            replaceFunction(state, slot, *allowed, running);
+    }
+    if (running != state.enabledCount) {
+        state.enabledCount = running;
+        state.layoutDirty = true;
+    }
+}
+
+void readDefaultActions(SettingsState& state, const NSDictionary& file) {
+    const auto functions = actionFunctions();
+    for (std::size_t index = 0; index < functions.size(); ++index) {
+        bool present = false;
+        const auto stored = storedString(file, functions[index].defaultActionKey, present);
+        if (present && !stored)
+            continue;
+        auto& inForce = state.settings.defaultActions[index];
+        inForce = resolveDefaultAction(functions[index], stored, inForce);
+    }
+}
+
+} // namespace
+
+std::array<std::string_view, 23> SectionSettings::defaultActionsOfCatalogue() {
+    std::array<std::string_view, 23> actions;
+    const auto functions = actionFunctions();
+    for (std::size_t index = 0; index < functions.size(); ++index)
+        actions[index] = functions[index].defaultAction;
+    return actions;
+}
+
+std::string_view SectionSettings::defaultActionFor(std::string_view functionId) const {
+    const auto functions = actionFunctions();
+    for (std::size_t index = 0; index < functions.size(); ++index) {
+        if (functions[index].functionId == functionId)
+            return defaultActions[index];
+    }
+    return {};
+}
+
+SettingsState& sectionSettingsState() {
+    static SettingsState state;
+    return state;
+}
+
+void resetSectionSettingsState() { sectionSettingsState() = SettingsState(); }
+
+void loadSettings(SettingsState& state, const NSDictionary* file) {
+    if (!file) {
+        state.settings = SectionSettings();
+        state.enabledCount = 6;
+        state.layoutDirty = true;
+        state.iconsCurrent = false;
+        return;
+    }
+    readIntegers(state, *file);
+    readBooleans(state, *file);
+    readReals(state, *file);
+    readFunctions(state, *file);
+    readDefaultActions(state, *file);
+}
+
+void loadSettings() {
+    const auto file = NSDictionary::dictionaryWithContentsOfFile(settingsPath);
+    loadSettings(sectionSettingsState(), file ? &*file : nullptr);
+}
+
+void settingsChangedCallback(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    loadSettings();
+}
+
+void registerForSettingsChanges(const void* observer) {
+    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), observer, settingsChangedCallback,
+                                    settingsChangedNotification, nullptr, CFNotificationSuspensionBehaviorCoalesce);
+}
+
+void unregisterFromSettingsChanges(const void* observer) {
+    CFNotificationCenterRemoveObserver(CFNotificationCenterGetDarwinNotifyCenter(), observer,
+                                       settingsChangedNotification, nullptr);
+}

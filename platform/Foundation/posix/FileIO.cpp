@@ -1,0 +1,105 @@
+#include "Foundation/posix/FileIO.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : _fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (_fd >= 0)
+            ::close(_fd);
+    }
+    int get() const { return _fd; }
+    bool close() {
+        const int fd = _fd;
+        _fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int _fd;
+};
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool makeParentFolders(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    return !error;
+}
+
+void syncFolder(const std::filesystem::path& folder) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+namespace FileIO {
+
+std::optional<std::vector<std::uint8_t>> readFile(const std::filesystem::path& path, std::size_t limit) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    if (static_cast<std::uint64_t>(info.st_size) > limit)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t count = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            break;
+        filled += static_cast<std::size_t>(count);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    if (!makeParentFolders(path))
+        return false;
+    std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    const bool written = ::fchmod(fd.get(), 0644) == 0 && writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    if (!fd.close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(path.parent_path());
+    return true;
+}
+
+bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    if (!makeParentFolders(path))
+        return false;
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    return fd.get() >= 0 && writeAll(fd.get(), bytes) && fd.close();
+}
+
+} // namespace FileIO
