@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
@@ -12,8 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-// Across processes a post touches one small file per name and process in the device's run folder
-// ("<name>@<pid>"); every process that observes watches that folder. A process ignores its own files, since
+// Across processes a post renames an empty file into place, one per name and process, in the device's run
+// folder ("<name>@<pid>"); every process that observes watches that folder. A process ignores its own files, since
 // its own posts reach its observers directly.
 struct CFNotificationCenter {
     struct Registration {
@@ -48,12 +49,16 @@ bool carriesAcrossProcesses(std::string_view name) {
 
 std::string fileNameFor(std::string_view name) { return std::string(name) + "@" + std::to_string(::getpid()); }
 
-void touch(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+// A rename is one file event: the watcher sees exactly one event per post, never a create followed by a
+// write that a busy loop might take in on two turns and deliver twice. The temporary name starts with a dot,
+// which watchers skip.
+void signal(const std::filesystem::path& folder, const std::string& fileName) {
+    const auto temporary = folder / ("." + fileName);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
-    [[maybe_unused]] const auto written = ::pwrite(fd, "!", 1, 0);
     ::close(fd);
+    ::rename(temporary.c_str(), (folder / fileName).c_str());
 }
 
 } // namespace
@@ -175,7 +180,7 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStri
         const auto folder = DeviceRoot::resolve(runFolder);
         std::error_code error;
         std::filesystem::create_directories(folder, error);
-        touch(folder / fileNameFor(name));
+        signal(folder, fileNameFor(name));
     }
     center->deliver(name);
 }

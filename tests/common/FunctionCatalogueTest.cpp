@@ -1,0 +1,88 @@
+#include "common/FunctionCatalogue.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+
+namespace {
+
+TEST(FunctionCatalogue, SlotIdsAndCatalogueRowsAreTheSameSet) {
+    std::set<std::string_view> catalogued;
+    for (const auto& info : functionCatalogue)
+        catalogued.insert(info.functionId);
+    const std::set<std::string_view> allowed(allowedFunctionIds.begin(), allowedFunctionIds.end());
+    EXPECT_EQ(catalogued, allowed);
+    EXPECT_EQ(allowed.size(), 24u) << "an id is listed twice";
+    EXPECT_EQ(allowedFunctionIds.front(), "DISABLED");
+}
+
+TEST(FunctionCatalogue, EveryRowIsConsistent) {
+    int withAppStoreAction = 0;
+    for (const auto& info : actionFunctions()) {
+        SCOPED_TRACE(std::string(info.functionId));
+        EXPECT_TRUE(info.offersAction(info.defaultAction));
+        const bool startsWithCamera = info.functionId == "APP-Facebook" || info.functionId == "APP-Instagram";
+        EXPECT_EQ(info.actionSet.front() == info.defaultAction, !startsWithCamera);
+        EXPECT_EQ(info.defaultActionKey, "DEFAULT_ACTION_" + std::string(info.functionId));
+        EXPECT_EQ(info.appStoreName.has_value(), info.appStorePath.has_value());
+        EXPECT_EQ(info.targetBundleIds.size(), 1u);
+        const bool offersAppStore = info.offersAction("AppStore");
+        withAppStoreAction += offersAppStore;
+        if (offersAppStore) {
+            EXPECT_TRUE(info.functionId.starts_with("APP-") && info.appStorePath);
+        }
+    }
+    EXPECT_EQ(withAppStoreAction, 13);
+    const auto* disabled = functionInfoForId("DISABLED");
+    ASSERT_NE(disabled, nullptr);
+    EXPECT_TRUE(disabled->actionSet.empty() && disabled->targetBundleIds.empty() && !disabled->appStoreName);
+}
+
+TEST(FunctionCatalogue, LookupIsExactAndCaseSensitive) {
+    EXPECT_EQ(functionInfoForId("SYS-Mail")->targetBundleIds.front(), "com.apple.mobilemail");
+    EXPECT_EQ(functionInfoForId("sys-mail"), nullptr);
+    EXPECT_EQ(functionInfoForId("SYS-Mail "), nullptr);
+    EXPECT_EQ(functionInfoForId(""), nullptr);
+    EXPECT_FALSE(isAllowedFunctionId("Sys-Mail"));
+}
+
+TEST(FunctionCatalogue, SkypeOnAPadLooksForTheIPadApplicationFirst) {
+    const auto* phone = functionInfoForId("APP-Skype", DeviceFamily::phone);
+    const auto* pad = functionInfoForId("APP-Skype", DeviceFamily::pad);
+    ASSERT_TRUE(phone && pad);
+    EXPECT_EQ(std::vector(phone->targetBundleIds.begin(), phone->targetBundleIds.end()),
+              std::vector<std::string_view>{"com.skype.skype"});
+    EXPECT_EQ(std::vector(pad->targetBundleIds.begin(), pad->targetBundleIds.end()),
+              (std::vector<std::string_view>{"com.skype.SkypeForiPad", "com.skype.skype"}));
+    EXPECT_EQ(phone->appStoreName, "Skype for iPhone");
+    EXPECT_EQ(pad->appStoreName, "Skype for iPad");
+    EXPECT_EQ(pad->appStorePath, "skype-for-ipad/id442012681");
+    EXPECT_EQ(pad->defaultAction, phone->defaultAction);
+    EXPECT_EQ(functionInfoForId("APP-LINE", DeviceFamily::pad), functionInfoForId("APP-LINE"));
+}
+
+TEST(ResolveDefaultAction, TakesOnlyActionsTheFunctionOffers) {
+    const auto& photo = *functionInfoForId("SYS-Photo");
+    const auto& mail = *functionInfoForId("SYS-Mail");
+    const auto& calendar = *functionInfoForId("APP-Calendar");
+    const auto& line = *functionInfoForId("APP-LINE");
+    const auto& twitter = *functionInfoForId("SYS-Twitter");
+
+    EXPECT_EQ(resolveDefaultAction(photo, "Scan", "Camera"), "Scan");
+    EXPECT_EQ(resolveDefaultAction(mail, "Scan", "Mail"), "Mail");
+    EXPECT_EQ(resolveDefaultAction(calendar, "AppStore", "Event"), "Event");
+    EXPECT_EQ(resolveDefaultAction(line, "Sight", "Launch"), "Launch") << "keeps the previous action, not the default";
+    EXPECT_EQ(resolveDefaultAction(twitter, std::nullopt, "Camera"), "Tweet") << "a removed key means the default";
+    EXPECT_EQ(resolveDefaultAction(twitter, "camera", "Launch"), "Launch");
+}
+
+TEST(ResolveDefaultAction, AnAcceptedActionOutlivesTheStoredString) {
+    const auto& photo = *functionInfoForId("SYS-Photo");
+    std::string stored = "Library";
+    const auto inForce = resolveDefaultAction(photo, stored, "Camera");
+    stored.assign("XXXXXXX");
+    EXPECT_EQ(inForce, "Library");
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+#include "CoreFoundation/CFNotificationCenter.h"
+#include "Foundation/NSRunLoop.h"
+#include "support/TemporaryDevice.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::string_view name = "com.velquin.orvane.changed";
+
+void post(std::string_view which = name) {
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), which, nullptr, nullptr, true);
+}
+
+// Runs `work` in a child process and waits for it to end.
+template <typename Work> void inAnotherProcess(Work work) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(DarwinNotifyCenter, APostInThisProcessArrivesOnceAndAtOnce) {
+    TemporaryDevice device;
+    NotificationCounter counter(name);
+    NotificationCounter other("com.example.other");
+    post();
+    EXPECT_EQ(counter.received, 1);
+    NSRunLoop::mainRunLoop().runForInterval(50ms);
+    EXPECT_EQ(counter.received, 1) << "the process's own post came back through the file system";
+    EXPECT_EQ(other.received, 0);
+}
+
+TEST(DarwinNotifyCenter, APostInAnotherProcessArrivesWithinABoundedWait) {
+    TemporaryDevice device;
+    NotificationCounter counter(name);
+    inAnotherProcess([] { post(); });
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return counter.received > 0; }, 2s));
+    NSRunLoop::mainRunLoop().runForInterval(50ms);
+    EXPECT_EQ(counter.received, 1) << "one post, one delivery";
+}
+
+TEST(DarwinNotifyCenter, ABurstOfPostsIsCoalescedIntoOneDelivery) {
+    TemporaryDevice device;
+    NotificationCounter counter(name);
+    inAnotherProcess([] {
+        for (int count = 0; count < 20; ++count)
+            post();
+    });
+    NSRunLoop::mainRunLoop().runUntil([&] { return counter.received > 0; }, 2s);
+    NSRunLoop::mainRunLoop().runForInterval(50ms);
+    EXPECT_EQ(counter.received, 1);
+}
+
+TEST(DarwinNotifyCenter, OnlyTheSameDeviceHearsAPost) {
+    TemporaryDevice device;
+    TemporaryDevice elsewhere; // the child posts on this one
+    DeviceRoot::set(device.root());
+    NotificationCounter counter(name);
+    inAnotherProcess([&] {
+        DeviceRoot::set(elsewhere.root());
+        post();
+    });
+    NSRunLoop::mainRunLoop().runForInterval(100ms);
+    EXPECT_EQ(counter.received, 0);
+}
+
+struct SelfRemover {
+    int calls = 0;
+    static void callback(CFNotificationCenterRef center, void* observer, CFStringRef, const void*, CFDictionaryRef) {
+        auto& self = *static_cast<SelfRemover*>(observer);
+        ++self.calls;
+        CFNotificationCenterRemoveEveryObserver(center, observer);
+    }
+};
+
+TEST(DarwinNotifyCenter, AnObserverMayLeaveWhileItIsCalled) {
+    TemporaryDevice device;
+    SelfRemover first;
+    SelfRemover second;
+    auto* center = CFNotificationCenterGetDarwinNotifyCenter();
+    CFNotificationCenterAddObserver(center, &first, SelfRemover::callback, name, nullptr,
+                                    CFNotificationSuspensionBehaviorCoalesce);
+    CFNotificationCenterAddObserver(center, &second, SelfRemover::callback, name, nullptr,
+                                    CFNotificationSuspensionBehaviorCoalesce);
+    post();
+    post();
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 1);
+}
+
+TEST(DarwinNotifyCenter, ARemovedObserverHearsNothingMore) {
+    TemporaryDevice device;
+    int received = 0;
+    {
+        NotificationCounter counter(name);
+        post();
+        received = counter.received;
+    }
+    NotificationCounter later(name);
+    inAnotherProcess([] { post(); });
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return later.received > 0; }, 2s));
+    EXPECT_EQ(received, 1);
+}
+
+} // namespace

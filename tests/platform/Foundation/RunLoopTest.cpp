@@ -1,0 +1,48 @@
+#include "Foundation/NSRunLoop.h"
+#include "Foundation/NSTimer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(NSTimer, AOneShotTimerFiresOnceAndEndsInvalid) {
+    int fired = 0;
+    std::weak_ptr<NSTimer> watched = NSTimer::scheduledTimerWithTimeInterval(0.01, false, [&](NSTimer&) { ++fired; });
+    EXPECT_FALSE(watched.expired()) << "the run loop keeps a scheduled timer alive";
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return fired > 0; }, 1s));
+    NSRunLoop::mainRunLoop().runForInterval(30ms);
+    EXPECT_EQ(fired, 1);
+    EXPECT_TRUE(watched.expired());
+}
+
+TEST(NSTimer, ARepeatingTimerRunsUntilItInvalidatesItself) {
+    int fired = 0;
+    NSTimer::scheduledTimerWithTimeInterval(0.002, true, [&](NSTimer& timer) {
+        if (++fired == 3)
+            timer.invalidate();
+    });
+    NSRunLoop::mainRunLoop().runForInterval(100ms);
+    EXPECT_EQ(fired, 3);
+}
+
+TEST(NSTimer, AnInvalidatedTimerNeverFires) {
+    int fired = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.005, false, [&](NSTimer&) { ++fired; });
+    timer->invalidate();
+    EXPECT_FALSE(timer->isValid());
+    NSRunLoop::mainRunLoop().runForInterval(30ms);
+    EXPECT_EQ(fired, 0);
+}
+
+TEST(NSRunLoop, RunReturnsWhenStopped) {
+    NSTimer::scheduledTimerWithTimeInterval(0.005, false, [](NSTimer&) { NSRunLoop::mainRunLoop().stop(); });
+    auto keepsLoopBusy = NSTimer::scheduledTimerWithTimeInterval(10, false, [](NSTimer&) {});
+    const auto start = std::chrono::steady_clock::now();
+    NSRunLoop::mainRunLoop().run();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    keepsLoopBusy->invalidate();
+}
+
+} // namespace
