@@ -45,7 +45,12 @@ constexpr std::string_view whatsApp[] = {"net.whatsapp.WhatsApp"};
 
 constexpr std::nullopt_t none = std::nullopt;
 
-const FunctionInfo padSkype{"APP-Skype",      skypeSet, "Chat", skypeOnPad, "Skype for iPad", "skype-for-ipad/id442012681",
+const FunctionInfo padSkype{"APP-Skype",
+                            skypeSet,
+                            "Chat",
+                            skypeOnPad,
+                            "Skype for iPad",
+                            "skype-for-ipad/id442012681",
                             "DEFAULT_ACTION_APP-Skype"};
 
 } // namespace
@@ -91,17 +96,21 @@ bool FunctionInfo::offersAction(std::string_view action) const {
     return std::find(actionSet.begin(), actionSet.end(), action) != actionSet.end();
 }
 
-std::span<const FunctionInfo, 23> actionFunctions() { return std::span(functionCatalogue).first<23>(); }
+std::span<const FunctionInfo, 23> actionFunctions() {
+    return std::span(functionCatalogue).first<23>();
+}
 
 bool isAllowedFunctionId(std::string_view functionId) {
-    return std::find(allowedFunctionIds.begin(), allowedFunctionIds.end(), functionId) != allowedFunctionIds.end();
+    return std::find(allowedFunctionIds.begin(), allowedFunctionIds.end(), functionId) !=
+           allowedFunctionIds.end();
 }
 
 const FunctionInfo* functionInfoForId(std::string_view functionId, DeviceFamily family) {
     if (family == DeviceFamily::pad && functionId == padSkype.functionId)
         return &padSkype;
-    const auto found = std::find_if(functionCatalogue.begin(), functionCatalogue.end(),
-                                    [functionId](const FunctionInfo& info) { return info.functionId == functionId; });
+    const auto found =
+        std::find_if(functionCatalogue.begin(), functionCatalogue.end(),
+                     [functionId](const FunctionInfo& info) { return info.functionId == functionId; });
     return found == functionCatalogue.end() ? nullptr : &*found;
 }
 

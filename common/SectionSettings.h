@@ -10,12 +10,14 @@
 inline constexpr std::string_view settingsPath = "/var/mobile/Library/Preferences/com.velquin.orvane.plist";
 inline constexpr std::string_view settingsChangedNotification = "com.velquin.orvane.changed";
 // The keys of slots 1 to 6.
-inline constexpr std::array<std::string_view, 6> functionSlotKeys = {"FUNCTION_1", "FUNCTION_2", "FUNCTION_3",
-                                                                    "FUNCTION_4", "FUNCTION_5", "FUNCTION_6"};
+inline constexpr std::array<std::string_view, 6> functionSlotKeys = {
+    "FUNCTION_1", "FUNCTION_2", "FUNCTION_3", "FUNCTION_4", "FUNCTION_5", "FUNCTION_6"};
 
 // Reals are stored as read: 32-bit floats widened to double, so the default 0.7 is 0.699999988079071 and a
 // file value of 0.7 compares equal to it.
-constexpr double widened(float value) { return static_cast<double>(value); }
+constexpr double widened(float value) {
+    return static_cast<double>(value);
+}
 
 // The settings in force. Its initial values are the defaults, so the section behaves as with a missing file
 // even before the first read. Function ids and action names always point into the catalogue.
@@ -47,7 +49,7 @@ struct SectionSettings {
 
     bool operator==(const SectionSettings&) const = default;
 
-private:
+  private:
     static std::array<std::string_view, 23> defaultActionsOfCatalogue();
 };
 
@@ -73,8 +75,8 @@ void loadSettings();
 void loadSettings(SettingsState& state, const NSDictionary* file);
 
 // The Darwin callback: reads the settings again, whatever it is told.
-void settingsChangedCallback(CFNotificationCenterRef center, void* observer, CFStringRef name, const void* object,
-                             CFDictionaryRef userInfo);
+void settingsChangedCallback(CFNotificationCenterRef center, void* observer, CFStringRef name,
+                             const void* object, CFDictionaryRef userInfo);
 // Registers settingsChangedCallback for the change notification, with `observer` as its owner.
 void registerForSettingsChanges(const void* observer);
 void unregisterFromSettingsChanges(const void* observer);

@@ -17,7 +17,8 @@ void raise(SettingsState& state, unsigned flags) {
         state.layoutDirty = true;
 }
 
-template <typename Value> void replaceIfChanged(SettingsState& state, Value& inForce, Value candidate, unsigned flags) {
+template <typename Value>
+void replaceIfChanged(SettingsState& state, Value& inForce, Value candidate, unsigned flags) {
     if (candidate == inForce)
         return;
     inForce = candidate;
@@ -48,8 +49,12 @@ struct RealKey {
     unsigned raises;
 };
 
-bool isIconSize(std::int32_t size) { return size == 20 || size == 30 || size == 40 || size == 50; }
-bool isIconStyle(std::int32_t style) { return style >= 0 && style <= 2; }
+bool isIconSize(std::int32_t size) {
+    return size == 20 || size == 30 || size == 40 || size == 50;
+}
+bool isIconStyle(std::int32_t style) {
+    return style >= 0 && style <= 2;
+}
 
 constexpr float unbounded = std::numeric_limits<float>::max();
 
@@ -85,7 +90,8 @@ constexpr RealKey realKeys[] = {
 // The candidate for a key: the file's value converted, the default when the key is missing, nothing when the
 // value cannot be taken as that kind (another type, not a number, out of range).
 template <typename Value, typename Convert>
-std::optional<Value> candidate(const NSDictionary& file, std::string_view key, Value defaultValue, Convert convert) {
+std::optional<Value> candidate(const NSDictionary& file, std::string_view key, Value defaultValue,
+                               Convert convert) {
     const CFPropertyList* stored = file.objectForKey(key);
     if (!stored)
         return defaultValue;
@@ -94,7 +100,8 @@ std::optional<Value> candidate(const NSDictionary& file, std::string_view key, V
 
 void readIntegers(SettingsState& state, const NSDictionary& file) {
     for (const auto& entry : integerKeys) {
-        const auto value = candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.intValue(); });
+        const auto value =
+            candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.intValue(); });
         if (value && entry.accepts(*value))
             replaceIfChanged(state, state.settings.*entry.field, *value, entry.raises);
     }
@@ -102,7 +109,8 @@ void readIntegers(SettingsState& state, const NSDictionary& file) {
 
 void readBooleans(SettingsState& state, const NSDictionary& file) {
     for (const auto& entry : booleanKeys) {
-        const auto value = candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.boolValue(); });
+        const auto value =
+            candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.boolValue(); });
         if (value)
             replaceIfChanged(state, state.settings.*entry.field, *value, entry.raises);
     }
@@ -111,7 +119,8 @@ void readBooleans(SettingsState& state, const NSDictionary& file) {
 // Bounds are tested in single precision. A height has no upper bound, but an infinite one is no height.
 void readReals(SettingsState& state, const NSDictionary& file) {
     for (const auto& entry : realKeys) {
-        const auto value = candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.floatValue(); });
+        const auto value =
+            candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.floatValue(); });
         if (value && std::isfinite(*value) && *value >= entry.minimum && *value <= entry.maximum)
             replaceIfChanged(state, state.settings.*entry.field, widened(*value), entry.raises);
     }
@@ -145,7 +154,8 @@ void readFunctions(SettingsState& state, const NSDictionary& file) {
     for (std::size_t slot = 0; slot < functionSlotKeys.size(); ++slot) {
         bool present = false;
         const auto stored = storedString(file, functionSlotKeys[slot], present);
-        const std::string_view wanted = present ? stored.value_or(std::string_view()) : defaults.functions[slot];
+        const std::string_view wanted =
+            present ? stored.value_or(std::string_view()) : defaults.functions[slot];
         if (wanted == state.settings.functions[slot])
             continue;
         // Keep the catalogue's own string, not the file's: the file's goes away when the read ends.
@@ -195,7 +205,9 @@ SettingsState& sectionSettingsState() {
     return state;
 }
 
-void resetSectionSettingsState() { sectionSettingsState() = SettingsState(); }
+void resetSectionSettingsState() {
+    sectionSettingsState() = SettingsState();
+}
 
 void loadSettings(SettingsState& state, const NSDictionary* file) {
     if (!file) {
@@ -222,8 +234,9 @@ void settingsChangedCallback(CFNotificationCenterRef, void*, CFStringRef, const 
 }
 
 void registerForSettingsChanges(const void* observer) {
-    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), observer, settingsChangedCallback,
-                                    settingsChangedNotification, nullptr, CFNotificationSuspensionBehaviorCoalesce);
+    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), observer,
+                                    settingsChangedCallback, settingsChangedNotification, nullptr,
+                                    CFNotificationSuspensionBehaviorCoalesce);
 }
 
 void unregisterFromSettingsChanges(const void* observer) {

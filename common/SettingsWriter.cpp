@@ -10,8 +10,8 @@
 namespace {
 
 void postSettingsChanged() {
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), settingsChangedNotification,
-                                         nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
+                                         settingsChangedNotification, nullptr, nullptr, true);
 }
 
 NSMutableDictionary currentFile() {
@@ -53,7 +53,8 @@ const std::span<const std::string_view> backgroundColor = backgroundColorKeys;
 const std::span<const std::string_view> separatorColor = separatorColorKeys;
 } // namespace SettingsKeys
 
-std::optional<CFPropertyList> readSettingsValue(std::string_view key, const std::optional<CFPropertyList>& fallback) {
+std::optional<CFPropertyList> readSettingsValue(std::string_view key,
+                                                const std::optional<CFPropertyList>& fallback) {
     const auto file = NSDictionary::dictionaryWithContentsOfFile(settingsPath);
     if (const CFPropertyList* stored = file ? file->objectForKey(key) : nullptr)
         return *stored;
@@ -73,12 +74,24 @@ bool removeSettingsKeys(std::span<const std::string_view> keys) {
     return writeAndNotify(file);
 }
 
-bool resetButtons() { return removeSettingsKeys(SettingsKeys::buttons); }
-bool resetHeight() { return removeSettingsKeys(SettingsKeys::height); }
-bool resetDefaults() { return removeSettingsKeys(SettingsKeys::defaultActions); }
-bool resetButtonAlpha() { return removeSettingsKeys(SettingsKeys::buttonAlpha); }
-bool resetBackgroundColor() { return removeSettingsKeys(SettingsKeys::backgroundColor); }
-bool resetSeparatorColor() { return removeSettingsKeys(SettingsKeys::separatorColor); }
+bool resetButtons() {
+    return removeSettingsKeys(SettingsKeys::buttons);
+}
+bool resetHeight() {
+    return removeSettingsKeys(SettingsKeys::height);
+}
+bool resetDefaults() {
+    return removeSettingsKeys(SettingsKeys::defaultActions);
+}
+bool resetButtonAlpha() {
+    return removeSettingsKeys(SettingsKeys::buttonAlpha);
+}
+bool resetBackgroundColor() {
+    return removeSettingsKeys(SettingsKeys::backgroundColor);
+}
+bool resetSeparatorColor() {
+    return removeSettingsKeys(SettingsKeys::separatorColor);
+}
 
 bool resetAll() {
     if (!NSFileManager::defaultManager().removeItemAtPath(settingsPath))

@@ -6,11 +6,13 @@
 #include <span>
 #include <string_view>
 
-// The settings pane's side of the settings file. Every change is a read-modify-write of the whole file, written
-// atomically and followed by the change notification; the section never hears from the pane otherwise.
+// The settings pane's side of the settings file. Every change is a read-modify-write of the whole file,
+// written atomically and followed by the change notification; the section never hears from the pane
+// otherwise.
 
 // The stored value of `key`, or `fallback` when the file lacks it (or cannot be read).
-std::optional<CFPropertyList> readSettingsValue(std::string_view key, const std::optional<CFPropertyList>& fallback);
+std::optional<CFPropertyList> readSettingsValue(std::string_view key,
+                                                const std::optional<CFPropertyList>& fallback);
 
 // Stores `value` under `key`, keeping every other entry of the file. Notifies only when the file was written.
 bool writeSettingsValue(std::string_view key, CFPropertyList value);
@@ -35,6 +37,6 @@ bool resetButtonAlpha();
 bool resetBackgroundColor();
 bool resetSeparatorColor();
 
-// Deletes the whole file. Only when it was deleted does it notify; it answers whether it did, so that the pane
-// reloads only then.
+// Deletes the whole file. Only when it was deleted does it notify; it answers whether it did, so that the
+// pane reloads only then.
 bool resetAll();

@@ -37,7 +37,8 @@ std::optional<bool> parseBoolean(const std::string& text) {
     return std::nullopt;
 }
 
-template <typename Value> std::optional<CFPropertyList> typed(std::optional<Value> value, CFPropertyList (*make)(Value)) {
+template <typename Value>
+std::optional<CFPropertyList> typed(std::optional<Value> value, CFPropertyList (*make)(Value)) {
     if (!value)
         return std::nullopt;
     return make(*value);
@@ -101,7 +102,8 @@ int deleteSetting(std::span<const std::string> keys, std::ostream& out, std::ost
 }
 
 int resetSettings(std::ostream& out) {
-    out << (resetAll() ? "deleted the settings file\n" : "there was no settings file to delete: nothing posted\n");
+    out << (resetAll() ? "deleted the settings file\n"
+                       : "there was no settings file to delete: nothing posted\n");
     return 0;
 }
 
@@ -136,6 +138,7 @@ int runDefaults(std::span<const std::string> arguments, std::ostream& out, std::
         return deleteSetting(rest, out, errors);
     if (verb == "reset" && rest.empty())
         return resetSettings(out);
-    errors << "usage: defaults read [KEY] | write KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset\n";
+    errors
+        << "usage: defaults read [KEY] | write KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset\n";
     return 2;
 }

@@ -13,7 +13,9 @@ std::string describeReal(double value) {
     return text.str();
 }
 
-std::string yesNo(bool value) { return value ? "yes" : "no"; }
+std::string yesNo(bool value) {
+    return value ? "yes" : "no";
+}
 
 } // namespace
 
@@ -37,11 +39,11 @@ std::string describeValue(const CFPropertyList& value) {
 
 void printSettingsState(std::ostream& out, const SettingsState& state) {
     const SectionSettings& s = state.settings;
-    out << "  iconSize " << s.iconSize << ", iconStyle " << s.iconStyle << ", roundedIcon " << yesNo(s.roundedIcon)
-        << ", viewHeight " << describeReal(s.viewHeight) << "\n";
+    out << "  iconSize " << s.iconSize << ", iconStyle " << s.iconStyle << ", roundedIcon "
+        << yesNo(s.roundedIcon) << ", viewHeight " << describeReal(s.viewHeight) << "\n";
     out << "  appStoreEnabled " << yesNo(s.appStoreEnabled) << ", ccDismiss " << yesNo(s.ccDismiss)
-        << ", showSeparators " << yesNo(s.showSeparators) << ", landscapeEnabled " << yesNo(s.landscapeEnabled)
-        << "\n";
+        << ", showSeparators " << yesNo(s.showSeparators) << ", landscapeEnabled "
+        << yesNo(s.landscapeEnabled) << "\n";
     out << "  buttonAlpha " << describeReal(s.buttonAlpha) << "\n";
     out << "  background " << describeReal(s.backgroundRed) << " " << describeReal(s.backgroundGreen) << " "
         << describeReal(s.backgroundBlue) << " alpha " << describeReal(s.backgroundAlpha) << "\n";

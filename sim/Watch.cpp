@@ -30,13 +30,15 @@ void SettingsWatcher::start() {
     // The section's own callback first, so that the print sees what it read.
     registerForSettingsChanges(this);
     CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, notified,
-                                    settingsChangedNotification, nullptr, CFNotificationSuspensionBehaviorCoalesce);
+                                    settingsChangedNotification, nullptr,
+                                    CFNotificationSuspensionBehaviorCoalesce);
     _started = true;
     loadSettings();
     print("settings in force at start:");
 }
 
-void SettingsWatcher::notified(CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef) {
+void SettingsWatcher::notified(CFNotificationCenterRef, void* observer, CFStringRef, const void*,
+                               CFDictionaryRef) {
     auto& watcher = *static_cast<SettingsWatcher*>(observer);
     watcher.print("after notification " + std::to_string(++watcher._seen) + ":");
     if (watcher.onNotification)

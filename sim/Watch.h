@@ -12,7 +12,7 @@
 // printing what is in force each time. After each print the flags are consumed, as the section's next
 // appearance would, so every print shows what that one change raised.
 class SettingsWatcher {
-public:
+  public:
     explicit SettingsWatcher(std::ostream& out) : _out(out) {}
     ~SettingsWatcher();
     SettingsWatcher(const SettingsWatcher&) = delete;
@@ -22,7 +22,7 @@ public:
     long notificationsSeen() const { return _seen; }
     std::function<void()> onNotification;
 
-private:
+  private:
     static void notified(CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef);
     void print(const std::string& heading);
 

@@ -27,11 +27,12 @@ CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter();
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
                                      CFNotificationCallback callback, CFStringRef name, const void* object,
                                      CFNotificationSuspensionBehavior suspensionBehavior);
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, CFStringRef name,
-                                        const void* object);
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
+                                        CFStringRef name, const void* object);
 void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer);
 
 // The Darwin center carries neither object nor user information across processes: both are dropped, as on
 // a device.
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void* object,
-                                          CFDictionaryRef userInfo, bool deliverImmediately);
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
+                                          const void* object, CFDictionaryRef userInfo,
+                                          bool deliverImmediately);

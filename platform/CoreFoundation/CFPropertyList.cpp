@@ -58,7 +58,8 @@ bool equalsIgnoringCase(std::string_view text, std::string_view word) {
 } // namespace
 
 CFPropertyList CFPropertyList::dictionary(NSDictionary value) {
-    return CFPropertyList(std::shared_ptr<const NSDictionary>(std::make_shared<NSDictionary>(std::move(value))));
+    return CFPropertyList(
+        std::shared_ptr<const NSDictionary>(std::make_shared<NSDictionary>(std::move(value))));
 }
 
 const NSDictionary* CFPropertyList::dictionaryValue() const {

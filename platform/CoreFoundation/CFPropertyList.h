@@ -25,7 +25,7 @@ using NSData = std::vector<std::uint8_t>;
 // answers nothing instead: a string that is not wholly a number, a number outside the 32-bit range, an
 // array where a number was asked for. Callers treat "nothing" as a value they cannot accept.
 class CFPropertyList {
-public:
+  public:
     using Array = std::vector<CFPropertyList>;
 
     CFPropertyList() = default; // an empty string
@@ -58,7 +58,7 @@ public:
 
     bool operator==(const CFPropertyList& other) const;
 
-private:
+  private:
     using Storage = std::variant<std::string, bool, std::int64_t, double, NSDate, NSData, Array,
                                  std::shared_ptr<const NSDictionary>>;
     template <typename T> explicit CFPropertyList(T value) : _value(std::move(value)) {}

@@ -11,9 +11,13 @@ std::filesystem::path& rootStorage() {
 
 namespace DeviceRoot {
 
-void set(const std::filesystem::path& root) { rootStorage() = std::filesystem::absolute(root).lexically_normal(); }
+void set(const std::filesystem::path& root) {
+    rootStorage() = std::filesystem::absolute(root).lexically_normal();
+}
 
-const std::filesystem::path& current() { return rootStorage(); }
+const std::filesystem::path& current() {
+    return rootStorage();
+}
 
 std::filesystem::path resolve(std::string_view devicePath) {
     // Normalising "/" + path drops every ".." that would climb above the device's own "/".

@@ -12,7 +12,7 @@
 
 // A property-list dictionary with string keys. Paths are device paths: they resolve below the device root.
 class NSDictionary {
-public:
+  public:
     using Entries = std::map<std::string, CFPropertyList, std::less<>>;
 
     NSDictionary() = default;
@@ -33,12 +33,12 @@ public:
 
     bool operator==(const NSDictionary&) const = default;
 
-protected:
+  protected:
     Entries _entries;
 };
 
 class NSMutableDictionary : public NSDictionary {
-public:
+  public:
     NSMutableDictionary() = default;
     explicit NSMutableDictionary(const NSDictionary& other) : NSDictionary(other) {}
 

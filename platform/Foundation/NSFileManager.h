@@ -4,7 +4,7 @@
 
 // Paths are device paths: they resolve below the device root.
 class NSFileManager {
-public:
+  public:
     static NSFileManager& defaultManager();
 
     bool fileExistsAtPath(std::string_view path) const;

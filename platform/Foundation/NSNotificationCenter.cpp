@@ -13,7 +13,8 @@ void NSNotificationCenter::addObserver(const void* observer, Action action, std:
 }
 
 void NSNotificationCenter::removeObserver(const void* observer) {
-    std::erase_if(_registrations, [observer](const Registration& entry) { return entry.observer == observer; });
+    std::erase_if(_registrations,
+                  [observer](const Registration& entry) { return entry.observer == observer; });
 }
 
 void NSNotificationCenter::postNotificationName(std::string_view name, const void* object) {
@@ -26,8 +27,9 @@ void NSNotificationCenter::postNotificationName(std::string_view name, const voi
     }
     const NSNotification notification{std::string(name), object};
     for (const auto identifier : matching) {
-        const auto found = std::find_if(_registrations.begin(), _registrations.end(),
-                                        [identifier](const Registration& entry) { return entry.identifier == identifier; });
+        const auto found =
+            std::find_if(_registrations.begin(), _registrations.end(),
+                         [identifier](const Registration& entry) { return entry.identifier == identifier; });
         if (found == _registrations.end())
             continue;
         const Action action = found->action;

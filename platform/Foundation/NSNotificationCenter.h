@@ -14,7 +14,7 @@ struct NSNotification {
 // The in-process notification center. Observers are identified by an address (the object that observes),
 // and a selector becomes the action to call.
 class NSNotificationCenter {
-public:
+  public:
     using Action = std::function<void(const NSNotification&)>;
 
     static NSNotificationCenter& defaultCenter();
@@ -24,7 +24,7 @@ public:
     void removeObserver(const void* observer);
     void postNotificationName(std::string_view name, const void* object);
 
-private:
+  private:
     struct Registration {
         std::uint64_t identifier;
         const void* observer;

@@ -5,7 +5,7 @@
 
 // The main run loop: timers, file events and notifications from other processes are delivered while it runs.
 class NSRunLoop {
-public:
+  public:
     static NSRunLoop& mainRunLoop();
 
     // Runs until stop() is called or nothing is left to wait for.

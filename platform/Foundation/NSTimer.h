@@ -6,7 +6,7 @@
 // A timer on the main run loop. The run loop keeps a scheduled timer alive until it is invalidated or, for a
 // timer that does not repeat, until it has fired.
 class NSTimer : public std::enable_shared_from_this<NSTimer> {
-public:
+  public:
     using Block = std::function<void(NSTimer&)>;
 
     static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(double seconds, bool repeats, Block block);
@@ -18,7 +18,7 @@ public:
     void invalidate();
     bool isValid() const;
 
-private:
+  private:
     struct Handle;
     NSTimer(double seconds, bool repeats, Block block);
     void fire();

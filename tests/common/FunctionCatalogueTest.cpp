@@ -72,8 +72,10 @@ TEST(ResolveDefaultAction, TakesOnlyActionsTheFunctionOffers) {
     EXPECT_EQ(resolveDefaultAction(photo, "Scan", "Camera"), "Scan");
     EXPECT_EQ(resolveDefaultAction(mail, "Scan", "Mail"), "Mail");
     EXPECT_EQ(resolveDefaultAction(calendar, "AppStore", "Event"), "Event");
-    EXPECT_EQ(resolveDefaultAction(line, "Sight", "Launch"), "Launch") << "keeps the previous action, not the default";
-    EXPECT_EQ(resolveDefaultAction(twitter, std::nullopt, "Camera"), "Tweet") << "a removed key means the default";
+    EXPECT_EQ(resolveDefaultAction(line, "Sight", "Launch"), "Launch")
+        << "keeps the previous action, not the default";
+    EXPECT_EQ(resolveDefaultAction(twitter, std::nullopt, "Camera"), "Tweet")
+        << "a removed key means the default";
     EXPECT_EQ(resolveDefaultAction(twitter, "camera", "Launch"), "Launch");
 }
 

@@ -38,8 +38,9 @@ TEST(LoadSettingsIconSize, TakesOnlyTheFourSizes) {
     EXPECT_TRUE(state.layoutDirty);
     EXPECT_FALSE(state.iconsCurrent);
 
-    for (const auto& refused : {Value::integer(35), Value::integer(60), Value::integer(0), Value::integer(-20),
-                                Value::integer(4294967336), Value::string("big"), Value::real(NAN)}) {
+    for (const auto& refused :
+         {Value::integer(35), Value::integer(60), Value::integer(0), Value::integer(-20),
+          Value::integer(4294967336), Value::string("big"), Value::real(NAN)}) {
         state.layoutDirty = false;
         state.iconsCurrent = true;
         read(state, {{"ICON_SIZE", refused}});
@@ -59,10 +60,14 @@ TEST(LoadSettingsFlags, EachKeyRaisesWhatItAffects) {
         bool dirtiesLayout;
     };
     const Case cases[] = {
-        {"ICON_STYLE", Value::integer(2), true, false},   {"ROUNDED_ICON", Value::boolean(true), true, false},
-        {"VIEW_HEIGHT", Value::real(60), false, true},    {"SHOW_SEPARATORS", Value::boolean(false), false, true},
-        {"BACKGROUND_RED", Value::real(0.5), false, false}, {"BUTTON_ALPHA", Value::real(0.2), false, false},
-        {"CC_DISMISS", Value::boolean(true), false, false}, {"FUNCTION_2", Value::string("APP-QQ"), true, false},
+        {"ICON_STYLE", Value::integer(2), true, false},
+        {"ROUNDED_ICON", Value::boolean(true), true, false},
+        {"VIEW_HEIGHT", Value::real(60), false, true},
+        {"SHOW_SEPARATORS", Value::boolean(false), false, true},
+        {"BACKGROUND_RED", Value::real(0.5), false, false},
+        {"BUTTON_ALPHA", Value::real(0.2), false, false},
+        {"CC_DISMISS", Value::boolean(true), false, false},
+        {"FUNCTION_2", Value::string("APP-QQ"), true, false},
         {"DEFAULT_ACTION_SYS-Photo", Value::string("Scan"), false, false},
     };
     for (const auto& c : cases) {
@@ -102,8 +107,8 @@ TEST(LoadSettingsReals, BoundsAreTestedInSinglePrecision) {
 
 TEST(LoadSettingsReals, NonNumbersAndInfinitiesLeaveTheValueInForce) {
     auto state = settled({{"VIEW_HEIGHT", Value::real(80)}, {"BACKGROUND_GREEN", Value::real(0.25)}});
-    for (const auto& refused : {Value::real(NAN), Value::real(INFINITY), Value::real(1e300), Value::string("tall"),
-                                Value::array({}), Value::data({1})}) {
+    for (const auto& refused : {Value::real(NAN), Value::real(INFINITY), Value::real(1e300),
+                                Value::string("tall"), Value::array({}), Value::data({1})}) {
         read(state, {{"VIEW_HEIGHT", refused}, {"BACKGROUND_GREEN", refused}});
         EXPECT_EQ(state.settings.viewHeight, 80.0);
         EXPECT_EQ(state.settings.backgroundGreen, 0.25);
@@ -132,20 +137,27 @@ TEST(LoadSettingsFunctions, SlotsTakeOnlyCatalogueIdsAndKeepTheCountRight) {
 
 TEST(LoadSettingsFunctions, SixEmptySlotsCountZero) {
     auto state = settled();
-    read(state, {{"FUNCTION_1", Value::string("DISABLED")}, {"FUNCTION_2", Value::string("DISABLED")},
-                 {"FUNCTION_3", Value::string("DISABLED")}, {"FUNCTION_4", Value::string("DISABLED")},
-                 {"FUNCTION_5", Value::string("DISABLED")}, {"FUNCTION_6", Value::string("DISABLED")}});
+    read(state, {{"FUNCTION_1", Value::string("DISABLED")},
+                 {"FUNCTION_2", Value::string("DISABLED")},
+                 {"FUNCTION_3", Value::string("DISABLED")},
+                 {"FUNCTION_4", Value::string("DISABLED")},
+                 {"FUNCTION_5", Value::string("DISABLED")},
+                 {"FUNCTION_6", Value::string("DISABLED")}});
     EXPECT_EQ(state.enabledCount, 0u);
-    read(state, {{"FUNCTION_1", Value::string("DISABLED")}, {"FUNCTION_2", Value::string("DISABLED")},
-                 {"FUNCTION_3", Value::string("DISABLED")}, {"FUNCTION_4", Value::string("APP-Notes")},
-                 {"FUNCTION_5", Value::string("DISABLED")}, {"FUNCTION_6", Value::string("DISABLED")}});
+    read(state, {{"FUNCTION_1", Value::string("DISABLED")},
+                 {"FUNCTION_2", Value::string("DISABLED")},
+                 {"FUNCTION_3", Value::string("DISABLED")},
+                 {"FUNCTION_4", Value::string("APP-Notes")},
+                 {"FUNCTION_5", Value::string("DISABLED")},
+                 {"FUNCTION_6", Value::string("DISABLED")}});
     EXPECT_EQ(state.enabledCount, 1u);
     read(state, {});
     EXPECT_EQ(state.enabledCount, 6u) << "missing slot keys mean the default functions";
 }
 
 TEST(LoadSettingsFunctions, SwappingTheEmptySlotKeepsTheCountButDirtiesTheLayout) {
-    auto state = settled({{"FUNCTION_1", Value::string("DISABLED")}, {"FUNCTION_2", Value::string("SYS-Mail")}});
+    auto state =
+        settled({{"FUNCTION_1", Value::string("DISABLED")}, {"FUNCTION_2", Value::string("SYS-Mail")}});
     ASSERT_EQ(state.enabledCount, 5u);
     read(state, {{"FUNCTION_1", Value::string("SYS-Mail")}, {"FUNCTION_2", Value::string("DISABLED")}});
     EXPECT_EQ(state.enabledCount, 5u);
@@ -205,13 +217,14 @@ TEST(LoadSettingsDefaults, AnEmptyDictionaryRaisesFlagsOnlyWhereValuesChanged) {
 TEST(LoadSettingsDefaults, WithEveryKeyAtItsDefaultTheRowIsClearWithDimBlackSeparators) {
     const SectionSettings defaults;
     EXPECT_EQ(defaults.backgroundAlpha, 0.0);
-    EXPECT_EQ(std::tuple(defaults.separatorRed, defaults.separatorGreen, defaults.separatorBlue), std::tuple(0., 0., 0.));
+    EXPECT_EQ(std::tuple(defaults.separatorRed, defaults.separatorGreen, defaults.separatorBlue),
+              std::tuple(0., 0., 0.));
     EXPECT_FLOAT_EQ(defaults.separatorAlpha, 0.7f);
     EXPECT_EQ(SettingsState().enabledCount, 6u);
 }
 
 class LoadSettingsFromFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetSectionSettingsState(); }
     void TearDown() override { resetSectionSettingsState(); }
     SettingsState& state() { return sectionSettingsState(); }
@@ -275,13 +288,13 @@ TEST_F(LoadSettingsFromFile, TheCallbackReadsAgainWhenTheNotificationComes) {
     const int owner = 0;
     registerForSettingsChanges(&owner);
     device.writeText(settingsPath, xmlPlist("<dict><key>ICON_STYLE</key><integer>2</integer></dict>"));
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), settingsChangedNotification,
-                                         nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
+                                         settingsChangedNotification, nullptr, nullptr, true);
     EXPECT_EQ(state().settings.iconStyle, 2);
     unregisterFromSettingsChanges(&owner);
     device.writeText(settingsPath, xmlPlist("<dict><key>ICON_STYLE</key><integer>1</integer></dict>"));
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), settingsChangedNotification,
-                                         nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
+                                         settingsChangedNotification, nullptr, nullptr, true);
     EXPECT_EQ(state().settings.iconStyle, 2);
 }
 

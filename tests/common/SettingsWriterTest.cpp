@@ -1,6 +1,6 @@
+#include "common/SettingsWriter.h"
 #include "Foundation/NSDictionary.h"
 #include "common/SectionSettings.h"
-#include "common/SettingsWriter.h"
 #include "support/TemporaryDevice.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ std::set<std::string> storedKeys() {
 }
 
 class SettingsWriter : public ::testing::Test {
-protected:
+  protected:
     TemporaryDevice device;
     NotificationCounter notifications{settingsChangedNotification};
 };
@@ -74,8 +74,9 @@ TEST_F(SettingsWriter, EachResetRemovesExactlyItsKeys) {
         {resetBackgroundColor, {"BACKGROUND_RED", "BACKGROUND_GREEN", "BACKGROUND_BLUE", "BACKGROUND_ALPHA"}},
         {resetSeparatorColor, {"SEPARATOR_RED", "SEPARATOR_GREEN", "SEPARATOR_BLUE", "SEPARATOR_ALPHA"}},
     };
-    std::set<std::string> everyKey = {"ICON_SIZE", "ICON_STYLE", "ROUNDED_ICON", "APP_STORE_ENABLED", "CC_DISMISS",
-                                      "SHOW_SEPARATORS", "LANDSCAPE_ENABLED"};
+    std::set<std::string> everyKey = {"ICON_SIZE",         "ICON_STYLE", "ROUNDED_ICON",
+                                      "APP_STORE_ENABLED", "CC_DISMISS", "SHOW_SEPARATORS",
+                                      "LANDSCAPE_ENABLED"};
     for (const auto& reset : resets)
         everyKey.insert(reset.removed.begin(), reset.removed.end());
     ASSERT_EQ(everyKey.size(), 17u + 6u + 23u);

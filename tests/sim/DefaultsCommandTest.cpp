@@ -12,7 +12,9 @@ namespace {
 
 using Value = CFPropertyList;
 
-std::optional<Value> parsed(std::vector<std::string> words) { return parseTypedValue(words); }
+std::optional<Value> parsed(std::vector<std::string> words) {
+    return parseTypedValue(words);
+}
 
 TEST(DefaultsValues, TypeFlagsAndInference) {
     EXPECT_EQ(parsed({"-int", "30"}), Value::integer(30));
@@ -63,11 +65,12 @@ TEST(DefaultsCommand, WriteReadDeleteAndResetGoThroughTheFileAndNotify) {
 TEST(DefaultsCommand, MalformedCommandsChangeNothing) {
     TemporaryDevice device;
     NotificationCounter notifications(settingsChangedNotification);
-    for (const auto& words : std::vector<std::vector<std::string>>{{"defaults", "write", "ICON_SIZE"},
-                                                                   {"defaults", "write", "ICON_SIZE", "-int", "x"},
-                                                                   {"defaults", "delete"},
-                                                                   {"defaults", "frobnicate"},
-                                                                   {"jump"}}) {
+    for (const auto& words :
+         std::vector<std::vector<std::string>>{{"defaults", "write", "ICON_SIZE"},
+                                               {"defaults", "write", "ICON_SIZE", "-int", "x"},
+                                               {"defaults", "delete"},
+                                               {"defaults", "frobnicate"},
+                                               {"jump"}}) {
         const auto result = run(words);
         EXPECT_EQ(result.status, 2);
         EXPECT_FALSE(result.errors.empty());

@@ -16,10 +16,11 @@ int runSim(const TemporaryDevice& device, std::vector<std::string> command) {
 
 TEST(TwoProcesses, AWatcherSeesEachChangeAnotherProcessWrites) {
     TemporaryDevice device;
-    ChildProcess watcher({ORVANE_SIM_PATH, "--device", device.root().string(), "watch", "--notifications", "2",
-                          "--seconds", "30"});
+    ChildProcess watcher({ORVANE_SIM_PATH, "--device", device.root().string(), "watch", "--notifications",
+                          "2", "--seconds", "30"});
     ASSERT_TRUE(watcher.started());
-    ASSERT_TRUE(watcher.readUntil("enabledCount 6, layoutDirty yes, iconsCurrent no\n", 10s)) << watcher.output();
+    ASSERT_TRUE(watcher.readUntil("enabledCount 6, layoutDirty yes, iconsCurrent no\n", 10s))
+        << watcher.output();
 
     ASSERT_EQ(runSim(device, {"defaults", "write", "ICON_SIZE", "-int", "30"}), 0);
     ASSERT_TRUE(watcher.readUntil("after notification 1:", 5s)) << watcher.output();
@@ -33,7 +34,8 @@ TEST(TwoProcesses, AWatcherSeesEachChangeAnotherProcessWrites) {
     EXPECT_EQ(watcher.wait(), 0) << "the watcher stops after the notifications it was asked to wait for";
     const auto second = watcher.output().substr(watcher.output().find("after notification 2:"));
     EXPECT_NE(second.find("background 0.5 0 0 alpha 0"), std::string::npos) << second;
-    EXPECT_NE(second.find("layoutDirty no, iconsCurrent yes"), std::string::npos) << "a colour raises no flag";
+    EXPECT_NE(second.find("layoutDirty no, iconsCurrent yes"), std::string::npos)
+        << "a colour raises no flag";
 }
 
 TEST(TwoProcesses, AResetThatDeletesNothingPostsNothing) {

@@ -13,7 +13,7 @@ extern char** environ;
 
 // Another process whose standard output this one reads.
 class ChildProcess {
-public:
+  public:
     explicit ChildProcess(const std::vector<std::string>& arguments) {
         int fds[2];
         if (::pipe(fds) != 0)
@@ -50,7 +50,8 @@ public:
     bool readUntil(const std::string& text, std::chrono::milliseconds timeout, std::size_t from = 0) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (_text.find(text, from) == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             pollfd entry{_output, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
                 return false;
@@ -73,7 +74,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-private:
+  private:
     pid_t _pid = -1;
     int _output = -1;
     bool _exited = false;

@@ -13,7 +13,7 @@
 
 // A fresh device root for one test, removed afterwards.
 class TemporaryDevice {
-public:
+  public:
     TemporaryDevice() {
         std::string pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
@@ -29,35 +29,40 @@ public:
     TemporaryDevice& operator=(const TemporaryDevice&) = delete;
 
     const std::filesystem::path& root() const { return _root; }
-    std::filesystem::path hostPath(std::string_view devicePath) const { return DeviceRoot::resolve(devicePath); }
+    std::filesystem::path hostPath(std::string_view devicePath) const {
+        return DeviceRoot::resolve(devicePath);
+    }
 
     void writeBytes(std::string_view devicePath, std::span<const std::uint8_t> bytes) const {
         const auto path = hostPath(devicePath);
         std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
     void writeText(std::string_view devicePath, std::string_view text) const {
         writeBytes(devicePath, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     }
 
-private:
+  private:
     std::filesystem::path _root;
 };
 
 // Counts the Darwin notifications of one name that reach this process while it lives.
 class NotificationCounter {
-public:
+  public:
     explicit NotificationCounter(std::string_view name) {
-        CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, count, name, nullptr,
-                                        CFNotificationSuspensionBehaviorCoalesce);
+        CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, count, name,
+                                        nullptr, CFNotificationSuspensionBehaviorCoalesce);
     }
-    ~NotificationCounter() { CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this); }
+    ~NotificationCounter() {
+        CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
+    }
     NotificationCounter(const NotificationCounter&) = delete;
     NotificationCounter& operator=(const NotificationCounter&) = delete;
 
     int received = 0;
 
-private:
+  private:
     static void count(CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef) {
         ++static_cast<NotificationCounter*>(observer)->received;
     }

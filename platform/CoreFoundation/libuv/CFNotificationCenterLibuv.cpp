@@ -14,8 +14,8 @@
 #include <vector>
 
 // Across processes a post renames an empty file into place, one per name and process, in the device's run
-// folder ("<name>@<pid>"); every process that observes watches that folder. A process ignores its own files, since
-// its own posts reach its observers directly.
+// folder ("<name>@<pid>"); every process that observes watches that folder. A process ignores its own files,
+// since its own posts reach its observers directly.
 struct CFNotificationCenter {
     struct Registration {
         std::uint64_t identifier;
@@ -43,11 +43,13 @@ namespace {
 constexpr std::string_view runFolder = "/var/run/notifyd";
 
 bool carriesAcrossProcesses(std::string_view name) {
-    return !name.empty() && name.size() <= 200 && name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos &&
-           name.front() != '.';
+    return !name.empty() && name.size() <= 200 &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos && name.front() != '.';
 }
 
-std::string fileNameFor(std::string_view name) { return std::string(name) + "@" + std::to_string(::getpid()); }
+std::string fileNameFor(std::string_view name) {
+    return std::string(name) + "@" + std::to_string(::getpid());
+}
 
 // A rename is one file event: the watcher sees exactly one event per post, never a create followed by a
 // write that a busy loop might take in on two turns and deliver twice. The temporary name starts with a dot,
@@ -71,8 +73,9 @@ void CFNotificationCenter::deliver(std::string_view name) {
             matching.push_back(entry.identifier);
     }
     for (const auto identifier : matching) {
-        const auto found = std::find_if(registrations.begin(), registrations.end(),
-                                        [identifier](const Registration& entry) { return entry.identifier == identifier; });
+        const auto found =
+            std::find_if(registrations.begin(), registrations.end(),
+                         [identifier](const Registration& entry) { return entry.identifier == identifier; });
         if (found == registrations.end())
             continue;
         const Registration call = *found;
@@ -157,8 +160,8 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
         center->observeOtherProcesses();
 }
 
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, CFStringRef name,
-                                        const void*) {
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
+                                        CFStringRef name, const void*) {
     if (!center)
         return;
     std::erase_if(center->registrations, [&](const CFNotificationCenter::Registration& entry) {

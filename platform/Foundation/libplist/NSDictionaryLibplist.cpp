@@ -138,7 +138,8 @@ PlistNode toPlist(const CFPropertyList& value) {
         return PlistNode(plist_new_data(reinterpret_cast<const char*>(data->data()), data->size()));
     if (const auto* date = value.dateValue()) {
         const auto seconds = static_cast<std::int32_t>(date->timeIntervalSinceReferenceDate);
-        const auto microseconds = static_cast<std::int32_t>((date->timeIntervalSinceReferenceDate - seconds) * 1e6);
+        const auto microseconds =
+            static_cast<std::int32_t>((date->timeIntervalSinceReferenceDate - seconds) * 1e6);
         return PlistNode(plist_new_date(seconds, microseconds));
     }
     if (value.isBoolean())
@@ -150,11 +151,13 @@ PlistNode toPlist(const CFPropertyList& value) {
 
 } // namespace
 
-std::optional<NSDictionary> NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes) {
+std::optional<NSDictionary>
+NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max())
         return std::nullopt;
     plist_t raw = nullptr;
-    plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()), &raw);
+    plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()),
+                      &raw);
     const PlistNode root(raw);
     if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
         return std::nullopt;

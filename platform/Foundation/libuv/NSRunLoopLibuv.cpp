@@ -7,9 +7,13 @@ NSRunLoop& NSRunLoop::mainRunLoop() {
     return runLoop;
 }
 
-void NSRunLoop::run() { uv_run(UVHandles::mainLoop(), UV_RUN_DEFAULT); }
+void NSRunLoop::run() {
+    uv_run(UVHandles::mainLoop(), UV_RUN_DEFAULT);
+}
 
-void NSRunLoop::stop() { uv_stop(UVHandles::mainLoop()); }
+void NSRunLoop::stop() {
+    uv_stop(UVHandles::mainLoop());
+}
 
 void NSRunLoop::runForInterval(std::chrono::milliseconds interval) {
     runUntil([] { return false; }, interval);

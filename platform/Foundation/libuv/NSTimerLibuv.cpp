@@ -25,7 +25,9 @@ NSTimer::NSTimer(double seconds, bool repeats, Block block) : _block(std::move(b
         repeats ? std::max<std::uint64_t>(milliseconds, 1) : 0);
 }
 
-NSTimer::~NSTimer() { invalidate(); }
+NSTimer::~NSTimer() {
+    invalidate();
+}
 
 void NSTimer::fire() {
     // The block may invalidate the timer and so drop the run loop's reference: keep this alive until it ends.
@@ -44,4 +46,6 @@ void NSTimer::invalidate() {
     auto scheduled = std::move(_scheduledSelf);
 }
 
-bool NSTimer::isValid() const { return _handle != nullptr; }
+bool NSTimer::isValid() const {
+    return _handle != nullptr;
+}

@@ -19,7 +19,9 @@ void release(uv_handle_t* handle) {
 
 namespace UVHandles {
 
-uv_loop_t* mainLoop() { return uv_default_loop(); }
+uv_loop_t* mainLoop() {
+    return uv_default_loop();
+}
 
 void close(uv_handle_t* handle) {
     if (!handle || uv_is_closing(handle))

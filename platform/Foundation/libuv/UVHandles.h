@@ -10,9 +10,13 @@ namespace UVHandles {
 uv_loop_t* mainLoop();
 
 // A zeroed handle for uv_*_init; release it with close().
-template <typename Handle> Handle* make() { return static_cast<Handle*>(std::calloc(1, sizeof(Handle))); }
+template <typename Handle> Handle* make() {
+    return static_cast<Handle*>(std::calloc(1, sizeof(Handle)));
+}
 
 void close(uv_handle_t* handle);
-template <typename Handle> void close(Handle* handle) { close(reinterpret_cast<uv_handle_t*>(handle)); }
+template <typename Handle> void close(Handle* handle) {
+    close(reinterpret_cast<uv_handle_t*>(handle));
+}
 
 } // namespace UVHandles

@@ -9,7 +9,7 @@
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : _fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -24,7 +24,7 @@ public:
         return ::close(fd) == 0;
     }
 
-private:
+  private:
     int _fd;
 };
 

@@ -13,7 +13,8 @@ using namespace std::chrono_literals;
 constexpr std::string_view name = "com.velquin.orvane.changed";
 
 void post(std::string_view which = name) {
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), which, nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), which, nullptr, nullptr,
+                                         true);
 }
 
 // Runs `work` in a child process and waits for it to end.
@@ -76,7 +77,8 @@ TEST(DarwinNotifyCenter, OnlyTheSameDeviceHearsAPost) {
 
 struct SelfRemover {
     int calls = 0;
-    static void callback(CFNotificationCenterRef center, void* observer, CFStringRef, const void*, CFDictionaryRef) {
+    static void callback(CFNotificationCenterRef center, void* observer, CFStringRef, const void*,
+                         CFDictionaryRef) {
         auto& self = *static_cast<SelfRemover*>(observer);
         ++self.calls;
         CFNotificationCenterRemoveEveryObserver(center, observer);

@@ -23,7 +23,8 @@ NSMutableDictionary sample() {
     dictionary.setObject(CFPropertyList::string("SYS-Mail & <friends>"), "string");
     dictionary.setObject(CFPropertyList::date({86400}) /* XML keeps whole seconds */, "date");
     dictionary.setObject(CFPropertyList::data({0, 1, 2, 255}), "data");
-    dictionary.setObject(CFPropertyList::array({CFPropertyList::integer(1), CFPropertyList::string("two")}), "array");
+    dictionary.setObject(CFPropertyList::array({CFPropertyList::integer(1), CFPropertyList::string("two")}),
+                         "array");
     dictionary.setObject(CFPropertyList::dictionary(nested), "dictionary");
     return dictionary;
 }
@@ -84,11 +85,13 @@ TEST(NSDictionaryFile, AnythingButADictionaryReadsAsNothing) {
         {"random bytes", noise},
         {"truncated binary", brokenBinary},
         {"binary with a corrupt trailer", corruptTrailer},
-        {"root array", [] {
+        {"root array",
+         [] {
              const auto text = xmlPlist("<array><integer>1</integer></array>");
              return std::vector<std::uint8_t>(text.begin(), text.end());
          }()},
-        {"root string", [] {
+        {"root string",
+         [] {
              const auto text = xmlPlist("<string>hello</string>");
              return std::vector<std::uint8_t>(text.begin(), text.end());
          }()},

@@ -12,8 +12,10 @@ TEST(NSNotificationCenter, DeliversByNameAndSender) {
     int otherSender = 0;
     std::vector<std::string> heard;
     int anyName = 0;
-    center.addObserver(&heard, [&](const NSNotification& note) { heard.push_back(note.name); }, "Appear", nullptr);
-    center.addObserver(&anyName, [&](const NSNotification&) { ++anyName; }, "", &sender);
+    center.addObserver(
+        &heard, [&](const NSNotification& note) { heard.push_back(note.name); }, "Appear", nullptr);
+    center.addObserver(
+        &anyName, [&](const NSNotification&) { ++anyName; }, "", &sender);
 
     center.postNotificationName("Appear", &otherSender);
     center.postNotificationName("Disappear", &sender);
@@ -32,11 +34,15 @@ TEST(NSNotificationCenter, ObserversRemovedDuringAPostAreNotCalled) {
     auto& center = NSNotificationCenter::defaultCenter();
     int first = 0;
     int second = 0;
-    center.addObserver(&first, [&](const NSNotification&) {
-        ++first;
-        center.removeObserver(&second);
-    }, "Ping", nullptr);
-    center.addObserver(&second, [&](const NSNotification&) { ++second; }, "Ping", nullptr);
+    center.addObserver(
+        &first,
+        [&](const NSNotification&) {
+            ++first;
+            center.removeObserver(&second);
+        },
+        "Ping", nullptr);
+    center.addObserver(
+        &second, [&](const NSNotification&) { ++second; }, "Ping", nullptr);
     center.postNotificationName("Ping", nullptr);
     center.removeObserver(&first);
     EXPECT_EQ(first, 1);

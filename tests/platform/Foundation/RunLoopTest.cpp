@@ -9,7 +9,8 @@ using namespace std::chrono_literals;
 
 TEST(NSTimer, AOneShotTimerFiresOnceAndEndsInvalid) {
     int fired = 0;
-    std::weak_ptr<NSTimer> watched = NSTimer::scheduledTimerWithTimeInterval(0.01, false, [&](NSTimer&) { ++fired; });
+    std::weak_ptr<NSTimer> watched =
+        NSTimer::scheduledTimerWithTimeInterval(0.01, false, [&](NSTimer&) { ++fired; });
     EXPECT_FALSE(watched.expired()) << "the run loop keeps a scheduled timer alive";
     EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return fired > 0; }, 1s));
     NSRunLoop::mainRunLoop().runForInterval(30ms);
