@@ -1,0 +1,23 @@
+#pragma once
+
+#include "UIKit/UIView.h"
+#include "UIKit/UIViewController.h"
+
+#include <memory>
+
+inline constexpr const char* CaddexCCDidAppearNotification = "CaddexCCDidAppearNotification";
+inline constexpr const char* CaddexCCWillDisappearNotification = "CaddexCCWillDisappearNotification";
+
+// What the Caddex loader asks of a Control Center section: its view and its height are required, the rest is
+// optional (the defaults do nothing).
+class CCSection {
+public:
+    virtual ~CCSection() = default;
+
+    virtual std::shared_ptr<UIView> view() const = 0;
+    // Points; 0 collapses the section.
+    virtual double sectionHeight() const = 0;
+    virtual void controlCenterWillAppear() {}
+    virtual void controlCenterDidDisappear() {}
+    virtual void setDelegate(const std::shared_ptr<UIViewController>& /*delegate*/) {}
+};

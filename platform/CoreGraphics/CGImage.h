@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+// A bitmap: 32-bit pixels, alpha premultiplied, in the native-endian ARGB layout (bytes B, G, R, A in
+// memory), rows top to bottom, no padding. Immutable once made.
+class CGImage : public NSObject {
+public:
+    // Straight (not premultiplied) components of one pixel, for readers such as tests and encoders.
+    struct RGBA {
+        std::uint8_t red, green, blue, alpha;
+        bool operator==(const RGBA&) const = default;
+    };
+
+    // Nothing when either side is 0 or the pixel count is beyond what an image may hold.
+    static std::shared_ptr<CGImage> make(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+
+    std::size_t width() const { return _width; }
+    std::size_t height() const { return _height; }
+    std::span<const std::uint32_t> pixels() const { return _pixels; }
+    RGBA pixelAt(std::size_t x, std::size_t y) const;
+
+    // The largest image the platform makes or decodes: bounds the memory any one file can claim.
+    static constexpr std::size_t maximumSide = 16384;
+    static constexpr std::size_t maximumPixels = 48u * 1024 * 1024;
+
+    CGImage(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+
+private:
+    std::size_t _width;
+    std::size_t _height;
+    std::vector<std::uint32_t> _pixels;
+};
+
+using CGImageRef = std::shared_ptr<const CGImage>;
+
+std::size_t CGImageGetWidth(const CGImageRef& image);
+std::size_t CGImageGetHeight(const CGImageRef& image);
+
+// PNG, through the platform's decoder: nothing for bytes that are not a whole, sane PNG (including one whose
+// header claims more pixels than CGImage::maximumPixels).
+CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes);
+std::vector<std::uint8_t> CGImagePNGRepresentation(const CGImageRef& image);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Foundation/NSDictionary.h"
+#include "Foundation/NSObject.h"
+#include "objc/runtime.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A bundle folder on the device: Info.plist, resources, localised string tables and, for a loadable bundle,
+// a module (a shared object named by CFBundleExecutable). Paths are device paths.
+//
+// Loading the module runs its one exported entry point, which registers the module's classes; the principal
+// class is then the class named by NSPrincipalClass.
+class NSBundle : public NSObject {
+public:
+    // The bundle at that folder; nothing when the folder does not exist. One object per folder per process.
+    static std::shared_ptr<NSBundle> bundleWithPath(std::string_view path);
+    // The bundle that registered the class; nothing for classes no bundle registered.
+    static std::shared_ptr<NSBundle> bundleForClass(Class cls);
+
+    // The folder, without a trailing slash.
+    const std::string& bundlePath() const { return _path; }
+    const NSDictionary& infoDictionary() const { return _info; }
+    std::optional<std::string> bundleIdentifier() const;
+
+    // Loads the module once; answers whether it is loaded.
+    bool load();
+    bool isLoaded() const { return _loaded; }
+    // Loads the module when needed; nothing when it cannot be loaded or names no registered class.
+    Class principalClass();
+
+    // The text for `key` in "<language>.lproj/<table>.strings" (language "en"). When the table lacks the key:
+    // `value` when it is not empty, otherwise the key itself.
+    std::string localizedStringForKey(std::string_view key, std::string_view value, std::string_view table) const;
+
+    explicit NSBundle(std::string path);
+
+private:
+    const std::map<std::string, std::string, std::less<>>& stringTable(std::string_view table) const;
+
+    std::string _path;
+    NSDictionary _info;
+    bool _loaded = false;
+    void* _module = nullptr;
+    mutable std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> _tables;
+};
+
+// The name of the function every module exports; NSBundle::load calls it once after dlopen.
+#define NS_BUNDLE_ENTRY_POINT_NAME "NSBundleRegisterClasses"
+#define NS_BUNDLE_ENTRY_POINT extern "C" __attribute__((visibility("default"))) void NSBundleRegisterClasses()

@@ -1,0 +1,3 @@
+#include "Foundation/NSObject.h"
+
+std::shared_ptr<NSObject> NSObject::valueForKey(std::string_view) const { return nullptr; }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+// A URL as text, with its scheme, host and path picked out.
+class NSURL : public NSObject {
+public:
+    // Nothing for text that has no scheme.
+    static std::shared_ptr<NSURL> URLWithString(std::string_view text);
+    static std::shared_ptr<NSURL> fileURLWithPath(std::string_view path);
+
+    const std::string& absoluteString() const { return _text; }
+    std::string scheme() const;
+    std::string host() const;
+    std::string path() const;
+    bool isFileURL() const { return scheme() == "file"; }
+
+    explicit NSURL(std::string text);
+
+private:
+    std::string _text;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+#include "Foundation/NSURL.h"
+
+#include <memory>
+
+// The application object of the process. Hosts install theirs (SpringBoard in the section's process).
+class UIApplication : public NSObject {
+public:
+    // The installed application object; nothing when the host installed none.
+    static std::shared_ptr<UIApplication> sharedApplication();
+    static void setSharedApplication(std::shared_ptr<UIApplication> application);
+
+    // Hands the URL to whatever opens it; answers whether something did.
+    virtual bool openURL(const NSURL& url);
+};

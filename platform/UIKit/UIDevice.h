@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+
+#include <string>
+
+enum UIUserInterfaceIdiom {
+    UIUserInterfaceIdiomUnspecified = -1,
+    UIUserInterfaceIdiomPhone = 0,
+    UIUserInterfaceIdiomPad = 1,
+};
+
+// The device, as the host describes it.
+class UIDevice : public NSObject {
+public:
+    static UIDevice& currentDevice();
+
+    UIUserInterfaceIdiom userInterfaceIdiom() const { return _idiom; }
+    const std::string& model() const { return _model; }
+
+    // For hosts.
+    void setUserInterfaceIdiom(UIUserInterfaceIdiom idiom) { _idiom = idiom; }
+    void setModel(std::string model) { _model = std::move(model); }
+
+private:
+    UIUserInterfaceIdiom _idiom = UIUserInterfaceIdiomPhone;
+    std::string _model = "iPhone";
+};

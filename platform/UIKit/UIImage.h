@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CoreGraphics/CGContext.h"
+#include "CoreGraphics/CGGeometry.h"
+#include "CoreGraphics/CGImage.h"
+#include "Foundation/NSObject.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+enum UIImageOrientation {
+    UIImageOrientationUp = 0,
+    UIImageOrientationDown = 1,
+    UIImageOrientationLeft = 2,
+    UIImageOrientationRight = 3,
+    UIImageOrientationUpMirrored = 4,
+    UIImageOrientationDownMirrored = 5,
+    UIImageOrientationLeftMirrored = 6,
+    UIImageOrientationRightMirrored = 7,
+};
+
+// An image: a bitmap with a scale (pixels per point) and an orientation. Its size is in points, as the
+// orientation shows it.
+class UIImage : public NSObject {
+public:
+    // Loads a PNG file (a device path). On a screen of scale 2 or more, "name@2x.png" beside "name.png" is
+    // preferred and gives scale 2; otherwise the scale is 1. Nothing when no file can be read and decoded.
+    static std::shared_ptr<UIImage> imageWithContentsOfFile(std::string_view path);
+    static std::shared_ptr<UIImage> imageWithData(std::span<const std::uint8_t> bytes, CGFloat scale = 1);
+    static std::shared_ptr<UIImage> imageWithCGImage(CGImageRef image, CGFloat scale,
+                                                     UIImageOrientation orientation);
+
+    CGSize size() const;
+    CGFloat scale() const { return _scale; }
+    UIImageOrientation imageOrientation() const { return _orientation; }
+    const CGImageRef& CGImage() const { return _image; }
+
+    // Draw into the current image context (UIGraphics), upright, with the orientation applied.
+    void drawInRect(CGRect rect) const;
+    void drawInRect(CGRect rect, CGBlendMode blendMode, CGFloat alpha) const;
+    void drawAtPoint(CGPoint point) const;
+
+    UIImage(CGImageRef image, CGFloat scale, UIImageOrientation orientation);
+
+private:
+    CGImageRef _image;
+    CGFloat _scale;
+    UIImageOrientation _orientation;
+};
+
+std::vector<std::uint8_t> UIImagePNGRepresentation(const UIImage& image);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "CoreGraphics/CGGeometry.h"
+#include "Foundation/NSObject.h"
+
+// The device's screen, as the host describes it.
+class UIScreen : public NSObject {
+public:
+    static UIScreen& mainScreen();
+
+    CGRect bounds() const { return _bounds; }
+    CGFloat scale() const { return _scale; }
+
+    // For hosts.
+    void setBounds(CGRect bounds) { _bounds = bounds; }
+    void setScale(CGFloat scale) { _scale = scale; }
+
+private:
+    CGRect _bounds = CGRectMake(0, 0, 320, 568);
+    CGFloat _scale = 2;
+};
