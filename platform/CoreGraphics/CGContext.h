@@ -31,6 +31,10 @@ std::size_t CGBitmapContextGetHeight(const CGContextRef& context);
 
 void CGContextSaveGState(const CGContextRef& context);
 void CGContextRestoreGState(const CGContextRef& context);
+// Until the matching end, drawing goes to a transparent layer (at alpha 1, normal blending), which the end
+// then composites as one picture with the alpha, blend mode and clip in force at the beginning.
+void CGContextBeginTransparencyLayer(const CGContextRef& context);
+void CGContextEndTransparencyLayer(const CGContextRef& context);
 
 void CGContextTranslateCTM(const CGContextRef& context, CGFloat tx, CGFloat ty);
 void CGContextScaleCTM(const CGContextRef& context, CGFloat sx, CGFloat sy);
@@ -40,7 +44,8 @@ CGAffineTransform CGContextGetCTM(const CGContextRef& context);
 
 void CGContextSetBlendMode(const CGContextRef& context, CGBlendMode mode);
 void CGContextSetAlpha(const CGContextRef& context, CGFloat alpha);
-void CGContextSetRGBFillColor(const CGContextRef& context, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
+void CGContextSetRGBFillColor(const CGContextRef& context, CGFloat red, CGFloat green, CGFloat blue,
+                              CGFloat alpha);
 void CGContextSetRGBStrokeColor(const CGContextRef& context, CGFloat red, CGFloat green, CGFloat blue,
                                 CGFloat alpha);
 void CGContextSetLineWidth(const CGContextRef& context, CGFloat width);
@@ -62,7 +67,7 @@ void CGContextClip(const CGContextRef& context);
 
 // A path of straight lines, rectangles, rounded rectangles and ellipses, in the user space it is added in.
 class CGPath {
-public:
+  public:
     struct Element {
         enum class Kind { move, line, rect, roundedRect, ellipse, close } kind;
         CGPoint point;
@@ -82,6 +87,6 @@ public:
 
     const std::vector<Element>& elements() const { return _elements; }
 
-private:
+  private:
     std::vector<Element> _elements;
 };

@@ -11,7 +11,7 @@
 // A bitmap: 32-bit pixels, alpha premultiplied, in the native-endian ARGB layout (bytes B, G, R, A in
 // memory), rows top to bottom, no padding. Immutable once made.
 class CGImage : public NSObject {
-public:
+  public:
     // Straight (not premultiplied) components of one pixel, for readers such as tests and encoders.
     struct RGBA {
         std::uint8_t red, green, blue, alpha;
@@ -19,7 +19,8 @@ public:
     };
 
     // Nothing when either side is 0 or the pixel count is beyond what an image may hold.
-    static std::shared_ptr<CGImage> make(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+    static std::shared_ptr<CGImage> make(std::size_t width, std::size_t height,
+                                         std::vector<std::uint32_t> pixels);
 
     std::size_t width() const { return _width; }
     std::size_t height() const { return _height; }
@@ -29,10 +30,12 @@ public:
     // The largest image the platform makes or decodes: bounds the memory any one file can claim.
     static constexpr std::size_t maximumSide = 16384;
     static constexpr std::size_t maximumPixels = 48u * 1024 * 1024;
+    // Whether an image of this size may be made: both sides from 1 to maximumSide, at most maximumPixels.
+    static bool isWithinLimits(std::size_t width, std::size_t height);
 
     CGImage(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
 
-private:
+  private:
     std::size_t _width;
     std::size_t _height;
     std::vector<std::uint32_t> _pixels;
