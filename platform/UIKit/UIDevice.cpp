@@ -1,0 +1,6 @@
+#include "UIKit/UIDevice.h"
+
+UIDevice& UIDevice::currentDevice() {
+    static UIDevice device;
+    return device;
+}

@@ -1,0 +1,135 @@
+#include "UIKit/UIView.h"
+#include "UIKit/UIApplication.h"
+#include "UIKit/UIGestureRecognizer.h"
+#include "UIKit/UIScreen.h"
+#include "UIKit/UIViewController.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Views = std::vector<std::shared_ptr<UIView>>;
+using Recognizers = std::vector<std::shared_ptr<UIGestureRecognizer>>;
+
+TEST(UIViewHierarchy, SubviewsKeepTheOrderAddedAndReAddingMovesAViewToTheTop) {
+    const auto parent = UIView::make();
+    const auto a = UIView::make(), b = UIView::make(), c = UIView::make();
+    for (const auto& view : {a, b, c})
+        parent->addSubview(view);
+    EXPECT_EQ(parent->subviews(), (Views{a, b, c}));
+    EXPECT_EQ(b->superview(), parent);
+    parent->addSubview(a);
+    EXPECT_EQ(parent->subviews(), (Views{b, c, a}));
+}
+
+TEST(UIViewHierarchy, AddingAViewElsewhereMovesItFromItsOldSuperview) {
+    const auto first = UIView::make(), second = UIView::make();
+    first->addSubview(UIView::make());
+    const std::weak_ptr<UIView> moved = first->subviews()[0];
+    // The argument is the old superview's own element, which the move erases.
+    second->addSubview(first->subviews()[0]);
+    EXPECT_TRUE(first->subviews().empty());
+    ASSERT_EQ(second->subviews(), Views{moved.lock()});
+    EXPECT_EQ(moved.lock()->superview(), second);
+}
+
+TEST(UIViewHierarchy, RemovingFromTheSuperviewReleasesAViewOnlyItHeld) {
+    const auto parent = UIView::make();
+    parent->addSubview(UIView::make());
+    const std::weak_ptr<UIView> child = parent->subviews()[0];
+    child.lock()->removeFromSuperview();
+    EXPECT_TRUE(parent->subviews().empty());
+    EXPECT_TRUE(child.expired());
+}
+
+TEST(UIViewHierarchy, TheSuperviewIsNotOwnedByItsSubviews) {
+    auto parent = UIView::make();
+    const auto child = UIView::make();
+    parent->addSubview(child);
+    const std::weak_ptr<UIView> watched = parent;
+    parent.reset();
+    EXPECT_TRUE(watched.expired());
+    EXPECT_EQ(child->superview(), nullptr);
+    child->removeFromSuperview();
+}
+
+TEST(UIViewHierarchy, AViewCannotEnterItsOwnSubtree) {
+    const auto root = UIView::make(), child = UIView::make();
+    root->addSubview(child);
+    root->addSubview(root);
+    child->addSubview(root);
+    EXPECT_EQ(root->subviews(), Views{child});
+    EXPECT_TRUE(child->subviews().empty());
+    EXPECT_EQ(root->superview(), nullptr);
+}
+
+TEST(UIViewGestureRecognizers, ARecognizerBelongsToOneViewAtATime) {
+    const auto first = UIView::make(), second = UIView::make();
+    const auto tap = std::make_shared<UIGestureRecognizer>(nullptr);
+    const auto hold = std::make_shared<UILongPressGestureRecognizer>(nullptr);
+    first->addGestureRecognizer(tap);
+    first->addGestureRecognizer(hold);
+    EXPECT_EQ(tap->view(), first);
+    first->addGestureRecognizer(tap);
+    EXPECT_EQ(first->gestureRecognizers(), (Recognizers{hold, tap}));
+
+    second->addGestureRecognizer(tap);
+    EXPECT_EQ(first->gestureRecognizers(), Recognizers{hold});
+    EXPECT_EQ(tap->view(), second);
+
+    first->removeGestureRecognizer(tap);
+    EXPECT_EQ(tap->view(), second) << "not first's to remove";
+    second->removeGestureRecognizer(tap);
+    EXPECT_TRUE(second->gestureRecognizers().empty());
+    EXPECT_EQ(tap->view(), nullptr);
+}
+
+TEST(UIGestureRecognizerState, EachStateChangeCallsTheActionWhileEnabled) {
+    std::vector<UIGestureRecognizerState> seen;
+    UILongPressGestureRecognizer hold(
+        [&](UIGestureRecognizer& recognizer) { seen.push_back(recognizer.state()); });
+    hold.setState(UIGestureRecognizerStateBegan);
+    hold.setState(UIGestureRecognizerStateEnded);
+    hold.setEnabled(false);
+    hold.setState(UIGestureRecognizerStateBegan);
+    EXPECT_EQ(seen, (std::vector{UIGestureRecognizerStateBegan, UIGestureRecognizerStateEnded}));
+    EXPECT_EQ(hold.state(), UIGestureRecognizerStateEnded);
+}
+
+TEST(UIGestureRecognizerState, AnActionMayRemoveItsOwnRecognizer) {
+    const auto view = UIView::make();
+    int calls = 0;
+    // Not make_shared: the object must be freed when it dies, though a weak pointer watches it.
+    view->addGestureRecognizer(
+        std::shared_ptr<UIGestureRecognizer>(new UIGestureRecognizer([&](UIGestureRecognizer& recognizer) {
+            view->removeGestureRecognizer(
+                std::static_pointer_cast<UIGestureRecognizer>(recognizer.shared_from_this()));
+            ++calls;
+        })));
+    const std::weak_ptr<UIGestureRecognizer> watched = view->gestureRecognizers()[0];
+    UIGestureRecognizer* recognizer = view->gestureRecognizers()[0].get();
+    recognizer->setState(UIGestureRecognizerStateEnded);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(watched.expired());
+}
+
+TEST(UIKitShared, AControllerStartsWithAPlainViewTheSizeOfTheScreen) {
+    const CGRect screenBounds = UIScreen::mainScreen().bounds();
+    UIScreen::mainScreen().setBounds(CGRectMake(0, 0, 375, 667));
+    UIViewController controller;
+    ASSERT_TRUE(controller.view());
+    EXPECT_EQ(controller.view()->frame(), CGRectMake(0, 0, 375, 667));
+    EXPECT_TRUE(controller.view()->subviews().empty());
+    UIScreen::mainScreen().setBounds(screenBounds);
+}
+
+TEST(UIKitShared, TheApplicationSlotHoldsWhatTheHostInstalledAndOpensNothingByItself) {
+    EXPECT_EQ(UIApplication::sharedApplication(), nullptr);
+    const auto application = std::make_shared<UIApplication>();
+    UIApplication::setSharedApplication(application);
+    EXPECT_EQ(UIApplication::sharedApplication(), application);
+    EXPECT_FALSE(UIApplication::sharedApplication()->openURL(*NSURL::URLWithString("https://example.com")));
+    UIApplication::setSharedApplication(nullptr);
+}
+
+} // namespace
