@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+#include "SpringBoard/SBApplication.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The registry of installed applications.
+class SBApplicationController : public NSObject {
+  public:
+    static std::shared_ptr<SBApplicationController> sharedInstance();
+
+    // Nothing when no application with that bundle identifier is installed.
+    std::shared_ptr<SBApplication> applicationWithBundleIdentifier(std::string_view bundleIdentifier) const;
+
+    // For hosts: installs the application, replacing one with the same bundle identifier.
+    void addApplication(std::shared_ptr<SBApplication> application);
+
+  private:
+    std::map<std::string, std::shared_ptr<SBApplication>, std::less<>> _applications;
+};

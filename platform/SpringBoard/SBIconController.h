@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+#include "SpringBoard/SBApplication.h"
+
+#include <memory>
+
+// The home screen's icon controller: opens an application on one of its quick actions, as the icon's
+// quick-action menu does.
+class SBIconController : public NSObject {
+  public:
+    static std::shared_ptr<SBIconController> sharedInstance();
+
+    void _activateShortcutItem(const std::shared_ptr<SBSApplicationShortcutItem>& item,
+                               const std::shared_ptr<SBApplication>& application);
+};

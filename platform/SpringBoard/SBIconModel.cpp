@@ -1,0 +1,16 @@
+#include "SpringBoard/SBIconModel.h"
+
+std::shared_ptr<SBApplicationIcon>
+SBIconModel::applicationIconForBundleIdentifier(std::string_view bundleIdentifier) const {
+    const auto found = _icons.find(bundleIdentifier);
+    return found == _icons.end() ? nullptr : found->second;
+}
+
+void SBIconModel::addIcon(std::shared_ptr<SBApplicationIcon> icon) {
+    const std::string bundleIdentifier = icon->application()->bundleIdentifier();
+    _icons.insert_or_assign(bundleIdentifier, std::move(icon));
+}
+
+std::shared_ptr<NSObject> SBIconViewMap::valueForKey(std::string_view key) const {
+    return key == "iconModel" ? _iconModel : NSObject::valueForKey(key);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+#include "SpringBoard/SBApplication.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// An application's home-screen icon.
+class SBApplicationIcon : public NSObject {
+  public:
+    SBApplicationIcon(std::shared_ptr<SBApplication> application, bool launchEnabled)
+        : _application(std::move(application)), _launchEnabled(launchEnabled) {}
+
+    // False while the icon may not launch its application (for instance while it installs).
+    bool launchEnabled() const { return _launchEnabled; }
+    const std::shared_ptr<SBApplication>& application() const { return _application; }
+
+  private:
+    std::shared_ptr<SBApplication> _application;
+    bool _launchEnabled;
+};
+
+// The icons of the home screen.
+class SBIconModel : public NSObject {
+  public:
+    // Nothing when no application with that bundle identifier is installed.
+    std::shared_ptr<SBApplicationIcon>
+    applicationIconForBundleIdentifier(std::string_view bundleIdentifier) const;
+
+    // For hosts: adds the icon of its application, replacing one with the same bundle identifier.
+    void addIcon(std::shared_ptr<SBApplicationIcon> icon);
+
+  private:
+    std::map<std::string, std::shared_ptr<SBApplicationIcon>, std::less<>> _icons;
+};
+
+// The home screen's icon views; it leads to the icon model.
+class SBIconViewMap : public NSObject {
+  public:
+    static std::shared_ptr<SBIconViewMap> homescreenMap();
+
+    const std::shared_ptr<SBIconModel>& iconModel() const { return _iconModel; }
+    // Key-value coding: "iconModel".
+    std::shared_ptr<NSObject> valueForKey(std::string_view key) const override;
+
+  private:
+    std::shared_ptr<SBIconModel> _iconModel = std::make_shared<SBIconModel>();
+};

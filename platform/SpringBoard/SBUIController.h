@@ -1,0 +1,14 @@
+#pragma once
+
+#include "Foundation/NSObject.h"
+#include "SpringBoard/SBApplication.h"
+
+#include <memory>
+
+// SpringBoard's user interface: brings applications to the front.
+class SBUIController : public NSObject {
+  public:
+    static std::shared_ptr<SBUIController> sharedInstance();
+
+    void activateApplication(const std::shared_ptr<SBApplication>& application);
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "UIKit/UIApplication.h"
+
+#include <memory>
+
+// SpringBoard's application object. Its state is the device's, set by the host; what it is asked to do is
+// recorded (SpringBoardHost::actions).
+class SpringBoard : public UIApplication {
+  public:
+    // The process's SpringBoard, whether or not its class can be looked up by name.
+    static std::shared_ptr<SpringBoard> sharedApplication();
+
+    bool isLocked() const { return _locked; }
+    // 1 and 2: portrait; 3 and 4: landscape; 0: unknown.
+    int _frontMostAppOrientation() const { return _frontMostOrientation; }
+    bool openURL(const NSURL& url) override;
+
+    // For hosts.
+    void setLocked(bool locked) { _locked = locked; }
+    void setFrontMostAppOrientation(int orientation) { _frontMostOrientation = orientation; }
+
+  private:
+    bool _locked = false;
+    int _frontMostOrientation = 1;
+};
