@@ -1,0 +1,70 @@
+#include "Caddex/CaddexLoader.h"
+
+#include "Foundation/NSBundle.h"
+#include "Foundation/NSNotificationCenter.h"
+
+CaddexLoader::CaddexLoader(std::shared_ptr<SBControlCenterController> controlCenter)
+    : _controlCenter(std::move(controlCenter)) {
+    _controlCenter->setDismissHandler([this] { disappear(); });
+}
+
+CaddexLoader::~CaddexLoader() {
+    _controlCenter->setDismissHandler(nullptr);
+    if (_container)
+        _container->removeFromSuperview();
+}
+
+bool CaddexLoader::loadSection(std::string_view bundlePath) {
+    if (_section)
+        return true;
+    const auto bundle = NSBundle::bundleWithPath(bundlePath);
+    const Class principal = bundle ? bundle->principalClass() : nullptr;
+    auto section = std::dynamic_pointer_cast<CCSection>(principal ? principal->makeInstance() : nullptr);
+    const auto view = section ? section->view() : nullptr;
+    if (!view)
+        return false;
+    _section = std::move(section);
+    _container = UIView::make();
+    _container->addSubview(view);
+    _controlCenter->view()->addSubview(_container);
+    fitContainer();
+    return true;
+}
+
+bool CaddexLoader::appear(const std::function<void()>& onScreen) {
+    if (_controlCenter->isVisible())
+        return false;
+    if (_section) {
+        _section->controlCenterWillAppear();
+        fitContainer();
+    }
+    _controlCenter->setVisible(true);
+    if (onScreen)
+        onScreen();
+    NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCDidAppearNotification, nullptr);
+    return true;
+}
+
+bool CaddexLoader::disappear() {
+    if (!_controlCenter->isVisible())
+        return false;
+    NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCWillDisappearNotification, nullptr);
+    _controlCenter->setVisible(false);
+    if (_section)
+        _section->controlCenterDidDisappear();
+    return true;
+}
+
+void CaddexLoader::setControlCenterWidth(CGFloat width) {
+    _controlCenter->setWidth(width);
+    if (_container) {
+        CGRect frame = _container->frame();
+        frame.size.width = width;
+        _container->setFrame(frame);
+    }
+}
+
+void CaddexLoader::fitContainer() {
+    _container->setFrame(
+        CGRectMake(0, 0, _controlCenter->view()->frame().size.width, _section->sectionHeight()));
+}
