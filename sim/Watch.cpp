@@ -3,23 +3,9 @@
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
+#include "ParseNumber.h"
 #include "SettingsReport.h"
 #include "common/SectionSettings.h"
-
-#include <charconv>
-
-namespace {
-
-template <typename Number> std::optional<Number> parsePositive(const std::string& text) {
-    Number value{};
-    const auto* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !(value > 0))
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
 
 SettingsWatcher::~SettingsWatcher() {
     if (_started)

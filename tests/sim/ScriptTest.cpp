@@ -1,0 +1,87 @@
+#include "sim/Script.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+std::optional<Words> split(std::string_view line) {
+    std::string error;
+    return splitCommandLine(line, error);
+}
+
+TEST(CommandLine, WordsQuotesAndComments) {
+    EXPECT_EQ(split("open --width 300"), (Words{"open", "--width", "300"}));
+    EXPECT_EQ(split("  \tclose\r"), (Words{"close"}));
+    EXPECT_EQ(split("defaults write KEY -string \"two words\" # why"),
+              (Words{"defaults", "write", "KEY", "-string", "two words"}));
+    EXPECT_EQ(split("defaults write KEY -string \"\""), (Words{"defaults", "write", "KEY", "-string", ""}));
+    EXPECT_EQ(split("# only a comment"), Words{});
+    EXPECT_EQ(split(""), Words{});
+    EXPECT_EQ(split("screenshot a#b.png"), (Words{"screenshot", "a#b.png"}))
+        << "# inside a word is no comment";
+    EXPECT_EQ(split("write \"# kept\""), (Words{"write", "# kept"}));
+}
+
+TEST(CommandLine, AnUnclosedQuoteIsAnError) {
+    std::string error;
+    EXPECT_EQ(splitCommandLine("defaults write KEY \"open", error), std::nullopt);
+    EXPECT_FALSE(error.empty());
+}
+
+// Records each command; "fail N" answers N and says so on the error stream.
+struct Recorder {
+    std::vector<Words> ran;
+    CommandRunner runner() {
+        return [this](std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
+            ran.emplace_back(words.begin(), words.end());
+            out << "ran " << words.front() << "\n";
+            if (words.front() != "fail")
+                return 0;
+            errors << "it failed\n";
+            return std::stoi(words[1]);
+        };
+    }
+};
+
+TEST(Script, RunsEveryCommandLineAndSkipsBlankAndCommentLines) {
+    Recorder recorder;
+    std::istringstream lines("install\n\n# open it\nopen --width 280\n   \nclose");
+    std::ostringstream out, errors;
+    EXPECT_EQ(runScript(recorder.runner(), lines, "demo.txt", out, errors), 0);
+    EXPECT_EQ(recorder.ran, (std::vector<Words>{{"install"}, {"open", "--width", "280"}, {"close"}}));
+    EXPECT_EQ(out.str(), "ran install\nran open\nran close\n");
+    EXPECT_EQ(errors.str(), "");
+}
+
+TEST(Script, StopsAtTheFirstFailingLineAndNamesIt) {
+    Recorder recorder;
+    std::istringstream lines("open\n# comment\nfail 3\nclose\n");
+    std::ostringstream out, errors;
+    EXPECT_EQ(runScript(recorder.runner(), lines, "demo.txt", out, errors), 3);
+    EXPECT_EQ(recorder.ran.size(), 2u) << "close never ran";
+    EXPECT_EQ(errors.str(), "demo.txt:3: fail 3\nit failed\n");
+}
+
+TEST(Script, AMalformedLineStopsTheScriptWithStatus2) {
+    Recorder recorder;
+    std::istringstream lines("open\nwrite \"unclosed\nclose\n");
+    std::ostringstream out, errors;
+    EXPECT_EQ(runScript(recorder.runner(), lines, "s", out, errors), 2);
+    EXPECT_EQ(recorder.ran.size(), 1u);
+    EXPECT_EQ(errors.str().rfind("s:2: ", 0), 0u) << errors.str();
+}
+
+TEST(Prompt, GoesOnAfterAFailureUntilTheInputEnds) {
+    Recorder recorder;
+    std::istringstream lines("fail 1\nopen\n");
+    std::ostringstream out, errors;
+    EXPECT_EQ(runPrompt(recorder.runner(), lines, out, errors), 0);
+    EXPECT_EQ(recorder.ran.size(), 2u);
+    EXPECT_EQ(out.str(), "orvane> ran fail\norvane> ran open\norvane> \n");
+    EXPECT_EQ(errors.str(), "it failed\n");
+}
+
+} // namespace
