@@ -6,7 +6,7 @@
 #include <memory>
 
 class UIBezierPath : public NSObject {
-public:
+  public:
     static std::shared_ptr<UIBezierPath> bezierPathWithRect(CGRect rect);
     // The radius is limited to half the rectangle's shorter side.
     static std::shared_ptr<UIBezierPath> bezierPathWithRoundedRect(CGRect rect, CGFloat cornerRadius);
@@ -15,13 +15,13 @@ public:
     void moveToPoint(CGPoint point);
     void addLineToPoint(CGPoint point);
     void closePath();
-    const CGPath& CGPath() const { return _path; }
+    const ::CGPath& CGPath() const { return _path; }
 
     // Act on the current image context (UIGraphics).
     void addClip() const;
     void fill() const;
     void stroke() const;
 
-private:
+  private:
     ::CGPath _path;
 };
