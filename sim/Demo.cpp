@@ -1,23 +1,44 @@
 #include "Demo.h"
 
 #include "Commands.h"
+#include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
+#include "Simulator.h"
 #include "Watch.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
+using Words = std::vector<std::string>;
+
 struct Step {
     const char* says;
-    std::vector<std::string> command;
+    Words command;
 };
 
+// Each scene ends with Control Center open and a screenshot of the section.
+struct Scene {
+    const char* says;
+    std::vector<Words> commands;
+    const char* picture;
+};
+
+Words write(const char* key, const char* type, const char* value) {
+    return {"defaults", "write", key, type, value};
+}
+
+// The settings pane changes things while Control Center is closed; it opens again to show them.
+Scene changeWhileClosed(const char* says, std::vector<Words> writes, const char* picture) {
+    writes.insert(writes.begin(), {"close"});
+    writes.push_back({"open"});
+    return {says, std::move(writes), picture};
+}
+
 // clang-format off
-const std::vector<Step> walk = {
+const std::vector<Step> settingsWalk = {
     {"The settings pane stores a smaller icon size; the section reads it and raises both flags.",
      {"defaults", "write", "ICON_SIZE", "-int", "30"}},
     {"35 is no icon size: the section keeps 30 and raises nothing.",
@@ -37,6 +58,33 @@ const std::vector<Step> walk = {
     {"Resetting everything deletes the file; the section falls back to every default.",
      {"defaults", "reset"}},
 };
+
+const std::vector<Scene> controlCenterWalk = {
+    {"SpringBoard gets the plug-in and Control Center opens with every setting at its default: colour icons "
+     "on a clear row, dark separators between them.",
+     {{"install"}, {"open"}}, "01-defaults.png"},
+    changeWhileClosed("Icon style 1 shows the black glyphs.",
+                      {write("ICON_STYLE", "-int", "1")}, "02-black-glyphs.png"),
+    changeWhileClosed("Icon style 2 turns the glyphs white.",
+                      {write("ICON_STYLE", "-int", "2")}, "03-white-glyphs.png"),
+    changeWhileClosed("Rounded icons are cut to circles.",
+                      {write("ROUNDED_ICON", "-bool", "true")}, "04-rounded.png"),
+    changeWhileClosed("Icon size 50 shows the files at their own size, and the row grows to 56 points.",
+                      {write("ICON_SIZE", "-int", "50")}, "05-size-50.png"),
+    changeWhileClosed("A blue background, white separators, and buttons at full alpha.",
+                      {write("BACKGROUND_BLUE", "-real", "0.6"), write("BACKGROUND_ALPHA", "-real", "0.8"),
+                       write("SEPARATOR_RED", "-real", "1"), write("SEPARATOR_GREEN", "-real", "1"),
+                       write("SEPARATOR_BLUE", "-real", "1"), write("BUTTON_ALPHA", "-real", "1")},
+                      "06-colours.png"),
+    changeWhileClosed("Slots 2 and 5 emptied and Calendar in slot 1: four buttons share the row.",
+                      {write("FUNCTION_2", "-string", "DISABLED"), write("FUNCTION_5", "-string", "DISABLED"),
+                       write("FUNCTION_1", "-string", "APP-Calendar")},
+                      "07-slots.png"),
+    {"Control Center settles at 280 points while it slides in: the section lays its row out again.",
+     {{"close"}, {"open", "--width", "280"}}, "08-narrower.png"},
+    {"Locked, the device collapses the section to nothing.",
+     {{"close"}, {"lock"}, {"open"}}, "09-locked.png"},
+};
 // clang-format on
 
 std::filesystem::path freshDeviceRoot() {
@@ -46,26 +94,71 @@ std::filesystem::path freshDeviceRoot() {
     return pattern;
 }
 
+void printCommand(const Words& command, std::ostream& out) {
+    out << "$";
+    for (const auto& word : command)
+        out << " " << word;
+    out << "\n";
+}
+
+int walkSettings(std::ostream& out, std::ostream& errors) {
+    out << "The section starts with no settings file.\n";
+    SettingsWatcher section(out);
+    section.start();
+    for (const auto& step : settingsWalk) {
+        out << "\n" << step.says << "\n";
+        printCommand(step.command, out);
+        if (const int status = runCommand(step.command, out, errors); status != 0)
+            return status;
+    }
+    return 0;
+}
+
+int playScene(Simulator& device, const Scene& scene, const std::filesystem::path& pictures, std::ostream& out,
+              std::ostream& errors) {
+    out << "\n" << scene.says << "\n";
+    std::vector<Words> commands(scene.commands);
+    commands.push_back({"screenshot", (pictures / scene.picture).string()});
+    for (const auto& command : commands) {
+        printCommand(command, out);
+        if (const int status = device.run(command, out, errors); status != 0)
+            return status;
+    }
+    return 0;
+}
+
+int walkControlCenter(const std::filesystem::path& pictures, std::ostream& out, std::ostream& errors) {
+    out << "\nThe device: " << defaultDeviceProfile().name << ". Screenshots go to " << pictures.string()
+        << "\n";
+    Simulator device(defaultDeviceProfile());
+    for (const auto& scene : controlCenterWalk) {
+        if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
+            return status;
+    }
+    out << "\nThe section's views at the end:\n";
+    return device.run(Words{"describe"}, out, errors);
+}
+
 } // namespace
 
-int runDemo(std::ostream& out, std::ostream& errors) {
+int runDemo(const std::optional<std::filesystem::path>& screenshots, std::ostream& out,
+            std::ostream& errors) {
     const auto root = freshDeviceRoot();
     if (root.empty()) {
         errors << "could not make a device folder\n";
         return 1;
     }
+    const auto pictures = screenshots.value_or(root.string() + "-screenshots");
+    std::error_code error;
+    std::filesystem::create_directories(pictures, error);
+    if (error) {
+        errors << "cannot make the screenshot folder " << pictures.string() << ": " << error.message()
+               << "\n";
+        return 1;
+    }
     DeviceRoot::set(root);
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
-    out << "The section starts with no settings file.\n";
-    SettingsWatcher section(out);
-    section.start();
-    for (const auto& step : walk) {
-        out << "\n" << step.says << "\n$";
-        for (const auto& word : step.command)
-            out << " " << word;
-        out << "\n";
-        if (const int status = runCommand(step.command, out, errors); status != 0)
-            return status;
-    }
-    return 0;
+    if (const int status = walkSettings(out, errors); status != 0)
+        return status;
+    return walkControlCenter(pictures, out, errors);
 }

@@ -1,39 +1,109 @@
-#include "Commands.h"
 #include "Demo.h"
+#include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
+#include "Script.h"
+#include "Simulator.h"
 
-#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr const char* usage = "usage: orvane-sim                       run the demo on a fresh device\n"
-                              "       orvane-sim --device DIR COMMAND  run one command on the device at DIR\n"
-                              "commands:\n"
-                              "  defaults read [KEY]\n"
-                              "  defaults write KEY [-int|-real|-bool|-string] VALUE\n"
-                              "  defaults delete KEY\n"
-                              "  defaults reset\n"
-                              "  watch [--notifications N] [--seconds S]\n";
+constexpr const char* usage =
+    "usage: orvane-sim [--screenshots DIR]                     the demo, on a fresh device\n"
+    "       orvane-sim --device DIR [--profile FILE] COMMAND   one command on the device at DIR\n"
+    "       orvane-sim --device DIR [--profile FILE] script FILE\n"
+    "                                                          the commands of FILE, one a line\n"
+    "       orvane-sim --device DIR [--profile FILE] [-]       commands from the standard input, with a\n"
+    "                                                          prompt when it is a terminal\n"
+    "       orvane-sim --device DIR help                       the commands\n";
+
+struct Options {
+    std::optional<std::string> device;
+    std::optional<std::string> profile;
+    std::optional<std::string> screenshots;
+    std::vector<std::string> command;
+};
+
+std::optional<Options> parseOptions(const std::vector<std::string>& words) {
+    Options options;
+    std::size_t at = 0;
+    for (; at + 1 < words.size(); at += 2) {
+        auto* option = words[at] == "--device"        ? &options.device
+                       : words[at] == "--profile"     ? &options.profile
+                       : words[at] == "--screenshots" ? &options.screenshots
+                                                      : nullptr;
+        if (!option)
+            break;
+        *option = words[at + 1];
+    }
+    options.command.assign(words.begin() + static_cast<std::ptrdiff_t>(at), words.end());
+    const bool demo = !options.device && !options.profile && options.command.empty();
+    const bool device = options.device && !options.screenshots;
+    if (!demo && !device)
+        return std::nullopt;
+    return options;
+}
+
+std::optional<DeviceProfile> chosenProfile(const Options& options) {
+    if (!options.profile)
+        return defaultDeviceProfile();
+    std::string error;
+    auto profile = readDeviceProfile(*options.profile, error);
+    if (!profile)
+        std::cerr << "bad device profile: " << error << "\n";
+    return profile;
+}
+
+int runCommands(Simulator& device, const std::vector<std::string>& command) {
+    const CommandRunner run = [&device](std::span<const std::string> words, std::ostream& out,
+                                        std::ostream& errors) { return device.run(words, out, errors); };
+    const bool fromInput = command.empty() || (command.size() == 1 && command[0] == "-");
+    if (fromInput && ::isatty(STDIN_FILENO)) {
+        std::cout << "Orvane's simulated device. Type help for the commands, end with Ctrl-D.\n";
+        return runPrompt(run, std::cin, std::cout, std::cerr);
+    }
+    if (command.size() == 1 && command[0] == "-")
+        return runScript(run, std::cin, "stdin", std::cout, std::cerr);
+    if (command.size() == 2 && command[0] == "script") {
+        std::ifstream file(command[1]);
+        if (!file) {
+            std::cerr << "cannot read the script " << command[1] << "\n";
+            return 1;
+        }
+        return runScript(run, file, command[1], std::cout, std::cerr);
+    }
+    if (command.empty()) {
+        std::cerr << usage;
+        return 2;
+    }
+    return device.run(command, std::cout, std::cerr);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
-    if (words.empty())
-        return runDemo(std::cout, std::cerr);
-    if (words.size() < 3 || words[0] != "--device") {
+    const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
         std::cerr << usage;
         return 2;
     }
+    if (!options->device)
+        return runDemo(options->screenshots, std::cout, std::cerr);
     std::error_code error;
-    std::filesystem::create_directories(words[1], error);
+    std::filesystem::create_directories(*options->device, error);
     if (error) {
-        std::cerr << "cannot use " << words[1] << " as a device: " << error.message() << "\n";
+        std::cerr << "cannot use " << *options->device << " as a device: " << error.message() << "\n";
         return 1;
     }
-    DeviceRoot::set(words[1]);
-    return runCommand(std::span(words).subspan(2), std::cout, std::cerr);
+    DeviceRoot::set(*options->device);
+    const auto profile = chosenProfile(*options);
+    if (!profile)
+        return 1;
+    Simulator device(*profile);
+    return runCommands(device, options->command);
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "UIKit/UIImage.h"
+#include "UIKit/UIView.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+// The view as drawn over Control Center's dark backdrop, with a margin of backdrop above and below, at the
+// main screen's scale.
+std::shared_ptr<UIImage> screenshotOfView(const UIView& view);
+
+inline constexpr CGFloat screenshotMargin = 8;
+
+// Writes the image as a PNG file on the host; answers what went wrong, or nothing.
+std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file);

@@ -1,0 +1,113 @@
+#include "support/ChildProcess.h"
+#include "support/TemporaryDevice.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+// orvane-sim as a person runs it: scripts, profiles and the demo, with its standard error folded into the
+// output that the test reads.
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Finished {
+    int status;
+    std::string output;
+};
+
+Finished runShell(const std::string& command) {
+    ChildProcess process({"/bin/sh", "-c", command + " 2>&1"});
+    // Reads to the end of the output: the text never comes.
+    process.readUntil("\x04", 120s);
+    return {process.wait(), process.output()};
+}
+
+std::string sim(const TemporaryDevice& device) {
+    return std::string(ORVANE_SIM_PATH) + " --device " + device.root().string();
+}
+
+std::filesystem::path writeScript(const TemporaryDevice& device, std::string_view text) {
+    const auto file = device.root().parent_path() / (device.root().filename().string() + ".script");
+    std::ofstream(file) << text;
+    return file;
+}
+
+TEST(SimulatorProcess, AScriptRunsLineByLineAndStopsAtTheFirstFailingLine) {
+    TemporaryDevice device;
+    const auto script = writeScript(device, "install\n# the row\nopen\nopen --width nan\ndescribe\n");
+    const auto result = runShell(sim(device) + " script " + script.string());
+    std::filesystem::remove(script);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.output.find("Control Center open, 320 wide; section 320 x 46\n"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find(script.string() + ":4: open --width nan\nusage: open [--width W]\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(result.output.find("UIButton"), std::string::npos) << "describe never ran";
+}
+
+TEST(SimulatorProcess, CommandsComeFromStandardInputWithADash) {
+    TemporaryDevice device;
+    const auto script = writeScript(device, "install\nopen --width 300\nclose\n");
+    const auto result = runShell(sim(device) + " - < " + script.string());
+    std::filesystem::remove(script);
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Control Center closed, 300 wide; section 300 x 46\n"), std::string::npos)
+        << result.output;
+}
+
+TEST(SimulatorProcess, ABadProfileIsReportedAndNothingRuns) {
+    TemporaryDevice device;
+    const auto profile =
+        writeScript(device, xmlPlist("<dict><key>ScreenScale</key><string>2</string></dict>"));
+    const auto result = runShell(sim(device) + " --profile " + profile.string() + " install");
+    std::filesystem::remove(profile);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.output,
+              "bad device profile: " + profile.string() + ": ScreenScale must be a number from 1 to 3\n");
+    EXPECT_FALSE(std::filesystem::exists(device.hostPath("/Library/Caddex")));
+}
+
+TEST(SimulatorProcess, AProfileFileChoosesTheDevice) {
+    TemporaryDevice device;
+    const auto result = runShell(sim(device) + " --profile " ORVANE_PROFILES_DIR "/ipad.plist open");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "Control Center open, 768 wide; no section (install it first)\n");
+}
+
+TEST(SimulatorProcess, ANotificationFromAnotherProcessArrivesWhileTheDeviceWaits) {
+    TemporaryDevice device;
+    const auto script = writeScript(device, "install\nopen\nwait 3\nclose\nopen\ndescribe\n");
+    ChildProcess springBoard(
+        {ORVANE_SIM_PATH, "--device", device.root().string(), "script", script.string()});
+    ASSERT_TRUE(springBoard.readUntil("section 320 x 46\n", 20s)) << springBoard.output();
+    EXPECT_EQ(runShell(sim(device) + " defaults write ICON_SIZE -int 30").status, 0);
+    EXPECT_TRUE(springBoard.readUntil("UIButton frame 0 0 52.5 46, alpha 0.7, image 30 x 30\n", 20s))
+        << springBoard.output();
+    EXPECT_EQ(springBoard.wait(), 0);
+    std::filesystem::remove(script);
+}
+
+TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
+    TemporaryDevice folder;
+    const auto pictures = folder.root() / "pictures";
+    const auto result = runShell(std::string(ORVANE_SIM_PATH) + " --screenshots " + pictures.string());
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("deleted the settings file"), std::string::npos)
+        << "the settings walk is kept";
+    int screenshots = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(pictures))
+        screenshots += entry.path().extension() == ".png" && entry.file_size() > 0;
+    EXPECT_EQ(screenshots, 9) << result.output;
+}
+
+TEST(SimulatorProcess, OptionsThatDoNotFitAreAUsageError) {
+    for (const auto* arguments :
+         {" --device", " --profile x.plist", " --device d --screenshots s open", " open"}) {
+        const auto result = runShell(std::string(ORVANE_SIM_PATH) + arguments + " < /dev/null");
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.output.rfind("usage: orvane-sim", 0), 0u) << arguments;
+    }
+}
+
+} // namespace

@@ -1,0 +1,194 @@
+#include "sim/Simulator.h"
+#include "CoreGraphics/CGImage.h"
+#include "SpringBoard/SpringBoardHost.h"
+#include "support/TemporaryDevice.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+// The simulator's commands in this process, with the section module the build staged.
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string errors;
+};
+
+class SimulatorTest : public ::testing::Test {
+  protected:
+    Result run(const std::string& line) {
+        std::istringstream split(line);
+        std::vector<std::string> words{std::istream_iterator<std::string>(split), {}};
+        std::ostringstream out, errors;
+        const int status = device->run(words, out, errors);
+        return {status, out.str(), errors.str()};
+    }
+    std::string output(const std::string& line) {
+        const auto result = run(line);
+        EXPECT_EQ(result.status, 0) << line << ": " << result.errors;
+        return result.out;
+    }
+    void useProfile(const DeviceProfile& profile) {
+        device.reset();
+        device = std::make_unique<Simulator>(profile);
+    }
+    static bool has(const std::string& text, std::string_view part) {
+        return text.find(part) != std::string::npos;
+    }
+
+    TemporaryDevice root;
+    std::unique_ptr<Simulator> device = std::make_unique<Simulator>(defaultDeviceProfile());
+};
+
+TEST_F(SimulatorTest, InstallingPutsTheBuiltBundleWhereTheLoaderLooks) {
+    EXPECT_EQ(output("install"), "installed OrvaneCC.bundle in /Library/Caddex/Bundles/OrvaneCC.bundle/\n");
+    EXPECT_TRUE(
+        std::filesystem::is_regular_file(root.hostPath("/Library/Caddex/Bundles/OrvaneCC.bundle/OrvaneCC")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(
+        root.hostPath("/Library/Caddex/Bundles/OrvaneCC.bundle/Info.plist")));
+    EXPECT_EQ(run("install").status, 0) << "installing again replaces the copy";
+}
+
+TEST_F(SimulatorTest, InstallingWithNothingBuiltFails) {
+    device.reset();
+    device = std::make_unique<Simulator>(defaultDeviceProfile(), root.root() / "nothing-staged");
+    const auto result = run("install");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(has(result.errors, "nothing to install")) << result.errors;
+}
+
+TEST_F(SimulatorTest, ControlCenterOpensWithoutASectionUntilOneIsInstalled) {
+    EXPECT_EQ(output("open"), "Control Center open, 320 wide; no section (install it first)\n");
+    EXPECT_EQ(run("screenshot " + (root.root() / "a.png").string()).status, 1);
+    output("close");
+    output("install");
+    EXPECT_EQ(output("open"), "Control Center open, 320 wide; section 320 x 46\n");
+}
+
+TEST_F(SimulatorTest, DescribeShowsTheRowAsLaidOut) {
+    output("install");
+    output("open");
+    const auto tree = output("describe");
+    EXPECT_TRUE(has(tree, "Control Center open, 320 wide; section 320 x 46\nUIView frame 0 0 320 46\n"))
+        << tree;
+    EXPECT_TRUE(has(tree, "\n  UIView frame 0 0 320 46, background 0 0 0 alpha 0\n")) << tree;
+    EXPECT_TRUE(has(tree, "\n    UIButton frame 53.5 0 52.5 46, alpha 0.7, image 40 x 40\n")) << tree;
+    EXPECT_TRUE(has(tree, "\n    UIView frame 52.5 3 1 40, background 0 0 0 alpha 0.7\n")) << tree;
+}
+
+TEST_F(SimulatorTest, AWidthGivenWhileOpeningIsLaidOutAtOnce) {
+    output("install");
+    EXPECT_EQ(output("open --width 300"), "Control Center open, 300 wide; section 300 x 46\n");
+    EXPECT_TRUE(has(output("describe"), "\n  UIView frame 0 0 300 46,"));
+}
+
+TEST_F(SimulatorTest, AWidthChangedWhileClosedShowsAtTheNextOpening) {
+    output("install");
+    output("open");
+    output("close");
+    EXPECT_EQ(output("width 280"), "Control Center closed, 280 wide; section 280 x 46\n");
+    output("open");
+    EXPECT_TRUE(has(output("describe"), "\n  UIView frame 0 0 280 46,"));
+}
+
+TEST_F(SimulatorTest, ALockedDeviceHidesTheSection) {
+    output("install");
+    EXPECT_EQ(output("lock"), "device locked\n");
+    EXPECT_EQ(output("open"), "Control Center open, 320 wide; section 320 x 0, hidden\n");
+    output("close");
+    output("unlock");
+    EXPECT_EQ(output("open"), "Control Center open, 320 wide; section 320 x 46\n");
+}
+
+TEST_F(SimulatorTest, SettingsWrittenWhileClosedShowAtTheNextOpening) {
+    output("install");
+    output("open");
+    output("close");
+    output("defaults write ICON_SIZE -int 30");
+    output("defaults write FUNCTION_6 DISABLED");
+    output("open");
+    const auto tree = output("describe");
+    EXPECT_TRUE(has(tree, "image 30 x 30")) << tree;
+    EXPECT_TRUE(has(tree, "\n    UIButton frame 0 0 63.2 46, alpha 0.7, image 30 x 30\n")) << tree;
+}
+
+TEST_F(SimulatorTest, OpeningTwiceOrClosingTwiceIsAnError) {
+    EXPECT_EQ(run("close").status, 1);
+    output("open");
+    const auto again = run("open");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.errors, "Control Center is already open\n");
+}
+
+TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
+    for (const auto* line :
+         {"install now", "open --width", "open --width 0", "open --height 3", "close x", "width", "width -3",
+          "width nan", "lock x", "screenshot", "describe x", "wait", "wait 0", "wait 100000"}) {
+        const auto result = run(line);
+        EXPECT_EQ(result.status, 2) << line;
+        EXPECT_EQ(result.errors.rfind("usage: ", 0), 0u) << line << ": " << result.errors;
+    }
+    const auto unknown = run("jump");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.errors,
+              "unknown command jump\ncommands: install open close width lock unlock screenshot "
+              "describe wait help defaults watch\n");
+}
+
+TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
+    output("install");
+    output("open");
+    const auto file = root.root() / "section.png";
+    EXPECT_EQ(output("screenshot " + file.string()), "wrote " + file.string() + ", 640 x 124 pixels\n");
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    const auto image = CGImageCreateWithPNGData(bytes);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->width(), 640u);
+    ASSERT_EQ(image->height(), 124u);
+
+    const auto backdrop = image->pixelAt(0, 0);
+    EXPECT_EQ(backdrop.alpha, 255);
+    EXPECT_LT(backdrop.red + backdrop.green + backdrop.blue, 3 * 64) << "dark";
+    EXPECT_EQ(image->pixelAt(639, 123), backdrop) << "the margin below is backdrop too";
+    EXPECT_EQ(image->pixelAt(20, 16 + 2), backdrop) << "a clear row shows the backdrop";
+
+    // Separator 1 stands at x 52.5 points, from y 3 to 43 of the row: black at alpha 0.7.
+    const auto separator = image->pixelAt(105, 16 + 23);
+    EXPECT_LT(separator.red, backdrop.red);
+    EXPECT_EQ(separator.alpha, 255);
+    // The middle of button 1 shows its icon, not the backdrop.
+    EXPECT_NE(image->pixelAt(52, 16 + 46), backdrop);
+}
+
+TEST_F(SimulatorTest, TheIPadProfileGivesAWideRow) {
+    std::string error;
+    const auto pad = readDeviceProfile(std::filesystem::path(ORVANE_PROFILES_DIR) / "ipad.plist", error);
+    ASSERT_TRUE(pad) << error;
+    useProfile(*pad);
+    output("install");
+    EXPECT_EQ(output("open"), "Control Center open, 768 wide; section 768 x 46\n");
+}
+
+TEST_F(SimulatorTest, WithoutSpringBoardClassesTheSectionStillFillsItsContainer) {
+    std::string error;
+    const auto profile =
+        readDeviceProfile(std::filesystem::path(ORVANE_PROFILES_DIR) / "iphone-missing-classes.plist", error);
+    ASSERT_TRUE(profile) << error;
+    useProfile(*profile);
+    output("install");
+    output("lock");
+    EXPECT_EQ(output("open"), "Control Center open, 320 wide; section 320 x 46\n")
+        << "the section cannot find SpringBoard, so it never hears that the device is locked";
+    EXPECT_TRUE(has(output("describe"), "\n  UIView frame 0 0 320 46,"));
+}
+
+TEST_F(SimulatorTest, WaitLetsTimePass) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(run("wait 0.2").status, 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+}
+
+} // namespace
