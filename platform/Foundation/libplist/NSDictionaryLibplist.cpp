@@ -4,9 +4,11 @@
 #include "Foundation/posix/FileIO.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
+#include <string_view>
 
 namespace {
 
@@ -25,6 +27,49 @@ struct MallocDeleter {
 };
 
 std::optional<CFPropertyList> convert(plist_t node, int depth);
+
+std::uint64_t bigEndian(std::span<const std::uint8_t> bytes) {
+    std::uint64_t value = 0;
+    for (const std::uint8_t byte : bytes)
+        value = value << 8 | byte;
+    return value;
+}
+
+// libplist 2.2 decodes a UTF-16 string holding U+0000 into a key whose length disagrees with strlen, and
+// plist_get_key_val then fails an assertion and aborts the process. Such a file is refused before parsing.
+bool hasUtf16Nul(std::span<const std::uint8_t> bytes) {
+    constexpr std::string_view magic = "bplist00";
+    if (bytes.size() < magic.size() + 32 || std::memcmp(bytes.data(), magic.data(), magic.size()) != 0)
+        return false;
+    const auto trailer = bytes.last(32);
+    const std::size_t offsetSize = trailer[6];
+    const std::uint64_t count = bigEndian(trailer.subspan(8, 8));
+    const std::uint64_t table = bigEndian(trailer.subspan(24, 8));
+    if (offsetSize == 0 || offsetSize > 8 || table >= bytes.size() ||
+        count > (bytes.size() - table) / offsetSize)
+        return false;
+    for (std::uint64_t index = 0; index < count; ++index) {
+        const std::uint64_t offset = bigEndian(bytes.subspan(table + index * offsetSize, offsetSize));
+        if (offset >= bytes.size() || bytes[offset] >> 4 != 0x6)
+            continue;
+        std::uint64_t units = bytes[offset] & 0xf;
+        std::uint64_t start = offset + 1;
+        if (units == 0xf) {
+            if (start >= bytes.size() || bytes[start] >> 4 != 0x1 || (bytes[start] & 0xf) > 3)
+                continue;
+            const std::size_t size = std::size_t{1} << (bytes[start] & 0xf);
+            if (start + 1 + size > bytes.size())
+                continue;
+            units = bigEndian(bytes.subspan(start + 1, size));
+            start += 1 + size;
+        }
+        for (std::uint64_t unit = 0; unit < units && start + 2 * unit + 1 < bytes.size(); ++unit) {
+            if (bytes[start + 2 * unit] == 0 && bytes[start + 2 * unit + 1] == 0)
+                return true;
+        }
+    }
+    return false;
+}
 
 std::optional<NSDictionary> convertDictionary(plist_t node, int depth) {
     NSMutableDictionary dictionary;
@@ -153,7 +198,7 @@ PlistNode toPlist(const CFPropertyList& value) {
 
 std::optional<NSDictionary>
 NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max())
+    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max() || hasUtf16Nul(bytes))
         return std::nullopt;
     plist_t raw = nullptr;
     plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()),
@@ -165,10 +210,14 @@ NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes
 }
 
 std::optional<NSDictionary> NSDictionary::dictionaryWithContentsOfFile(std::string_view path) {
-    const auto bytes = FileIO::readFile(DeviceRoot::resolve(path), maximumFileSize);
-    if (!bytes)
-        return std::nullopt;
-    return dictionaryWithPropertyListData(*bytes);
+    // Settings are read on every change: one buffer serves every read, released again after a large file.
+    thread_local std::vector<std::uint8_t> buffer;
+    constexpr std::size_t keptCapacity = 64 * 1024;
+    const bool read = FileIO::readFile(DeviceRoot::resolve(path), maximumFileSize, buffer);
+    auto dictionary = read ? dictionaryWithPropertyListData(buffer) : std::nullopt;
+    if (buffer.capacity() > keptCapacity)
+        std::vector<std::uint8_t>().swap(buffer);
+    return dictionary;
 }
 
 std::string NSDictionary::xmlPropertyList() const {

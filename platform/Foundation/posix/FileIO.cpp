@@ -56,33 +56,43 @@ void syncFolder(const std::filesystem::path& folder) {
 
 namespace FileIO {
 
-std::optional<std::vector<std::uint8_t>> readFile(const std::filesystem::path& path, std::size_t limit) {
+bool readFile(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
+        return false;
     if (static_cast<std::uint64_t>(info.st_size) > limit)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+        return false;
+    bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t filled = 0;
     while (filled < bytes.size()) {
         const ssize_t count = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            return std::nullopt;
+            return false;
         if (count == 0)
             break;
         filled += static_cast<std::size_t>(count);
     }
     bytes.resize(filled);
+    return true;
+}
+
+std::optional<std::vector<std::uint8_t>> readFile(const std::filesystem::path& path, std::size_t limit) {
+    std::vector<std::uint8_t> bytes;
+    if (!readFile(path, limit, bytes))
+        return std::nullopt;
     return bytes;
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     if (!makeParentFolders(path))
         return false;
-    std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".XXXXXX";
+    std::string temporary = (path.parent_path() / name).string();
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return false;

@@ -2,8 +2,10 @@
 #include "Foundation/NSRunLoop.h"
 #include "support/TemporaryDevice.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -17,7 +19,8 @@ void post(std::string_view which = name) {
                                          true);
 }
 
-// Runs `work` in a child process and waits for it to end.
+// Runs `work` in a child process and waits for it to end; a child that hangs fails the test instead of
+// stalling it.
 template <typename Work> void inAnotherProcess(Work work) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -26,7 +29,15 @@ template <typename Work> void inAnotherProcess(Work work) {
         ::_exit(0);
     }
     int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            FAIL() << "the posting process hung";
+        }
+        std::this_thread::sleep_for(1ms);
+    }
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 

@@ -123,6 +123,17 @@ TEST(NSDictionaryFile, DeeplyNestedDocumentsAreRefused) {
         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
 }
 
+TEST(NSDictionaryFile, ABinaryKeyHoldingANulCharacterIsRefusedNotFatal) {
+    // {U+0000: true} with the key in UTF-16: libplist aborts the process on such a key.
+    const std::string hex =
+        "62706c6973743030d1010261000009080b0e000000000000010100000000000000030000000000000000"
+        "000000000000000f";
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    EXPECT_FALSE(NSDictionary::dictionaryWithPropertyListData(bytes));
+}
+
 TEST(NSDictionaryFile, WriteReportsFailureAndLeavesNoTemporaryFile) {
     TemporaryDevice device;
     const auto folder = device.hostPath("/var/mobile/Library/Preferences");
