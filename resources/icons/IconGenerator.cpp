@@ -1,0 +1,122 @@
+// Draws the button artwork of the section bundle: for every application a coloured tile with a white mark
+// ("<bundle id>-icon.png") and the bare mark in black on transparent ("<bundle id>-black.png"), at 50 x 50
+// points, in 1x and @2x files. Run at build time: orvane-icons OUTPUT_FOLDER.
+
+#include <algorithm>
+#include <cairo.h>
+#include <cstdio>
+#include <memory>
+#include <pango/pangocairo.h>
+#include <string>
+
+namespace {
+
+struct Artwork {
+    const char* bundleId;
+    const char* mark;
+    double red, green, blue;
+    bool darkMark; // a light tile wants a dark mark
+};
+
+// clang-format off
+constexpr Artwork artwork[] = {
+    {"com.facebook.Facebook", "f", 0.23, 0.35, 0.60, false},
+    {"com.apple.mobilemail", "\u2709", 0.10, 0.51, 0.98, false},
+    {"com.apple.MobileSMS", "M", 0.20, 0.78, 0.35, false},
+    {"com.apple.mobileslideshow", "\u273F", 0.96, 0.65, 0.14, false},
+    {"com.sina.weibo", "Wb", 0.90, 0.09, 0.18, false},
+    {"com.tencent.WeiBo", "Tq", 0.16, 0.62, 0.87, false},
+    {"com.atebits.Tweetie2", "Tw", 0.11, 0.63, 0.95, false},
+    {"com.apple.mobilecal", "31", 0.98, 0.98, 0.98, true},
+    {"com.evernote.iPhone.Evernote", "E", 0.18, 0.75, 0.38, false},
+    {"com.facebook.Messenger", "m", 0.00, 0.52, 1.00, false},
+    {"com.apple.mobileme.fmf1", "FF", 1.00, 0.58, 0.00, false},
+    {"com.burbn.instagram", "Ig", 0.76, 0.21, 0.52, false},
+    {"jp.naver.line", "L", 0.00, 0.76, 0.00, false},
+    {"com.apple.mobilenotes", "N", 1.00, 0.80, 0.00, true},
+    {"com.tencent.mqq", "Q", 0.07, 0.72, 0.96, false},
+    {"com.skype.skype", "S", 0.00, 0.69, 0.94, false},
+    {"com.toyopagroup.picaboo", "Sc", 1.00, 0.99, 0.00, true},
+    {"com.tencent.xin", "Wc", 0.04, 0.72, 0.24, false},
+    {"net.whatsapp.WhatsApp", "Wa", 0.15, 0.83, 0.40, false},
+};
+// clang-format on
+
+constexpr int side = 50;
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* context) const { cairo_destroy(context); }
+};
+struct ObjectDeleter {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+
+void roundedSquare(cairo_t* context, double size) {
+    const double radius = size * 0.22;
+    cairo_new_sub_path(context);
+    cairo_arc(context, size - radius, radius, radius, -G_PI / 2, 0);
+    cairo_arc(context, size - radius, size - radius, radius, 0, G_PI / 2);
+    cairo_arc(context, radius, size - radius, radius, G_PI / 2, G_PI);
+    cairo_arc(context, radius, radius, radius, G_PI, 3 * G_PI / 2);
+    cairo_close_path(context);
+}
+
+// The mark is set large and shrunk to fit when it is wide, so one- and two-letter marks fill the tile alike.
+void drawMark(cairo_t* context, const char* mark, double size) {
+    std::unique_ptr<PangoLayout, ObjectDeleter> layout(pango_cairo_create_layout(context));
+    const std::string font = "DejaVu Sans Bold " + std::to_string(static_cast<int>(size * 0.56)) + "px";
+    PangoFontDescription* description = pango_font_description_from_string(font.c_str());
+    pango_layout_set_font_description(layout.get(), description);
+    pango_font_description_free(description);
+    pango_layout_set_text(layout.get(), mark, -1);
+    PangoRectangle ink;
+    pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
+    const double fit = ink.width > 0 ? std::min(1.0, size * 0.62 / ink.width) : 1.0;
+    cairo_save(context);
+    cairo_translate(context, size / 2, size / 2);
+    cairo_scale(context, fit, fit);
+    cairo_move_to(context, -ink.width / 2.0 - ink.x, -ink.height / 2.0 - ink.y);
+    pango_cairo_show_layout(context, layout.get());
+    cairo_restore(context);
+}
+
+bool writeImage(const std::string& folder, const Artwork& art, bool tile, int scale) {
+    const int pixels = side * scale;
+    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
+    std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    if (tile) {
+        roundedSquare(context.get(), pixels);
+        cairo_set_source_rgb(context.get(), art.red, art.green, art.blue);
+        cairo_fill(context.get());
+        const double shade = art.darkMark ? 0.1 : 1.0;
+        cairo_set_source_rgb(context.get(), shade, shade, shade);
+    } else {
+        cairo_set_source_rgb(context.get(), 0, 0, 0);
+    }
+    drawMark(context.get(), art.mark, pixels);
+    const std::string name =
+        folder + "/" + art.bundleId + (tile ? "-icon" : "-black") + (scale == 2 ? "@2x" : "") + ".png";
+    return cairo_surface_write_to_png(surface.get(), name.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: orvane-icons OUTPUT_FOLDER\n");
+        return 2;
+    }
+    for (const auto& art : artwork) {
+        for (const int scale : {1, 2}) {
+            if (!writeImage(argv[1], art, true, scale) || !writeImage(argv[1], art, false, scale)) {
+                std::fprintf(stderr, "orvane-icons: cannot write the icons of %s\n", art.bundleId);
+                return 1;
+            }
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,229 @@
+#include "OrvaneCCSection.h"
+
+#include "SectionState.h"
+#include "SpringBoard/SBApplicationController.h"
+#include "SpringBoard/SBControlCenterController.h"
+#include "SpringBoard/SBIconController.h"
+#include "SpringBoard/SBIconModel.h"
+#include "SpringBoard/SpringBoard.h"
+#include "UIKit/UIGraphics.h"
+#include "common/SectionSettings.h"
+#include "objc/runtime.h"
+
+#include "Foundation/NSNotificationCenter.h"
+
+namespace {
+
+template <typename Object>
+std::shared_ptr<Object> sharedObject(std::string_view className, std::string_view selector) {
+    const Class cls = NSClassFromString(className);
+    return cls ? std::dynamic_pointer_cast<Object>(cls->performClassSelector(selector)) : nullptr;
+}
+
+// A lookup runs only while its reference is empty, so once per process.
+template <typename Object, typename Lookup> void lookUpOnce(std::weak_ptr<Object>& reference, Lookup lookup) {
+    if (reference.expired())
+        reference = lookup();
+}
+
+std::shared_ptr<UIColor> backgroundColour(const SectionSettings& s) {
+    return UIColor::colorWithRed(s.backgroundRed, s.backgroundGreen, s.backgroundBlue, s.backgroundAlpha);
+}
+
+std::shared_ptr<UIColor> separatorColour(const SectionSettings& s) {
+    return UIColor::colorWithRed(s.separatorRed, s.separatorGreen, s.separatorBlue, s.separatorAlpha);
+}
+
+// The pressed look: a 1 x 1 point black veil at alpha 0.15, stretched over the button.
+std::shared_ptr<UIImage> highlightImage() {
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(1, 1), false, 0);
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0, 0, 0, 0.15);
+    UIRectFill(CGRectMake(0, 0, 1, 1));
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return image;
+}
+
+} // namespace
+
+std::shared_ptr<OrvaneCCSection> OrvaneCCSection::init() {
+    auto section = std::make_shared<OrvaneCCSection>();
+    section->initSection();
+    return section;
+}
+
+OrvaneCCSection::~OrvaneCCSection() {
+    // The loader may drop a section while SpringBoard keeps running: nothing may call into it afterwards.
+    if (_observing) {
+        NSNotificationCenter::defaultCenter().removeObserver(this);
+        unregisterFromSettingsChanges(this);
+    }
+}
+
+void OrvaneCCSection::initSection() {
+    auto& state = sectionState();
+    lookUpSpringBoard();
+    _bundle = NSBundle::bundleForClass(NSClassFromString("OrvaneCCSection"));
+    loadSettings();
+    registerForSettingsChanges(this);
+    _observing = true;
+    state.lastSectionWidth = sectionWidth();
+
+    const auto& settings = sectionSettingsState().settings;
+    _backgroundView = UIView::make();
+    _backgroundView->setBackgroundColor(backgroundColour(settings));
+    const auto highlight = highlightImage();
+    constexpr TapMethod taps[] = {&OrvaneCCSection::button1Pressed, &OrvaneCCSection::button2Pressed,
+                                  &OrvaneCCSection::button3Pressed, &OrvaneCCSection::button4Pressed,
+                                  &OrvaneCCSection::button5Pressed, &OrvaneCCSection::button6Pressed};
+    constexpr PressMethod presses[] = {
+        &OrvaneCCSection::button1LonePressed, &OrvaneCCSection::button2LonePressed,
+        &OrvaneCCSection::button3LonePressed, &OrvaneCCSection::button4LonePressed,
+        &OrvaneCCSection::button5LonePressed, &OrvaneCCSection::button6LonePressed};
+    for (std::size_t index = 0; index < slotCount; ++index)
+        makeSlot(index, highlight, taps[index], presses[index]);
+    for (std::size_t index = 0; index < slotCount; ++index) {
+        _backgroundView->addSubview(_buttons[index]);
+        if (index < separatorCount)
+            _backgroundView->addSubview(_separators[index]);
+    }
+    _view = _backgroundView;
+    observeLoader();
+    state.currentSection = std::static_pointer_cast<OrvaneCCSection>(shared_from_this());
+}
+
+void OrvaneCCSection::lookUpSpringBoard() {
+    auto& state = sectionState();
+    lookUpOnce(state.springBoardApp,
+               [] { return sharedObject<SpringBoard>("SpringBoard", "sharedApplication"); });
+    lookUpOnce(state.iconModel, []() -> std::shared_ptr<SBIconModel> {
+        const auto map = sharedObject<SBIconViewMap>("SBIconViewMap", "homescreenMap");
+        return map ? map->iconModel() : nullptr;
+    });
+    if (state.controlCenterController.expired()) {
+        const auto controller =
+            sharedObject<SBControlCenterController>("SBControlCenterController", "sharedInstance");
+        state.controlCenterController = controller;
+        if (controller)
+            state.controlCenterViewController =
+                std::dynamic_pointer_cast<UIViewController>(controller->valueForKey("_viewController"));
+    }
+    lookUpOnce(state.applicationController, [] {
+        return sharedObject<SBApplicationController>("SBApplicationController", "sharedInstance");
+    });
+    lookUpOnce(state.iconController,
+               [] { return sharedObject<SBIconController>("SBIconController", "sharedInstance"); });
+}
+
+void OrvaneCCSection::makeSlot(std::size_t index, const std::shared_ptr<UIImage>& highlight, TapMethod tap,
+                               PressMethod press) {
+    const std::weak_ptr<OrvaneCCSection> weakSelf =
+        std::static_pointer_cast<OrvaneCCSection>(shared_from_this());
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    button->setBackgroundImage(highlight, UIControlStateHighlighted);
+    button->addTarget(
+        [weakSelf, tap](UIControl& sender) {
+            if (const auto self = weakSelf.lock())
+                ((*self).*tap)(sender);
+        },
+        UIControlEventTouchUpInside);
+    auto recognizer =
+        std::make_shared<UILongPressGestureRecognizer>([weakSelf, press](UIGestureRecognizer& sender) {
+            if (const auto self = weakSelf.lock())
+                ((*self).*press)(sender);
+        });
+    button->addGestureRecognizer(recognizer);
+    _buttons[index] = std::move(button);
+    _longPresses[index] = std::move(recognizer);
+    if (index < separatorCount) {
+        _separators[index] = UIView::make();
+        _separators[index]->setBackgroundColor(separatorColour(sectionSettingsState().settings));
+    }
+}
+
+void OrvaneCCSection::observeLoader() {
+    const std::weak_ptr<OrvaneCCSection> weakSelf =
+        std::static_pointer_cast<OrvaneCCSection>(shared_from_this());
+    auto& center = NSNotificationCenter::defaultCenter();
+    center.addObserver(
+        this,
+        [weakSelf](const NSNotification&) {
+            if (const auto self = weakSelf.lock())
+                self->controlCenterDidAppear();
+        },
+        CaddexCCDidAppearNotification, nullptr);
+    center.addObserver(
+        this,
+        [weakSelf](const NSNotification&) {
+            if (const auto self = weakSelf.lock())
+                self->controlCenterWillDisappear();
+        },
+        CaddexCCWillDisappearNotification, nullptr);
+}
+
+void OrvaneCCSection::controlCenterWillAppear() {
+    auto& settingsState = sectionSettingsState();
+    auto& state = sectionState();
+    if (!settingsState.iconsCurrent) {
+        reloadIcons();
+        settingsState.iconsCurrent = true;
+    }
+    applyColours();
+    const double width = sectionWidth();
+    if (settingsState.layoutDirty || width != state.lastSectionWidth) {
+        state.lastSectionWidth = width;
+        layoutSubviews();
+        settingsState.layoutDirty = false;
+    }
+    _backgroundView->setHidden(deviceLocked() || settingsState.enabledCount == 0);
+    state.warmUpDone = false;
+}
+
+void OrvaneCCSection::applyColours() {
+    const auto& settings = sectionSettingsState().settings;
+    _backgroundView->setBackgroundColor(backgroundColour(settings));
+    const auto separators = separatorColour(settings);
+    for (const auto& separator : _separators)
+        separator->setBackgroundColor(separators);
+    for (const auto& button : _buttons)
+        button->setAlpha(settings.buttonAlpha);
+}
+
+void OrvaneCCSection::controlCenterDidAppear() {
+    auto& state = sectionState();
+    const double width = sectionWidth();
+    if (width != state.lastSectionWidth) {
+        state.lastSectionWidth = width;
+        layoutSubviews();
+    }
+}
+
+// Closing what the section presents comes with the presentation layer; until then nothing is ever presented.
+void OrvaneCCSection::controlCenterWillDisappear() {}
+
+double OrvaneCCSection::sectionWidth() const {
+    if (const auto superview = _backgroundView ? _backgroundView->superview() : nullptr)
+        return superview->frame().size.width;
+    const auto controller = sectionState().controlCenterController.lock();
+    const auto controlCenterView = controller ? controller->view() : nullptr;
+    return controlCenterView ? controlCenterView->frame().size.width : 0;
+}
+
+bool OrvaneCCSection::deviceLocked() const {
+    const auto springBoard = sectionState().springBoardApp.lock();
+    return springBoard && springBoard->isLocked();
+}
+
+// What a tap or a long press does comes with the button actions; each slot already has its own method.
+void OrvaneCCSection::button1Pressed(UIControl&) {}
+void OrvaneCCSection::button2Pressed(UIControl&) {}
+void OrvaneCCSection::button3Pressed(UIControl&) {}
+void OrvaneCCSection::button4Pressed(UIControl&) {}
+void OrvaneCCSection::button5Pressed(UIControl&) {}
+void OrvaneCCSection::button6Pressed(UIControl&) {}
+void OrvaneCCSection::button1LonePressed(UIGestureRecognizer&) {}
+void OrvaneCCSection::button2LonePressed(UIGestureRecognizer&) {}
+void OrvaneCCSection::button3LonePressed(UIGestureRecognizer&) {}
+void OrvaneCCSection::button4LonePressed(UIGestureRecognizer&) {}
+void OrvaneCCSection::button5LonePressed(UIGestureRecognizer&) {}
+void OrvaneCCSection::button6LonePressed(UIGestureRecognizer&) {}

@@ -1,0 +1,10 @@
+#include "SectionState.h"
+
+SectionState& sectionState() {
+    static SectionState state;
+    return state;
+}
+
+void resetSectionState() {
+    sectionState() = SectionState();
+}

@@ -1,0 +1,105 @@
+#include "SectionFixture.h"
+
+#include "UIKit/UIImage.h"
+#include "UIKit/UIScreen.h"
+#include "section/IconImages.h"
+
+namespace {
+
+using Value = CFPropertyList;
+
+class IconTest : public SectionTest {
+  protected:
+    std::shared_ptr<NSBundle> bundle = NSBundle::bundleWithPath(sectionBundlePath);
+    std::shared_ptr<UIImage> icon(std::string_view id, int size, int style) {
+        return iconImageForFunction(*bundle, id, size, style);
+    }
+};
+
+bool samePixels(const UIImage& a, const UIImage& b) {
+    return a.CGImage()->width() == b.CGImage()->width() && a.CGImage()->height() == b.CGImage()->height() &&
+           std::equal(a.CGImage()->pixels().begin(), a.CGImage()->pixels().end(),
+                      b.CGImage()->pixels().begin());
+}
+
+TEST_F(IconTest, SizesArePointsAtTheFilesScale) {
+    ASSERT_EQ(UIScreen::mainScreen().scale(), 2.0);
+    const auto small = icon("SYS-Mail", 20, 0);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->size(), CGSizeMake(20, 20));
+    EXPECT_EQ(small->scale(), 2.0);
+    EXPECT_EQ(small->CGImage()->width(), 40u);
+
+    const auto unscaled = icon("SYS-Mail", 50, 0);
+    const auto file =
+        UIImage::imageWithContentsOfFile(std::string(sectionBundlePath) + "/com.apple.mobilemail-icon.png");
+    ASSERT_TRUE(unscaled && file);
+    EXPECT_EQ(unscaled->size(), file->size());
+    EXPECT_TRUE(samePixels(*unscaled, *file)) << "at 50 the file is used as it is";
+}
+
+TEST_F(IconTest, StyleTwoTurnsTheGlyphWhiteAndKeepsTheGroundClear) {
+    const auto black = icon("APP-Notes", 40, 1);
+    const auto white = icon("APP-Notes", 40, 2);
+    ASSERT_TRUE(black && white);
+    const auto& before = *black->CGImage();
+    const auto& after = *white->CGImage();
+    ASSERT_EQ(before.width(), after.width());
+    int glyphPixels = 0;
+    for (std::size_t y = 0; y < before.height(); ++y) {
+        for (std::size_t x = 0; x < before.width(); ++x) {
+            const auto was = before.pixelAt(x, y);
+            const auto now = after.pixelAt(x, y);
+            if (was.alpha == 0) {
+                ASSERT_EQ(now.alpha, 0) << "the ground must stay transparent at " << x << "," << y;
+            } else if (was.alpha == 255) {
+                ++glyphPixels;
+                ASSERT_EQ(now, (CGImage::RGBA{255, 255, 255, 255})) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(glyphPixels, 50);
+}
+
+TEST_F(IconTest, RoundingClearsTheCornersAndKeepsTheMiddle) {
+    write("ROUNDED_ICON", Value::boolean(true));
+    section = makeSection();
+    section->controlCenterWillAppear();
+    const auto image = section->button(1)->currentImage();
+    ASSERT_TRUE(image);
+    const auto& pixels = *image->CGImage();
+    const std::size_t last = pixels.width() - 1;
+    for (const auto& [x, y] :
+         {std::pair<std::size_t, std::size_t>{0, 0}, {last, 0}, {0, last}, {last, last}, {3, 3}})
+        EXPECT_EQ(pixels.pixelAt(x, y).alpha, 0) << x << "," << y;
+    EXPECT_EQ(pixels.pixelAt(last / 2, 2).alpha, 255) << "the tile's edge midpoint is inside the circle";
+}
+
+TEST_F(IconTest, AMissingOrBrokenFileGivesNoImageWithoutTouchingTheOtherSlots) {
+    const auto folder = device.hostPath(sectionBundlePath);
+    std::filesystem::remove(folder / "com.apple.mobilemail-black.png");
+    std::filesystem::remove(folder / "com.apple.mobilemail-black@2x.png");
+    EXPECT_EQ(icon("SYS-Mail", 40, 1), nullptr) << "no fallback to the colour file";
+    EXPECT_EQ(icon("SYS-Mail", 40, 2), nullptr);
+    EXPECT_NE(icon("SYS-Mail", 40, 0), nullptr);
+
+    for (const auto* name : {"/com.apple.MobileSMS-icon.png", "/com.apple.MobileSMS-icon@2x.png"})
+        device.writeText(std::string(sectionBundlePath) + name, "\x89PNG\r\n\x1a\ntruncated");
+    EXPECT_EQ(icon("SYS-Message", 30, 0), nullptr);
+    section = makeSection();
+    section->controlCenterWillAppear();
+    EXPECT_EQ(section->button(4)->currentImage(), nullptr);
+    EXPECT_NE(section->button(1)->currentImage(), nullptr);
+}
+
+TEST_F(IconTest, FunctionsOfOneApplicationShowOneImage) {
+    const auto system = icon("SYS-Twitter", 30, 0);
+    const auto application = icon("APP-Twitter", 30, 0);
+    ASSERT_TRUE(system && application);
+    EXPECT_TRUE(samePixels(*system, *application));
+    EXPECT_FALSE(samePixels(*system, *icon("SYS-Facebook", 30, 0)));
+    EXPECT_EQ(icon("DISABLED", 40, 0), nullptr);
+    EXPECT_EQ(icon("APP-Nothing", 40, 0), nullptr);
+}
+
+} // namespace
