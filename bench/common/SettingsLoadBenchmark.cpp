@@ -1,6 +1,7 @@
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "common/SectionSettings.h"
+#include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 #include <plist/plist.h>
@@ -201,80 +202,6 @@ void readAndParse(benchmark::State& state, const Variant& variant) {
     state.SetLabel(std::to_string(variant.bytes.size()) + " bytes");
 }
 
-// Prints, after the usual table, each format's load time over its two baselines. With repetitions the fastest
-// run of each benchmark is used, since noise only ever adds time; when only aggregates are reported, the
-// median.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    RatioReporter(std::vector<std::string> formats, OutputOptions options)
-        : ConsoleReporter(options), _formats(std::move(formats)) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            _failed = _failed || run.error_occurred;
-            if (run.error_occurred)
-                continue;
-            const double nanoseconds =
-                run.GetAdjustedRealTime() * (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit));
-            if (run.run_type == Run::RT_Iteration) {
-                auto [entry, inserted] = _fastest.try_emplace(run.run_name.function_name, nanoseconds);
-                if (!inserted)
-                    entry->second = std::min(entry->second, nanoseconds);
-            } else if (run.aggregate_name == "median") {
-                _median[run.run_name.function_name] = nanoseconds;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto& out = GetOutputStream();
-        const auto& times = _fastest.empty() ? _median : _fastest;
-        for (const std::string& format : _formats) {
-            const auto load = times.find("loadSettings/" + format);
-            if (load == times.end())
-                continue;
-            for (const char* baseline : {"bareParse/", "readAndParse/"}) {
-                const auto base = times.find(baseline + format);
-                if (base == times.end())
-                    continue;
-                out << "loadSettings/" << format << " / " << base->first << ": "
-                    << load->second / base->second << " (" << load->second / 1000 << " us / "
-                    << base->second / 1000 << " us)\n";
-            }
-        }
-    }
-
-    bool failed() const { return _failed; }
-
-  private:
-    std::vector<std::string> _formats;
-    std::map<std::string, double> _fastest;
-    std::map<std::string, double> _median;
-    bool _failed = false;
-};
-
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            _path = pattern;
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder() {
-        std::error_code error;
-        if (!_path.empty())
-            std::filesystem::remove_all(_path, error);
-    }
-    const std::filesystem::path& path() const { return _path; }
-
-  private:
-    std::filesystem::path _path;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -289,9 +216,8 @@ int main(int argc, char** argv) {
 
     const Bytes xml = xmlBytes(fullSettingsFile());
     const Variant variants[] = {{"xml", xml}, {"binary", binaryBytes(xml)}};
-    std::vector<std::string> formats;
+    std::vector<RatioReporter::Ratio> ratios;
     for (const Variant& variant : variants) {
-        formats.emplace_back(variant.name);
         const std::string suffix = std::string("/") + variant.name;
         benchmark::RegisterBenchmark(("loadSettings" + suffix).c_str(), loadSettingsFromFile, variant)
             ->Unit(benchmark::kMicrosecond);
@@ -299,12 +225,9 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("readAndParse" + suffix).c_str(), readAndParse, variant)
             ->Unit(benchmark::kMicrosecond);
+        ratios.push_back({"loadSettings" + suffix, "bareParse" + suffix});
+        ratios.push_back({"loadSettings" + suffix, "readAndParse" + suffix});
     }
 
-    RatioReporter reporter(std::move(formats), ::isatty(STDOUT_FILENO)
-                                                   ? benchmark::ConsoleReporter::OO_Defaults
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return reporter.failed() ? 1 : 0;
+    return runWithRatios(std::move(ratios));
 }

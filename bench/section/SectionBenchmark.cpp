@@ -1,0 +1,123 @@
+#include "CoreGraphics/CGImage.h"
+#include "Foundation/DeviceRoot.h"
+#include "Foundation/posix/FileIO.h"
+#include "common/SectionSettings.h"
+#include "common/SettingsWriter.h"
+#include "section/OrvaneCCSection.h"
+#include "section/SectionState.h"
+#include "support/RatioReporter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view bundlePath = "/Library/Caddex/Bundles/OrvaneCC.bundle";
+constexpr std::array<std::string_view, 6> functions = {"SYS-Facebook", "SYS-Mail",  "APP-Notes",
+                                                       "APP-WeChat",   "SYS-Photo", "APP-Calendar"};
+
+// A section in a 320-point container, with six distinct functions at size 40, style 2, rounded, after its
+// first appearance.
+struct Fixture {
+    std::shared_ptr<UIView> container = UIView::make(CGRectMake(0, 0, 320, 100));
+    std::shared_ptr<OrvaneCCSection> section;
+
+    Fixture() {
+        for (std::size_t slot = 0; slot < functions.size(); ++slot)
+            writeSettingsValue(functionSlotKeys[slot], CFPropertyList::string(std::string(functions[slot])));
+        writeSettingsValue("ICON_STYLE", CFPropertyList::integer(2));
+        writeSettingsValue("ROUNDED_ICON", CFPropertyList::boolean(true));
+        resetSectionState();
+        resetSectionSettingsState();
+        section = OrvaneCCSection::init();
+        section->setBundle(NSBundle::bundleWithPath(bundlePath));
+        container->addSubview(section->view());
+        section->controlCenterWillAppear();
+    }
+};
+
+Fixture& fixture() {
+    static Fixture instance;
+    return instance;
+}
+
+bool hasSixImages(const OrvaneCCSection& section) {
+    for (std::size_t slot = 1; slot <= functions.size(); ++slot) {
+        if (!section.button(slot)->currentImage())
+            return false;
+    }
+    return true;
+}
+
+void willAppearUnchanged(benchmark::State& state) {
+    auto& section = *fixture().section;
+    for (auto _ : state)
+        section.controlCenterWillAppear();
+}
+
+// What a settings read leaves after a change of icons and layout: both flags raised.
+void willAppearAfterChange(benchmark::State& state) {
+    auto& section = *fixture().section;
+    auto& flags = sectionSettingsState();
+    for (auto _ : state) {
+        flags.iconsCurrent = false;
+        flags.layoutDirty = true;
+        section.controlCenterWillAppear();
+    }
+    if (!hasSixImages(section))
+        state.SkipWithError("the rebuild lost an image");
+}
+
+void reloadSixIcons(benchmark::State& state) {
+    auto& section = *fixture().section;
+    for (auto _ : state)
+        section.reloadIcons();
+    if (!hasSixImages(section))
+        state.SkipWithError("an icon failed to load");
+}
+
+// The files the rebuild reads (style 2 takes the black glyphs, @2x on this screen), decoded alone.
+void decodeSixFiles(benchmark::State& state) {
+    std::vector<std::vector<std::uint8_t>> files;
+    for (const auto id : functions) {
+        const auto name = std::string(functionInfoForId(id)->targetBundleIds.front()) + "-black@2x.png";
+        if (auto bytes = FileIO::readFile(DeviceRoot::resolve(std::string(bundlePath) + "/" + name), 1 << 20))
+            files.push_back(std::move(*bytes));
+    }
+    if (files.size() != functions.size()) {
+        state.SkipWithError("an icon file is missing");
+        return;
+    }
+    for (auto _ : state) {
+        for (const auto& bytes : files)
+            benchmark::DoNotOptimize(CGImageCreateWithPNGData(bytes));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    const TemporaryFolder root;
+    if (root.path().empty())
+        return 1;
+    DeviceRoot::set(root.path());
+    std::filesystem::create_directories(DeviceRoot::resolve("/Library/Caddex/Bundles"));
+    std::filesystem::copy(ORVANE_BUNDLES_DIR "/OrvaneCC.bundle", DeviceRoot::resolve(bundlePath),
+                          std::filesystem::copy_options::recursive);
+
+    benchmark::RegisterBenchmark("willAppear/unchanged", willAppearUnchanged)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("willAppear/afterChange", willAppearAfterChange)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("reloadIcons/six", reloadSixIcons)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("decodePNG/six", decodeSixFiles)->Unit(benchmark::kMicrosecond);
+    return runWithRatios(
+        {{"willAppear/afterChange", "willAppear/unchanged"}, {"reloadIcons/six", "decodePNG/six"}});
+}
