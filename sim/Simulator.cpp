@@ -2,7 +2,6 @@
 
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
-#include "Foundation/NSTimer.h"
 #include "ParseNumber.h"
 #include "Screenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -27,9 +26,7 @@ constexpr StagedBundle stagedBundles[] = {
 // Delivers what the run loop holds without waiting for more. The loop's clock only moves while it runs, so
 // its deadline may already be past when it starts: a short repeating timer keeps it from sleeping then.
 void pumpRunLoop() {
-    const auto tick = NSTimer::scheduledTimerWithTimeInterval(0.001, true, [](NSTimer&) {});
-    NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(0));
-    tick->invalidate();
+    NSRunLoop::mainRunLoop().runPendingEvents();
 }
 
 std::optional<std::string> copyBundle(const std::filesystem::path& from, std::string_view devicePath) {

@@ -15,4 +15,6 @@ class NSRunLoop {
     void runForInterval(std::chrono::milliseconds interval);
     // Runs until `condition` holds (answers true) or the timeout passes (answers false).
     bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+    // Delivers what has already come in (timers due, file events, notifications) without waiting.
+    void runPendingEvents();
 };

@@ -96,9 +96,8 @@ void registerClasses(const std::set<std::string, std::less<>>& missing) {
     for (const auto& method : classMethods()) {
         if (missing.contains(method.className))
             continue;
-        const Class registered = ObjCRuntime::registerClass(std::string(method.className), nullptr);
-        // The registry hands out const classes; registering is the one moment a host adds class methods.
-        const_cast<ObjCClass*>(registered)->addClassMethod(std::string(method.selector), method.answer);
+        ObjCClass* registered = ObjCRuntime::registerClass(std::string(method.className), nullptr);
+        registered->addClassMethod(std::string(method.selector), method.answer);
     }
     UIApplication::setSharedApplication(SpringBoard::sharedApplication());
 }

@@ -18,7 +18,9 @@ Registry& registry() {
 
 ObjCClass::ObjCClass(std::string name, Factory make) : _name(std::move(name)), _make(std::move(make)) {}
 
-std::shared_ptr<NSObject> ObjCClass::makeInstance() const { return _make ? _make() : nullptr; }
+std::shared_ptr<NSObject> ObjCClass::makeInstance() const {
+    return _make ? _make() : nullptr;
+}
 
 void ObjCClass::addClassMethod(std::string selector, Factory method) {
     _classMethods.insert_or_assign(std::move(selector), std::move(method));
@@ -33,10 +35,10 @@ std::shared_ptr<NSObject> ObjCClass::performClassSelector(std::string_view selec
     return found == _classMethods.end() ? nullptr : found->second();
 }
 
-Class ObjCRuntime::registerClass(std::string name, ObjCClass::Factory make) {
+ObjCClass* ObjCRuntime::registerClass(std::string name, ObjCClass::Factory make) {
     auto cls = std::make_unique<ObjCClass>(name, std::move(make));
     cls->_bundle = registry().loadingBundle;
-    Class registered = cls.get();
+    ObjCClass* registered = cls.get();
     registry().classes.insert_or_assign(std::move(name), std::move(cls));
     return registered;
 }
@@ -51,6 +53,10 @@ Class ObjCRuntime::lookUpClass(std::string_view name) {
     return found == registry().classes.end() ? nullptr : found->second.get();
 }
 
-void ObjCRuntime::setLoadingBundle(const NSBundle* bundle) { registry().loadingBundle = bundle; }
+void ObjCRuntime::setLoadingBundle(const NSBundle* bundle) {
+    registry().loadingBundle = bundle;
+}
 
-Class NSClassFromString(std::string_view name) { return ObjCRuntime::lookUpClass(name); }
+Class NSClassFromString(std::string_view name) {
+    return ObjCRuntime::lookUpClass(name);
+}

@@ -14,7 +14,7 @@ class NSBundle;
 // fails), its class methods that take no argument and answer an object (+sharedInstance,
 // +sharedApplication, ...), and the bundle that registered it.
 class ObjCClass {
-public:
+  public:
     using Factory = std::function<std::shared_ptr<NSObject>()>;
 
     ObjCClass(std::string name, Factory make);
@@ -30,7 +30,7 @@ public:
 
     const NSBundle* bundle() const { return _bundle; }
 
-private:
+  private:
     friend class ObjCRuntime;
     std::string _name;
     Factory _make;
@@ -43,10 +43,11 @@ using Class = const ObjCClass*;
 // The registry of classes by name. Modules register their classes from their one exported entry point
 // (see NS_BUNDLE_ENTRY_POINT in Foundation/NSBundle.h); hosts register the system's classes they play.
 class ObjCRuntime {
-public:
+  public:
     // Registers a class; a later registration of the same name replaces the earlier one. Classes registered
     // while a bundle loads belong to that bundle.
-    static Class registerClass(std::string name, ObjCClass::Factory make);
+    // The registered class, open for its class methods.
+    static ObjCClass* registerClass(std::string name, ObjCClass::Factory make);
     static void unregisterClass(std::string_view name);
     static Class lookUpClass(std::string_view name);
 

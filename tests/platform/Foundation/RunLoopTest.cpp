@@ -1,7 +1,11 @@
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
 
+#include "support/TemporaryDevice.h"
+
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +48,33 @@ TEST(NSRunLoop, RunReturnsWhenStopped) {
     NSRunLoop::mainRunLoop().run();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     keepsLoopBusy->invalidate();
+}
+
+TEST(NSRunLoop, AFileWatchNeverKeepsATimedRunWaiting) {
+    TemporaryDevice device;
+    NotificationCounter watching("com.example.watch");
+    for (const auto interval : {0ms, 1ms, 5ms}) {
+        const auto start = std::chrono::steady_clock::now();
+        NSRunLoop::mainRunLoop().runForInterval(interval);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << interval.count() << " ms";
+    }
+}
+
+TEST(NSRunLoop, PendingEventsAreDeliveredWithoutWaiting) {
+    TemporaryDevice device;
+    NotificationCounter counter("com.example.pending");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
+                                             "com.example.pending", nullptr, nullptr, true);
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const auto start = std::chrono::steady_clock::now();
+    NSRunLoop::mainRunLoop().runPendingEvents();
+    EXPECT_EQ(counter.received, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
 } // namespace
