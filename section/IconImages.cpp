@@ -21,14 +21,20 @@ std::shared_ptr<UIImage> scaled(const std::shared_ptr<UIImage>& image, std::int3
     if (!image || iconSize == 50)
         return image;
     const CGFloat side = iconSize;
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(side, side), false, image->scale());
-    image->drawInRect(CGRectMake(0, 0, side, side));
-    auto result = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    return result;
+    return drawnImage(CGSizeMake(side, side), image->scale(),
+                      [&](const CGContextRef&) { image->drawInRect(CGRectMake(0, 0, side, side)); });
 }
 
 } // namespace
+
+std::shared_ptr<UIImage> drawnImage(CGSize size, CGFloat scale,
+                                    const std::function<void(const CGContextRef&)>& draw) {
+    UIGraphicsBeginImageContextWithOptions(size, false, scale);
+    draw(UIGraphicsGetCurrentContext());
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return image;
+}
 
 std::shared_ptr<UIImage> iconImageForFunction(const NSBundle& bundle, std::string_view functionId,
                                               std::int32_t iconSize, std::int32_t iconStyle) {
@@ -51,19 +57,16 @@ std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) 
         return nullptr;
     const CGSize size = image->size();
     const CGRect rect = CGRectMake(0, 0, size.width, size.height);
-    UIGraphicsBeginImageContextWithOptions(size, false, image->scale());
-    const auto context = UIGraphicsGetCurrentContext();
-    CGContextSetBlendMode(context, kCGBlendModeCopy);
-    image->drawInRect(rect);
-    CGContextSetBlendMode(context, kCGBlendModeDifference);
-    CGContextTranslateCTM(context, 0, size.height);
-    CGContextScaleCTM(context, 1, -1);
-    CGContextClipToMask(context, rect, image->CGImage());
-    CGContextSetRGBFillColor(context, 1, 1, 1, 1);
-    CGContextFillRect(context, rect);
-    auto result = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    return result;
+    return drawnImage(size, image->scale(), [&](const CGContextRef& context) {
+        CGContextSetBlendMode(context, kCGBlendModeCopy);
+        image->drawInRect(rect);
+        CGContextSetBlendMode(context, kCGBlendModeDifference);
+        CGContextTranslateCTM(context, 0, size.height);
+        CGContextScaleCTM(context, 1, -1);
+        CGContextClipToMask(context, rect, image->CGImage());
+        CGContextSetRGBFillColor(context, 1, 1, 1, 1);
+        CGContextFillRect(context, rect);
+    });
 }
 
 std::shared_ptr<UIImage> roundedIconImage(const std::shared_ptr<UIImage>& image) {
@@ -71,12 +74,10 @@ std::shared_ptr<UIImage> roundedIconImage(const std::shared_ptr<UIImage>& image)
         return nullptr;
     const CGSize size = image->size();
     const CGRect rect = CGRectMake(0, 0, size.width, size.height);
-    UIGraphicsBeginImageContextWithOptions(size, false, image->scale());
-    UIBezierPath::bezierPathWithRoundedRect(rect, size.width)->addClip();
-    image->drawInRect(rect);
-    auto result = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    return result;
+    return drawnImage(size, image->scale(), [&](const CGContextRef&) {
+        UIBezierPath::bezierPathWithRoundedRect(rect, size.width)->addClip();
+        image->drawInRect(rect);
+    });
 }
 
 void OrvaneCCSection::reloadIcons() {

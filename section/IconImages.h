@@ -3,10 +3,15 @@
 #include "UIKit/UIImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
 class NSBundle;
+
+// What `draw` paints into a fresh transparent image context of `size` points at `scale`.
+std::shared_ptr<UIImage> drawnImage(CGSize size, CGFloat scale,
+                                    const std::function<void(const CGContextRef&)>& draw);
 
 // The image a button shows for a function: the bundle's "<icon name>-icon.png" (style 0) or
 // "<icon name>-black.png" (styles 1 and 2, style 2 turned white), redrawn as an `iconSize` square unless the

@@ -1,5 +1,6 @@
 #include "OrvaneCCSection.h"
 
+#include "IconImages.h"
 #include "SectionState.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -36,12 +37,10 @@ std::shared_ptr<UIColor> separatorColour(const SectionSettings& s) {
 
 // The pressed look: a 1 x 1 point black veil at alpha 0.15, stretched over the button.
 std::shared_ptr<UIImage> highlightImage() {
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(1, 1), false, 0);
-    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0, 0, 0, 0.15);
-    UIRectFill(CGRectMake(0, 0, 1, 1));
-    auto image = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    return image;
+    return drawnImage(CGSizeMake(1, 1), 0, [](const CGContextRef& context) {
+        CGContextSetRGBFillColor(context, 0, 0, 0, 0.15);
+        UIRectFill(CGRectMake(0, 0, 1, 1));
+    });
 }
 
 } // namespace
@@ -144,21 +143,17 @@ void OrvaneCCSection::makeSlot(std::size_t index, const std::shared_ptr<UIImage>
 void OrvaneCCSection::observeLoader() {
     const std::weak_ptr<OrvaneCCSection> weakSelf =
         std::static_pointer_cast<OrvaneCCSection>(shared_from_this());
-    auto& center = NSNotificationCenter::defaultCenter();
-    center.addObserver(
-        this,
-        [weakSelf](const NSNotification&) {
-            if (const auto self = weakSelf.lock())
-                self->controlCenterDidAppear();
-        },
-        CaddexCCDidAppearNotification, nullptr);
-    center.addObserver(
-        this,
-        [weakSelf](const NSNotification&) {
-            if (const auto self = weakSelf.lock())
-                self->controlCenterWillDisappear();
-        },
-        CaddexCCWillDisappearNotification, nullptr);
+    const auto observe = [&](const char* name, void (OrvaneCCSection::*method)()) {
+        NSNotificationCenter::defaultCenter().addObserver(
+            this,
+            [weakSelf, method](const NSNotification&) {
+                if (const auto self = weakSelf.lock())
+                    ((*self).*method)();
+            },
+            name, nullptr);
+    };
+    observe(CaddexCCDidAppearNotification, &OrvaneCCSection::controlCenterDidAppear);
+    observe(CaddexCCWillDisappearNotification, &OrvaneCCSection::controlCenterWillDisappear);
 }
 
 void OrvaneCCSection::controlCenterWillAppear() {

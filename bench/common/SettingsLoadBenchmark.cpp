@@ -205,14 +205,9 @@ void readAndParse(benchmark::State& state, const Variant& variant) {
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    const auto device = BenchmarkDevice::start(argc, argv);
+    if (!device)
         return 1;
-
-    const TemporaryFolder root;
-    if (root.path().empty())
-        return 1;
-    DeviceRoot::set(root.path());
 
     const Bytes xml = xmlBytes(fullSettingsFile());
     const Variant variants[] = {{"xml", xml}, {"binary", binaryBytes(xml)}};

@@ -102,13 +102,9 @@ void decodeSixFiles(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    const auto device = BenchmarkDevice::start(argc, argv);
+    if (!device)
         return 1;
-    const TemporaryFolder root;
-    if (root.path().empty())
-        return 1;
-    DeviceRoot::set(root.path());
     std::filesystem::create_directories(DeviceRoot::resolve("/Library/Caddex/Bundles"));
     std::filesystem::copy(ORVANE_BUNDLES_DIR "/OrvaneCC.bundle", DeviceRoot::resolve(bundlePath),
                           std::filesystem::copy_options::recursive);

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "Foundation/DeviceRoot.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -76,22 +79,27 @@ inline int runWithRatios(std::vector<RatioReporter::Ratio> ratios) {
 }
 
 // A device root of its own for a benchmark run, removed afterwards.
-class TemporaryFolder {
+class BenchmarkDevice {
   public:
-    TemporaryFolder() {
+    // Takes the benchmark options and sets up a fresh device root; nothing when either fails.
+    static std::unique_ptr<BenchmarkDevice> start(int& argc, char** argv) {
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv))
+            return nullptr;
         std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            _path = pattern;
+        if (!::mkdtemp(pattern.data()))
+            return nullptr;
+        DeviceRoot::set(pattern);
+        return std::unique_ptr<BenchmarkDevice>(new BenchmarkDevice(pattern));
     }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder() {
+    BenchmarkDevice(const BenchmarkDevice&) = delete;
+    BenchmarkDevice& operator=(const BenchmarkDevice&) = delete;
+    ~BenchmarkDevice() {
         std::error_code error;
-        if (!_path.empty())
-            std::filesystem::remove_all(_path, error);
+        std::filesystem::remove_all(_path, error);
     }
-    const std::filesystem::path& path() const { return _path; }
 
   private:
+    explicit BenchmarkDevice(std::filesystem::path path) : _path(std::move(path)) {}
     std::filesystem::path _path;
 };
