@@ -144,19 +144,23 @@ void loadSettingsFromFile(benchmark::State& state, const Variant& variant) {
     state.SetLabel(std::to_string(variant.bytes.size()) + " bytes");
 }
 
+// libplist's parse of the bytes and nothing else; answers whether they held a dictionary.
+bool parseOnce(const Bytes& bytes) {
+    plist_t root = nullptr;
+    plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()),
+                      &root);
+    const bool dictionary = root && plist_get_node_type(root) == PLIST_DICT;
+    benchmark::DoNotOptimize(root);
+    plist_free(root);
+    return dictionary;
+}
+
 void bareParse(benchmark::State& state, const Variant& variant) {
-    const auto* data = reinterpret_cast<const char*>(variant.bytes.data());
-    const auto length = static_cast<std::uint32_t>(variant.bytes.size());
     for (auto _ : state) {
-        plist_t root = nullptr;
-        plist_from_memory(data, length, &root);
-        if (!root || plist_get_node_type(root) != PLIST_DICT) {
-            plist_free(root);
+        if (!parseOnce(variant.bytes)) {
             state.SkipWithError("libplist rejected the settings bytes");
             break;
         }
-        benchmark::DoNotOptimize(root);
-        plist_free(root);
     }
     state.SetLabel(std::to_string(variant.bytes.size()) + " bytes");
 }
@@ -187,17 +191,10 @@ void readAndParse(benchmark::State& state, const Variant& variant) {
     const std::string path = DeviceRoot::resolve(settingsPath).string();
     for (auto _ : state) {
         const auto bytes = readWholeFile(path.c_str());
-        plist_t root = nullptr;
-        if (bytes)
-            plist_from_memory(reinterpret_cast<const char*>(bytes->data()),
-                              static_cast<std::uint32_t>(bytes->size()), &root);
-        if (!root || plist_get_node_type(root) != PLIST_DICT) {
-            plist_free(root);
+        if (!bytes || !parseOnce(*bytes)) {
             state.SkipWithError("could not read and parse the settings file");
             break;
         }
-        benchmark::DoNotOptimize(root);
-        plist_free(root);
     }
     state.SetLabel(std::to_string(variant.bytes.size()) + " bytes");
 }

@@ -194,22 +194,22 @@ void draw(CGContext& context, cairo_operator_t op, const std::function<void(cair
     cairo_mask_surface(cairo, context.state.mask.get(), 0, 0);
 }
 
+// The colour at the context's alpha as cairo's source, then the shape as cairo's path.
+void prepareShape(cairo_t* cairo, const CGContext& context, const Colour& colour, const Shape& shape) {
+    cairo_set_source_rgba(cairo, colour.red, colour.green, colour.blue, colour.alpha * context.state.alpha);
+    shape(cairo);
+}
+
 void fill(CGContext& context, const Shape& shape) {
     draw(context, blendOperator(context), [&](cairo_t* cairo) {
-        const Colour& colour = context.state.fill;
-        cairo_set_source_rgba(cairo, colour.red, colour.green, colour.blue,
-                              colour.alpha * context.state.alpha);
-        shape(cairo);
+        prepareShape(cairo, context, context.state.fill, shape);
         cairo_fill(cairo);
     });
 }
 
 void stroke(CGContext& context, const Shape& shape) {
     draw(context, blendOperator(context), [&](cairo_t* cairo) {
-        const Colour& colour = context.state.stroke;
-        cairo_set_source_rgba(cairo, colour.red, colour.green, colour.blue,
-                              colour.alpha * context.state.alpha);
-        shape(cairo);
+        prepareShape(cairo, context, context.state.stroke, shape);
         cairo_set_line_width(cairo, context.state.lineWidth);
         cairo_stroke(cairo);
     });
