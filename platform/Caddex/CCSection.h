@@ -11,7 +11,7 @@ inline constexpr const char* CaddexCCWillDisappearNotification = "CaddexCCWillDi
 // What the Caddex loader asks of a Control Center section: its view and its height are required, the rest is
 // optional (the defaults do nothing).
 class CCSection {
-public:
+  public:
     virtual ~CCSection() = default;
 
     virtual std::shared_ptr<UIView> view() const = 0;

@@ -2,9 +2,13 @@
 
 #include <cmath>
 
-CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) { return {1, 0, 0, 1, tx, ty}; }
+CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) {
+    return {1, 0, 0, 1, tx, ty};
+}
 
-CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy) { return {sx, 0, 0, sy, 0, 0}; }
+CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy) {
+    return {sx, 0, 0, sy, 0, 0};
+}
 
 CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle) {
     const CGFloat cosine = std::cos(angle);

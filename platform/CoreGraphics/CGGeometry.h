@@ -22,17 +22,35 @@ struct CGRect {
     bool operator==(const CGRect&) const = default;
 };
 
-constexpr CGPoint CGPointMake(CGFloat x, CGFloat y) { return {x, y}; }
-constexpr CGSize CGSizeMake(CGFloat width, CGFloat height) { return {width, height}; }
-constexpr CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) { return {{x, y}, {width, height}}; }
+constexpr CGPoint CGPointMake(CGFloat x, CGFloat y) {
+    return {x, y};
+}
+constexpr CGSize CGSizeMake(CGFloat width, CGFloat height) {
+    return {width, height};
+}
+constexpr CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
+    return {{x, y}, {width, height}};
+}
 inline constexpr CGRect CGRectZero = {};
 
-constexpr CGFloat CGRectGetMinX(CGRect r) { return r.origin.x; }
-constexpr CGFloat CGRectGetMinY(CGRect r) { return r.origin.y; }
-constexpr CGFloat CGRectGetMaxX(CGRect r) { return r.origin.x + r.size.width; }
-constexpr CGFloat CGRectGetMaxY(CGRect r) { return r.origin.y + r.size.height; }
-constexpr CGFloat CGRectGetWidth(CGRect r) { return r.size.width; }
-constexpr CGFloat CGRectGetHeight(CGRect r) { return r.size.height; }
+constexpr CGFloat CGRectGetMinX(CGRect r) {
+    return r.origin.x;
+}
+constexpr CGFloat CGRectGetMinY(CGRect r) {
+    return r.origin.y;
+}
+constexpr CGFloat CGRectGetMaxX(CGRect r) {
+    return r.origin.x + r.size.width;
+}
+constexpr CGFloat CGRectGetMaxY(CGRect r) {
+    return r.origin.y + r.size.height;
+}
+constexpr CGFloat CGRectGetWidth(CGRect r) {
+    return r.size.width;
+}
+constexpr CGFloat CGRectGetHeight(CGRect r) {
+    return r.size.height;
+}
 
 // x' = a*x + c*y + tx, y' = b*x + d*y + ty, as in CoreGraphics.
 struct CGAffineTransform {

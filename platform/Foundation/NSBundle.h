@@ -16,7 +16,7 @@
 // Loading the module runs its one exported entry point, which registers the module's classes; the principal
 // class is then the class named by NSPrincipalClass.
 class NSBundle : public NSObject {
-public:
+  public:
     // The bundle at that folder; nothing when the folder does not exist. One object per folder per process.
     static std::shared_ptr<NSBundle> bundleWithPath(std::string_view path);
     // The bundle that registered the class; nothing for classes no bundle registered.
@@ -35,11 +35,12 @@ public:
 
     // The text for `key` in "<language>.lproj/<table>.strings" (language "en"). When the table lacks the key:
     // `value` when it is not empty, otherwise the key itself.
-    std::string localizedStringForKey(std::string_view key, std::string_view value, std::string_view table) const;
+    std::string localizedStringForKey(std::string_view key, std::string_view value,
+                                      std::string_view table) const;
 
     explicit NSBundle(std::string path);
 
-private:
+  private:
     const std::map<std::string, std::string, std::less<>>& stringTable(std::string_view table) const;
 
     std::string _path;

@@ -1,3 +1,5 @@
 #include "Foundation/NSObject.h"
 
-std::shared_ptr<NSObject> NSObject::valueForKey(std::string_view) const { return nullptr; }
+std::shared_ptr<NSObject> NSObject::valueForKey(std::string_view) const {
+    return nullptr;
+}

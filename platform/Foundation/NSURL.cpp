@@ -31,14 +31,17 @@ std::shared_ptr<NSURL> NSURL::fileURLWithPath(std::string_view path) {
     return std::make_shared<NSURL>("file://" + std::string(path));
 }
 
-std::string NSURL::scheme() const { return _text.substr(0, schemeLength(_text)); }
+std::string NSURL::scheme() const {
+    return _text.substr(0, schemeLength(_text));
+}
 
 std::string NSURL::host() const {
     const std::string_view rest = std::string_view(_text).substr(schemeLength(_text) + 1);
     if (!rest.starts_with("//"))
         return {};
     const auto authority = rest.substr(2, rest.find_first_of("/?#", 2) - 2);
-    return std::string(authority.substr(authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1));
+    return std::string(
+        authority.substr(authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1));
 }
 
 std::string NSURL::path() const {

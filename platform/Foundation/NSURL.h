@@ -8,7 +8,7 @@
 
 // A URL as text, with its scheme, host and path picked out.
 class NSURL : public NSObject {
-public:
+  public:
     // Nothing for text that has no scheme.
     static std::shared_ptr<NSURL> URLWithString(std::string_view text);
     static std::shared_ptr<NSURL> fileURLWithPath(std::string_view path);
@@ -21,6 +21,6 @@ public:
 
     explicit NSURL(std::string text);
 
-private:
+  private:
     std::string _text;
 };

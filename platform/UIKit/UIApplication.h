@@ -7,7 +7,7 @@
 
 // The application object of the process. Hosts install theirs (SpringBoard in the section's process).
 class UIApplication : public NSObject {
-public:
+  public:
     // The installed application object; nothing when the host installed none.
     static std::shared_ptr<UIApplication> sharedApplication();
     static void setSharedApplication(std::shared_ptr<UIApplication> application);

@@ -23,7 +23,7 @@ enum UIControlEvents : unsigned {
 
 // A view that sends actions for events. A target-action pair becomes one callable per registration.
 class UIControl : public UIView {
-public:
+  public:
     using Action = std::function<void(UIControl& sender)>;
 
     void addTarget(Action action, UIControlEvents events);
@@ -37,7 +37,7 @@ public:
     void setEnabled(bool enabled) { _enabled = enabled; }
     UIControlState state() const;
 
-private:
+  private:
     struct Registration {
         Action action;
         UIControlEvents events;
@@ -52,7 +52,7 @@ enum UIButtonType { UIButtonTypeCustom = 0, UIButtonTypeSystem = 1 };
 // A button with an image and a background image per state. The image is drawn centred at its own size (shrunk
 // to fit, keeping its proportions, when larger than the button); the background image fills the button.
 class UIButton : public UIControl {
-public:
+  public:
     static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
 
     UIButtonType buttonType() const { return _type; }
@@ -66,10 +66,10 @@ public:
 
     explicit UIButton(UIButtonType type);
 
-protected:
+  protected:
     void drawContent(CGRect bounds) const override;
 
-private:
+  private:
     UIButtonType _type;
     std::map<UIControlState, std::shared_ptr<UIImage>> _images;
     std::map<UIControlState, std::shared_ptr<UIImage>> _backgroundImages;

@@ -11,9 +11,15 @@ std::shared_ptr<UIColor> UIColor::colorWithWhite(CGFloat white, CGFloat alpha) {
     return colorWithRed(white, white, white, alpha);
 }
 
-std::shared_ptr<UIColor> UIColor::clearColor() { return colorWithWhite(0, 0); }
-std::shared_ptr<UIColor> UIColor::blackColor() { return colorWithWhite(0, 1); }
-std::shared_ptr<UIColor> UIColor::whiteColor() { return colorWithWhite(1, 1); }
+std::shared_ptr<UIColor> UIColor::clearColor() {
+    return colorWithWhite(0, 0);
+}
+std::shared_ptr<UIColor> UIColor::blackColor() {
+    return colorWithWhite(0, 1);
+}
+std::shared_ptr<UIColor> UIColor::whiteColor() {
+    return colorWithWhite(1, 1);
+}
 
 bool UIColor::isEqual(const UIColor& other) const {
     return _red == other._red && _green == other._green && _blue == other._blue && _alpha == other._alpha;

@@ -7,7 +7,7 @@
 
 // A colour in device RGB with alpha, components 0 to 1.
 class UIColor : public NSObject {
-public:
+  public:
     static std::shared_ptr<UIColor> colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
     static std::shared_ptr<UIColor> colorWithWhite(CGFloat white, CGFloat alpha);
     static std::shared_ptr<UIColor> clearColor();
@@ -22,6 +22,6 @@ public:
 
     UIColor(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
 
-private:
+  private:
     CGFloat _red, _green, _blue, _alpha;
 };

@@ -12,7 +12,7 @@ enum UIUserInterfaceIdiom {
 
 // The device, as the host describes it.
 class UIDevice : public NSObject {
-public:
+  public:
     static UIDevice& currentDevice();
 
     UIUserInterfaceIdiom userInterfaceIdiom() const { return _idiom; }
@@ -22,7 +22,7 @@ public:
     void setUserInterfaceIdiom(UIUserInterfaceIdiom idiom) { _idiom = idiom; }
     void setModel(std::string model) { _model = std::move(model); }
 
-private:
+  private:
     UIUserInterfaceIdiom _idiom = UIUserInterfaceIdiomPhone;
     std::string _model = "iPhone";
 };

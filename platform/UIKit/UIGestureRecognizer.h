@@ -19,7 +19,7 @@ enum UIGestureRecognizerState {
 // Recognises a gesture on its view and calls its action on every state change. The host (the person
 // holding the device) drives the states.
 class UIGestureRecognizer : public NSObject {
-public:
+  public:
     using Action = std::function<void(UIGestureRecognizer& recognizer)>;
 
     explicit UIGestureRecognizer(Action action);
@@ -31,7 +31,7 @@ public:
     bool isEnabled() const { return _enabled; }
     void setEnabled(bool enabled) { _enabled = enabled; }
 
-private:
+  private:
     friend class UIView;
     Action _action;
     UIGestureRecognizerState _state = UIGestureRecognizerStatePossible;
@@ -40,12 +40,12 @@ private:
 };
 
 class UILongPressGestureRecognizer : public UIGestureRecognizer {
-public:
+  public:
     using UIGestureRecognizer::UIGestureRecognizer;
 
     double minimumPressDuration() const { return _minimumPressDuration; }
     void setMinimumPressDuration(double seconds) { _minimumPressDuration = seconds; }
 
-private:
+  private:
     double _minimumPressDuration = 0.5;
 };

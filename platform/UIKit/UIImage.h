@@ -23,7 +23,7 @@ enum UIImageOrientation {
 // An image: a bitmap with a scale (pixels per point) and an orientation. Its size is in points, as the
 // orientation shows it.
 class UIImage : public NSObject {
-public:
+  public:
     // Loads a PNG file (a device path). On a screen of scale 2 or more, "name@2x.png" beside "name.png" is
     // preferred and gives scale 2; otherwise the scale is 1. Nothing when no file can be read and decoded.
     static std::shared_ptr<UIImage> imageWithContentsOfFile(std::string_view path);
@@ -43,7 +43,7 @@ public:
 
     UIImage(CGImageRef image, CGFloat scale, UIImageOrientation orientation);
 
-private:
+  private:
     CGImageRef _image;
     CGFloat _scale;
     UIImageOrientation _orientation;

@@ -5,7 +5,7 @@
 
 // The device's screen, as the host describes it.
 class UIScreen : public NSObject {
-public:
+  public:
     static UIScreen& mainScreen();
 
     CGRect bounds() const { return _bounds; }
@@ -15,7 +15,7 @@ public:
     void setBounds(CGRect bounds) { _bounds = bounds; }
     void setScale(CGFloat scale) { _scale = scale; }
 
-private:
+  private:
     CGRect _bounds = CGRectMake(0, 0, 320, 568);
     CGFloat _scale = 2;
 };

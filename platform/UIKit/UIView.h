@@ -13,7 +13,7 @@ class UIGestureRecognizer;
 // subviews above earlier ones). A view owns its subviews and its gesture recognizers; it only refers to its
 // superview.
 class UIView : public NSObject {
-public:
+  public:
     static std::shared_ptr<UIView> make(CGRect frame = CGRectZero);
     explicit UIView(CGRect frame = CGRectZero);
 
@@ -37,18 +37,20 @@ public:
 
     void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
     void removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
-    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const { return _recognizers; }
+    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const {
+        return _recognizers;
+    }
 
     // Draws this view and its visible subviews into the current image context (UIGraphics), with `rect` as
     // this view's bounds: background colours, images of buttons and image views, at their alpha.
     void drawViewHierarchyInRect(CGRect rect) const;
 
-protected:
+  protected:
     // What the view itself shows above its background, in its own bounds (the context is already
     // positioned and clipped); subclasses that show content override it.
     virtual void drawContent(CGRect bounds) const;
 
-private:
+  private:
     void drawInParentSpace(CGFloat inheritedAlpha) const;
 
     CGRect _frame;
