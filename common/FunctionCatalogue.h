@@ -34,8 +34,8 @@ bool isAllowedFunctionId(std::string_view functionId);
 enum class DeviceFamily { phone, pad };
 
 // The record of an id; nothing for an id outside the catalogue. On a pad APP-Skype looks for the iPad
-// application first and is offered in the App Store as such.
-const FunctionInfo* functionInfoForId(std::string_view functionId, DeviceFamily family = DeviceFamily::phone);
+// application first and is offered in the App Store as such, so every caller names the device's family.
+const FunctionInfo* functionInfoForId(std::string_view functionId, DeviceFamily family);
 
 // The action in force after a settings read: the stored action (or the function's default when nothing is
 // stored) when the function offers it, otherwise the action already in force. The answer is either an entry

@@ -15,12 +15,6 @@
 
 namespace {
 
-template <typename Object>
-std::shared_ptr<Object> sharedObject(std::string_view className, std::string_view selector) {
-    const Class cls = NSClassFromString(className);
-    return cls ? std::dynamic_pointer_cast<Object>(cls->performClassSelector(selector)) : nullptr;
-}
-
 // A lookup runs only while its reference is empty, so once per process.
 template <typename Object, typename Lookup> void lookUpOnce(std::weak_ptr<Object>& reference, Lookup lookup) {
     if (reference.expired())

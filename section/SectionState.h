@@ -2,8 +2,10 @@
 
 #include "Foundation/NSObject.h"
 #include "UIKit/UIViewController.h"
+#include "objc/runtime.h"
 
 #include <memory>
+#include <string_view>
 
 class OrvaneCCSection;
 class SpringBoard;
@@ -38,3 +40,10 @@ struct SectionState {
 SectionState& sectionState();
 // Back to the state at load, for tests (the settings state is reset separately).
 void resetSectionState();
+
+// What a class method of a SpringBoard class answers; nothing when SpringBoard lacks the class.
+template <typename Object>
+std::shared_ptr<Object> sharedObject(std::string_view className, std::string_view selector) {
+    const Class cls = NSClassFromString(className);
+    return cls ? std::dynamic_pointer_cast<Object>(cls->performClassSelector(selector)) : nullptr;
+}

@@ -85,7 +85,8 @@ void reloadSixIcons(benchmark::State& state) {
 void decodeSixFiles(benchmark::State& state) {
     std::vector<std::vector<std::uint8_t>> files;
     for (const auto id : functions) {
-        const auto name = std::string(functionInfoForId(id)->targetBundleIds.front()) + "-black@2x.png";
+        const auto name = std::string(functionInfoForId(id, DeviceFamily::phone)->targetBundleIds.front()) +
+                          "-black@2x.png";
         if (auto bytes = FileIO::readFile(DeviceRoot::resolve(std::string(bundlePath) + "/" + name), 1 << 20))
             files.push_back(std::move(*bytes));
     }

@@ -34,16 +34,17 @@ TEST(FunctionCatalogue, EveryRowIsConsistent) {
         }
     }
     EXPECT_EQ(withAppStoreAction, 13);
-    const auto* disabled = functionInfoForId("DISABLED");
+    const auto* disabled = functionInfoForId("DISABLED", DeviceFamily::phone);
     ASSERT_NE(disabled, nullptr);
     EXPECT_TRUE(disabled->actionSet.empty() && disabled->targetBundleIds.empty() && !disabled->appStoreName);
 }
 
 TEST(FunctionCatalogue, LookupIsExactAndCaseSensitive) {
-    EXPECT_EQ(functionInfoForId("SYS-Mail")->targetBundleIds.front(), "com.apple.mobilemail");
-    EXPECT_EQ(functionInfoForId("sys-mail"), nullptr);
-    EXPECT_EQ(functionInfoForId("SYS-Mail "), nullptr);
-    EXPECT_EQ(functionInfoForId(""), nullptr);
+    EXPECT_EQ(functionInfoForId("SYS-Mail", DeviceFamily::phone)->targetBundleIds.front(),
+              "com.apple.mobilemail");
+    EXPECT_EQ(functionInfoForId("sys-mail", DeviceFamily::phone), nullptr);
+    EXPECT_EQ(functionInfoForId("SYS-Mail ", DeviceFamily::phone), nullptr);
+    EXPECT_EQ(functionInfoForId("", DeviceFamily::phone), nullptr);
     EXPECT_FALSE(isAllowedFunctionId("Sys-Mail"));
 }
 
@@ -59,15 +60,16 @@ TEST(FunctionCatalogue, SkypeOnAPadLooksForTheIPadApplicationFirst) {
     EXPECT_EQ(pad->appStoreName, "Skype for iPad");
     EXPECT_EQ(pad->appStorePath, "skype-for-ipad/id442012681");
     EXPECT_EQ(pad->defaultAction, phone->defaultAction);
-    EXPECT_EQ(functionInfoForId("APP-LINE", DeviceFamily::pad), functionInfoForId("APP-LINE"));
+    EXPECT_EQ(functionInfoForId("APP-LINE", DeviceFamily::pad),
+              functionInfoForId("APP-LINE", DeviceFamily::phone));
 }
 
 TEST(ResolveDefaultAction, TakesOnlyActionsTheFunctionOffers) {
-    const auto& photo = *functionInfoForId("SYS-Photo");
-    const auto& mail = *functionInfoForId("SYS-Mail");
-    const auto& calendar = *functionInfoForId("APP-Calendar");
-    const auto& line = *functionInfoForId("APP-LINE");
-    const auto& twitter = *functionInfoForId("SYS-Twitter");
+    const auto& photo = *functionInfoForId("SYS-Photo", DeviceFamily::phone);
+    const auto& mail = *functionInfoForId("SYS-Mail", DeviceFamily::phone);
+    const auto& calendar = *functionInfoForId("APP-Calendar", DeviceFamily::phone);
+    const auto& line = *functionInfoForId("APP-LINE", DeviceFamily::phone);
+    const auto& twitter = *functionInfoForId("SYS-Twitter", DeviceFamily::phone);
 
     EXPECT_EQ(resolveDefaultAction(photo, "Scan", "Camera"), "Scan");
     EXPECT_EQ(resolveDefaultAction(mail, "Scan", "Mail"), "Mail");
@@ -80,7 +82,7 @@ TEST(ResolveDefaultAction, TakesOnlyActionsTheFunctionOffers) {
 }
 
 TEST(ResolveDefaultAction, AnAcceptedActionOutlivesTheStoredString) {
-    const auto& photo = *functionInfoForId("SYS-Photo");
+    const auto& photo = *functionInfoForId("SYS-Photo", DeviceFamily::phone);
     std::string stored = "Library";
     const auto inForce = resolveDefaultAction(photo, stored, "Camera");
     stored.assign("XXXXXXX");

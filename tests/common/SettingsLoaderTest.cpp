@@ -177,7 +177,8 @@ TEST(LoadSettingsFunctions, SlotIdsDoNotPointIntoTheFile) {
         loadSettings(state, &file);
     }
     EXPECT_EQ(state.settings.functions[0], "APP-WhatsApp");
-    EXPECT_EQ(state.settings.functions[0].data(), functionInfoForId("APP-WhatsApp")->functionId.data());
+    EXPECT_EQ(state.settings.functions[0].data(),
+              functionInfoForId("APP-WhatsApp", DeviceFamily::phone)->functionId.data());
 }
 
 TEST(LoadSettingsDefaultActions, OnlyOfferedActionsAreTakenAndARemovedKeyRestoresTheDefault) {
