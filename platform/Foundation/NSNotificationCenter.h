@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdint>
+#include "CoreFoundation/ObserverList.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 struct NSNotification {
     std::string name;
@@ -26,13 +26,11 @@ class NSNotificationCenter {
 
   private:
     struct Registration {
-        std::uint64_t identifier;
         const void* observer;
         Action action;
         std::string name;
         const void* object;
     };
 
-    std::vector<Registration> _registrations;
-    std::uint64_t _nextIdentifier = 1;
+    ObserverList<Registration> _registrations;
 };

@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
-// The main run loop: timers, file events and notifications from other processes are delivered while it runs.
+// The main run loop: timers, file events, notifications from other processes and performed blocks are
+// delivered while it runs. It runs on the main thread only (CoreFoundation/MainThread.h).
 class NSRunLoop {
   public:
     static NSRunLoop& mainRunLoop();
@@ -17,4 +19,13 @@ class NSRunLoop {
     bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
     // Delivers what has already come in (timers due, file events, notifications) without waiting.
     void runPendingEvents();
+
+    // Runs `block` once the current callout has returned, the next time the loop runs; blocks run in the
+    // order they were given. A block given while blocks run waits for the next turn.
+    void performBlock(std::function<void()> block);
+
+  private:
+    void runBlocks();
+
+    std::vector<std::function<void()>> _blocks;
 };

@@ -25,6 +25,6 @@ class NSTimer : public std::enable_shared_from_this<NSTimer> {
 
     Block _block;
     bool _repeats;
-    Handle* _handle = nullptr;
+    std::unique_ptr<Handle> _handle;
     std::shared_ptr<NSTimer> _scheduledSelf;
 };

@@ -1,7 +1,5 @@
 #include "UIKit/UIButton.h"
 
-#include <algorithm>
-
 namespace {
 
 using ImagesByState = std::map<UIControlState, std::shared_ptr<UIImage>>;
@@ -24,26 +22,18 @@ std::shared_ptr<UIImage> imageForStateOrNormal(const ImagesByState& images, UICo
 
 void UIControl::addTarget(Action action, UIControlEvents events) {
     if (action && events != 0)
-        _actions.push_back({std::move(action), events});
+        _actions.add({std::move(action), events});
 }
 
 void UIControl::sendActionsForControlEvents(UIControlEvents events) {
-    // Actions may register more actions or drop the last owner of this control while they run: dispatch goes
-    // over a copy of the matching actions, and the control lives until it ends.
+    // An action may drop the last owner of this control while it runs: the control lives until dispatch ends.
     const auto keepAlive = weak_from_this().lock();
-    std::vector<Action> matching;
-    for (const auto& registration : _actions) {
-        if (registration.events & events)
-            matching.push_back(registration.action);
-    }
-    for (const auto& action : matching)
-        action(*this);
+    _actions.notify([events](const Registration& entry) { return (entry.events & events) != 0; },
+                    [this](const Registration& entry) { entry.action(*this); });
 }
 
 std::size_t UIControl::actionCountForControlEvents(UIControlEvents events) const {
-    return static_cast<std::size_t>(
-        std::count_if(_actions.begin(), _actions.end(),
-                      [events](const auto& entry) { return (entry.events & events) != 0; }));
+    return _actions.count([events](const Registration& entry) { return (entry.events & events) != 0; });
 }
 
 UIControlState UIControl::state() const {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "CoreFoundation/ObserverList.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
 
 #include <functional>
 #include <map>
 #include <memory>
-#include <vector>
 
 enum UIControlState : unsigned {
     UIControlStateNormal = 0,
@@ -42,7 +42,7 @@ class UIControl : public UIView {
         Action action;
         UIControlEvents events;
     };
-    std::vector<Registration> _actions;
+    ObserverList<Registration> _actions;
     bool _highlighted = false;
     bool _enabled = true;
 };

@@ -1,3 +1,4 @@
+#include "CoreFoundation/MainThread.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UIView.h"
@@ -26,6 +27,7 @@ CGRect centredRect(CGSize size, CGRect bounds) {
 } // namespace
 
 void UIView::drawViewHierarchyInRect(CGRect rect) const {
+    requireMainThread("drawing a view hierarchy");
     const CGContextRef context = UIGraphicsGetCurrentContext();
     if (!context || _frame.size.width <= 0 || _frame.size.height <= 0)
         return;

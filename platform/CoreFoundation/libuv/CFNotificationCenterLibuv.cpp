@@ -1,34 +1,30 @@
 #include "CoreFoundation/CFNotificationCenter.h"
 
+#include "CoreFoundation/ObserverList.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/libuv/UVHandles.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 // Across processes a post renames an empty file into place, one per name and process, in the device's run
 // folder ("<name>@<pid>"); every process that observes watches that folder. A process ignores its own files,
 // since its own posts reach its observers directly.
 struct CFNotificationCenter {
     struct Registration {
-        std::uint64_t identifier;
         const void* observer;
         CFNotificationCallback callback;
         std::string name;
     };
 
-    std::vector<Registration> registrations;
-    std::uint64_t nextIdentifier = 1;
+    ObserverList<Registration> registrations;
     std::filesystem::path watchedFolder;
-    uv_fs_event_t* watch = nullptr;
-    uv_check_t* delivery = nullptr;
+    UVHandle<uv_fs_event_t> watch;
+    UVHandle<uv_check_t> delivery;
     std::set<std::string> pending;
 
     void deliver(std::string_view name);
@@ -66,21 +62,11 @@ void signal(const std::filesystem::path& folder, const std::string& fileName) {
 } // namespace
 
 void CFNotificationCenter::deliver(std::string_view name) {
-    // Callbacks may add or remove observers: walk a snapshot and skip whoever has left meanwhile.
-    std::vector<std::uint64_t> matching;
-    for (const auto& entry : registrations) {
-        if (entry.name == name)
-            matching.push_back(entry.identifier);
-    }
-    for (const auto identifier : matching) {
-        const auto found =
-            std::find_if(registrations.begin(), registrations.end(),
-                         [identifier](const Registration& entry) { return entry.identifier == identifier; });
-        if (found == registrations.end())
-            continue;
-        const Registration call = *found;
-        call.callback(this, const_cast<void*>(call.observer), call.name, nullptr, nullptr);
-    }
+    registrations.notify([name](const Registration& entry) { return entry.name == name; },
+                         [this](const Registration& entry) {
+                             entry.callback(this, const_cast<void*>(entry.observer), entry.name, nullptr,
+                                            nullptr);
+                         });
 }
 
 void CFNotificationCenter::notePosted(const char* fileName) {
@@ -91,8 +77,8 @@ void CFNotificationCenter::notePosted(const char* fileName) {
     if (file.substr(at + 1) == std::to_string(::getpid()))
         return;
     pending.emplace(file.substr(0, at));
-    if (!uv_is_active(reinterpret_cast<uv_handle_t*>(delivery))) {
-        uv_check_start(delivery, [](uv_check_t* handle) {
+    if (!uv_is_active(reinterpret_cast<uv_handle_t*>(delivery.get()))) {
+        uv_check_start(delivery.get(), [](uv_check_t* handle) {
             static_cast<CFNotificationCenter*>(handle->data)->deliverPending();
         });
     }
@@ -101,7 +87,7 @@ void CFNotificationCenter::notePosted(const char* fileName) {
 // Runs once the loop has taken in every file event of this turn, so that a burst of posts of one name
 // reaches each observer once.
 void CFNotificationCenter::deliverPending() {
-    uv_check_stop(delivery);
+    uv_check_stop(delivery.get());
     const auto names = std::move(pending);
     pending.clear();
     for (const auto& name : names)
@@ -115,16 +101,12 @@ void CFNotificationCenter::observeOtherProcesses() {
     stopObservingWhenIdle();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    watch = UVHandles::make<uv_fs_event_t>();
-    uv_fs_event_init(UVHandles::mainLoop(), watch);
-    watch->data = this;
-    delivery = UVHandles::make<uv_check_t>();
-    uv_check_init(UVHandles::mainLoop(), delivery);
-    delivery->data = this;
-    uv_unref(reinterpret_cast<uv_handle_t*>(delivery));
+    watch = UVHandles::open<uv_fs_event_t>(uv_fs_event_init, this);
+    delivery = UVHandles::open<uv_check_t>(uv_check_init, this);
+    uv_unref(reinterpret_cast<uv_handle_t*>(delivery.get()));
     watchedFolder = folder;
     uv_fs_event_start(
-        watch,
+        watch.get(),
         [](uv_fs_event_t* handle, const char* fileName, int, int status) {
             if (status == 0)
                 static_cast<CFNotificationCenter*>(handle->data)->notePosted(fileName);
@@ -133,14 +115,8 @@ void CFNotificationCenter::observeOtherProcesses() {
 }
 
 void CFNotificationCenter::stopObservingWhenIdle() {
-    if (!watch)
-        return;
-    uv_fs_event_stop(watch);
-    UVHandles::close(watch);
-    uv_check_stop(delivery);
-    UVHandles::close(delivery);
-    watch = nullptr;
-    delivery = nullptr;
+    watch.reset();
+    delivery.reset();
     pending.clear();
     watchedFolder.clear();
 }
@@ -155,7 +131,7 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
                                      CFNotificationSuspensionBehavior) {
     if (!center || !callback || name.empty())
         return;
-    center->registrations.push_back({center->nextIdentifier++, observer, callback, std::string(name)});
+    center->registrations.add({observer, callback, std::string(name)});
     if (carriesAcrossProcesses(name))
         center->observeOtherProcesses();
 }
@@ -164,7 +140,7 @@ void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const vo
                                         CFStringRef name, const void*) {
     if (!center)
         return;
-    std::erase_if(center->registrations, [&](const CFNotificationCenter::Registration& entry) {
+    center->registrations.removeIf([&](const CFNotificationCenter::Registration& entry) {
         return entry.observer == observer && (name.empty() || entry.name == name);
     });
     if (center->registrations.empty())
@@ -177,6 +153,7 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
 
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void*,
                                           CFDictionaryRef, bool) {
+    requireMainThread("posting a Darwin notification");
     if (!center || name.empty())
         return;
     if (carriesAcrossProcesses(name)) {

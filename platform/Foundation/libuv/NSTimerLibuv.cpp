@@ -6,7 +6,7 @@
 #include <cmath>
 
 struct NSTimer::Handle {
-    uv_timer_t timer;
+    UVHandle<uv_timer_t> timer;
 };
 
 std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, bool repeats, Block block) {
@@ -17,12 +17,10 @@ std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds,
 
 NSTimer::NSTimer(double seconds, bool repeats, Block block) : _block(std::move(block)), _repeats(repeats) {
     const auto milliseconds = static_cast<std::uint64_t>(std::llround(std::max(seconds, 0.0) * 1000));
-    _handle = UVHandles::make<Handle>();
-    uv_timer_init(UVHandles::mainLoop(), &_handle->timer);
-    _handle->timer.data = this;
+    _handle = std::make_unique<Handle>(UVHandles::open<uv_timer_t>(uv_timer_init, this));
     uv_timer_start(
-        &_handle->timer, [](uv_timer_t* timer) { static_cast<NSTimer*>(timer->data)->fire(); }, milliseconds,
-        repeats ? std::max<std::uint64_t>(milliseconds, 1) : 0);
+        _handle->timer.get(), [](uv_timer_t* timer) { static_cast<NSTimer*>(timer->data)->fire(); },
+        milliseconds, repeats ? std::max<std::uint64_t>(milliseconds, 1) : 0);
 }
 
 NSTimer::~NSTimer() {
@@ -40,9 +38,7 @@ void NSTimer::fire() {
 void NSTimer::invalidate() {
     if (!_handle)
         return;
-    uv_timer_stop(&_handle->timer);
-    UVHandles::close(&_handle->timer);
-    _handle = nullptr;
+    _handle.reset();
     auto scheduled = std::move(_scheduledSelf);
 }
 

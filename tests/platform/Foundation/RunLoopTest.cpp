@@ -4,6 +4,7 @@
 #include "support/TemporaryDevice.h"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -75,6 +76,24 @@ TEST(NSRunLoop, PendingEventsAreDeliveredWithoutWaiting) {
     NSRunLoop::mainRunLoop().runPendingEvents();
     EXPECT_EQ(counter.received, 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+} // namespace
+
+namespace {
+
+TEST(NSRunLoop, PerformedBlocksRunInOrderOnLaterTurns) {
+    auto& runLoop = NSRunLoop::mainRunLoop();
+    std::string calls;
+    runLoop.performBlock([&] {
+        calls += "a";
+        runLoop.performBlock([&] { calls += "c"; });
+    });
+    runLoop.performBlock([&] { calls += "b"; });
+    EXPECT_EQ(calls, "") << "never at once";
+    runLoop.runPendingEvents();
+    EXPECT_EQ(calls, "ab") << "a block given while blocks run waits for the next turn";
+    EXPECT_TRUE(runLoop.runUntil([&] { return calls == "abc"; }, 5s));
 }
 
 } // namespace
