@@ -6,14 +6,39 @@
 #include <functional>
 #include <memory>
 
-// A controller of one view. Presentation machinery comes with the flows that use it.
+// A controller of one view. A controller presents at most one other controller at a time, modally, over its
+// own view; the presented controller may present the next one. The presenting controller owns the one it
+// presents; the presented one only refers back to it.
 class UIViewController : public NSObject {
   public:
+    using Completion = std::function<void()>;
+
     UIViewController();
 
     const std::shared_ptr<UIView>& view() const { return _view; }
     void setView(std::shared_ptr<UIView> view) { _view = std::move(view); }
 
+    // Shows `controller` over this one. As in UIKit, a controller that is already presenting does not present
+    // a second one, and a controller that is already presented is not presented again: the attempt is refused
+    // and logged, and its completion never runs. The completion runs once the presentation is done, on a
+    // later turn of the main run loop.
+    void presentViewController(const std::shared_ptr<UIViewController>& controller, bool animated,
+                               Completion completion);
+    // Dismisses what this controller presents, with everything presented above it; called on a controller
+    // that presents nothing, it dismisses that controller from its presenter. The completion runs on a later
+    // turn of the main run loop, also when there was nothing to dismiss.
+    void dismissViewControllerAnimated(bool animated, Completion completion);
+
+    const std::shared_ptr<UIViewController>& presentedViewController() const { return _presented; }
+    std::shared_ptr<UIViewController> presentingViewController() const { return _presenting.lock(); }
+    // The controller the person sees of this one's chain: the last one presented above it, or itself.
+    virtual std::shared_ptr<UIViewController> visibleViewController();
+
   private:
+    bool refusesToPresent(const UIViewController& controller) const;
+    void dismissPresented(bool animated);
+
     std::shared_ptr<UIView> _view;
+    std::shared_ptr<UIViewController> _presented;
+    std::weak_ptr<UIViewController> _presenting;
 };

@@ -2,7 +2,7 @@
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/NSNotificationCenter.h"
 #include "Foundation/NSRunLoop.h"
-#include "UIKit/UIView.h"
+#include "UIKit/UIViewController.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -20,7 +20,7 @@ TEST(MainThread, IsTheThreadThatStartedTheProcess) {
     EXPECT_FALSE(elsewhere);
 }
 
-TEST(MainThreadDeathTest, ObserversPostsDrawingAndTheRunLoopAbortOffTheMainThread) {
+TEST(MainThreadDeathTest, ObserversPostsPresentationDrawingAndTheRunLoopAbortOffTheMainThread) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto& center = NSNotificationCenter::defaultCenter();
     EXPECT_DEATH(onAnotherThread([&] {
@@ -37,6 +37,13 @@ TEST(MainThreadDeathTest, ObserversPostsDrawingAndTheRunLoopAbortOffTheMainThrea
                  "posting a Darwin notification off the main thread");
     EXPECT_DEATH(onAnotherThread([] { UIView::make(CGRectMake(0, 0, 1, 1))->drawViewHierarchyInRect({}); }),
                  "drawing a view hierarchy off the main thread");
+    const auto root = std::make_shared<UIViewController>();
+    EXPECT_DEATH(onAnotherThread([&] {
+                     root->presentViewController(std::make_shared<UIViewController>(), true, nullptr);
+                 }),
+                 "presenting a view controller off the main thread");
+    EXPECT_DEATH(onAnotherThread([&] { root->dismissViewControllerAnimated(true, nullptr); }),
+                 "dismissing a view controller off the main thread");
     EXPECT_DEATH(onAnotherThread([] { NSRunLoop::mainRunLoop().performBlock([] {}); }),
                  "performing a block on the main run loop off the main thread");
 }
