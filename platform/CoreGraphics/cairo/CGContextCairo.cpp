@@ -1,4 +1,4 @@
-#include "CoreGraphics/CGContext.h"
+#include "CoreGraphics/cairo/CGContextCairo.h"
 #include "CoreGraphics/cairo/CGImageCairo.h"
 #include "CoreGraphics/cairo/CairoHandles.h"
 
@@ -413,4 +413,11 @@ void CGContextClip(const CGContextRef& context) {
         return;
     clip(*context, pendingShape(*context));
     context->path.clear();
+}
+
+void CGContextDrawWithCairo(const CGContextRef& context,
+                            const std::function<void(cairo_t* cairo, CGFloat alpha)>& operation) {
+    if (context)
+        draw(*context, blendOperator(*context),
+             [&](cairo_t* cairo) { operation(cairo, context->state.alpha); });
 }
