@@ -1,7 +1,20 @@
 #include "Caddex/CaddexLoader.h"
 
+#include "Foundation/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSNotificationCenter.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string formatNumber(CGFloat value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+} // namespace
 
 CaddexLoader::CaddexLoader(std::shared_ptr<SBControlCenterController> controlCenter)
     : _controlCenter(std::move(controlCenter)) {
@@ -41,6 +54,9 @@ bool CaddexLoader::appear(const std::function<void()>& onScreen) {
     _controlCenter->setVisible(true);
     if (onScreen)
         onScreen();
+    EventLog::record("controlcenter.opened",
+                     {{"width", formatNumber(_controlCenter->view()->frame().size.width)},
+                      {"section", _section ? "loaded" : "none"}});
     NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCDidAppearNotification, nullptr);
     return true;
 }
@@ -52,6 +68,7 @@ bool CaddexLoader::disappear() {
     _controlCenter->setVisible(false);
     if (_section)
         _section->controlCenterDidDisappear();
+    EventLog::record("controlcenter.closed");
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "Foundation/NSBundle.h"
 
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLog.h"
 #include "Foundation/NSStringsFile.h"
 #include "Foundation/posix/FileIO.h"
 
@@ -70,23 +71,33 @@ std::optional<std::string> NSBundle::bundleIdentifier() const {
     return identifier ? std::optional(*identifier) : std::nullopt;
 }
 
+bool NSBundle::refuse(std::string reason) {
+    _loadError = std::move(reason);
+    EventLog::record("bundle.refused", {{"path", _path}, {"reason", _loadError}});
+    return false;
+}
+
 bool NSBundle::load() {
     if (_loaded)
         return true;
     const auto* executable = stringForKey(_info, "CFBundleExecutable");
     if (!executable || executable->empty())
-        return false;
+        return refuse("Info.plist names no CFBundleExecutable");
     const auto modulePath = DeviceRoot::resolve(_path + "/" + *executable);
     void* module = ::dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-        return false;
+    if (!module) {
+        const char* reason = ::dlerror();
+        return refuse(reason ? reason : "the module could not be opened");
+    }
     const auto entryPoint = reinterpret_cast<void (*)()>(::dlsym(module, NS_BUNDLE_ENTRY_POINT_NAME));
     if (!entryPoint) {
         ::dlclose(module);
-        return false;
+        return refuse("the module exports no " NS_BUNDLE_ENTRY_POINT_NAME);
     }
     _module = module;
     _loaded = true;
+    _loadError.clear();
+    EventLog::record("bundle.loaded", {{"path", _path}, {"executable", *executable}});
     const LoadingBundleScope scope(this);
     entryPoint();
     return true;

@@ -27,9 +27,12 @@ class NSBundle : public NSObject {
     const NSDictionary& infoDictionary() const { return _info; }
     std::optional<std::string> bundleIdentifier() const;
 
-    // Loads the module once; answers whether it is loaded.
+    // Loads the module once; answers whether it is loaded. A refusal keeps its reason (the loader's own
+    // message when dlopen refused the module) and both go to the event log.
     bool load();
     bool isLoaded() const { return _loaded; }
+    // Why the last load failed; empty when it did not.
+    const std::string& loadError() const { return _loadError; }
     // Loads the module when needed; nothing when it cannot be loaded or names no registered class.
     Class principalClass();
 
@@ -41,11 +44,13 @@ class NSBundle : public NSObject {
     explicit NSBundle(std::string path);
 
   private:
+    bool refuse(std::string reason);
     const std::map<std::string, std::string, std::less<>>& stringTable(std::string_view table) const;
 
     std::string _path;
     NSDictionary _info;
     bool _loaded = false;
+    std::string _loadError;
     void* _module = nullptr;
     mutable std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> _tables;
 };

@@ -1,6 +1,6 @@
 #include "SpringBoard/SBControlCenterController.h"
 
-#include "SpringBoard/SpringBoardHost.h"
+#include "Foundation/EventLog.h"
 #include "UIKit/UIScreen.h"
 
 SBControlCenterController::SBControlCenterController() {
@@ -10,7 +10,7 @@ SBControlCenterController::SBControlCenterController() {
 }
 
 void SBControlCenterController::dismissAnimated(bool animated) {
-    SpringBoardHost::recordAction(animated ? "dismissControlCenter animated" : "dismissControlCenter");
+    EventLog::record("springboard.dismissControlCenter", {{"animated", animated ? "true" : "false"}});
     if (!_visible)
         return;
     if (_dismissHandler)

@@ -1,8 +1,8 @@
 #include "SpringBoard/SBUIController.h"
 
-#include "SpringBoard/SpringBoardHost.h"
+#include "Foundation/EventLog.h"
 
 void SBUIController::activateApplication(const std::shared_ptr<SBApplication>& application) {
     if (application)
-        SpringBoardHost::recordAction("activateApplication " + application->bundleIdentifier());
+        EventLog::record("springboard.activateApplication", {{"bundle", application->bundleIdentifier()}});
 }

@@ -1,8 +1,8 @@
 #include "SpringBoard/SpringBoard.h"
 
-#include "SpringBoard/SpringBoardHost.h"
+#include "Foundation/EventLog.h"
 
 bool SpringBoard::openURL(const NSURL& url) {
-    SpringBoardHost::recordAction("openURL " + url.absoluteString());
+    EventLog::record("springboard.openURL", {{"url", url.absoluteString()}});
     return true;
 }

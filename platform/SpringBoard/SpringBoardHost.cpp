@@ -23,7 +23,6 @@ struct SharedObjects {
     std::shared_ptr<SBIconController> iconController = std::make_shared<SBIconController>();
     std::shared_ptr<SBControlCenterController> controlCenterController =
         std::make_shared<SBControlCenterController>();
-    std::vector<std::string> actions;
 };
 
 SharedObjects& shared() {
@@ -123,16 +122,6 @@ void installApplication(const InstalledApplication& application) {
     SBIconViewMap::homescreenMap()->iconModel()->addIcon(
         std::make_shared<SBApplicationIcon>(installed, application.launchEnabled));
     SBApplicationController::sharedInstance()->addApplication(std::move(installed));
-}
-
-const std::vector<std::string>& actions() {
-    return shared().actions;
-}
-void recordAction(std::string line) {
-    shared().actions.push_back(std::move(line));
-}
-void clearActions() {
-    shared().actions.clear();
 }
 
 } // namespace SpringBoardHost

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-// The host's side of SpringBoard: it sets up the device's SpringBoard objects, makes their classes known by
-// name, and reads what SpringBoard was asked to do.
+// The host's side of SpringBoard: it sets up the device's SpringBoard objects and makes their classes known
+// by name. What SpringBoard is asked to do goes to the device's event log.
 namespace SpringBoardHost {
 
 // The classes a plug-in looks up by name: "SpringBoard", "SBIconViewMap", "SBUIController",
@@ -19,7 +19,7 @@ std::span<const std::string_view> classNames();
 void registerClasses(const std::set<std::string, std::less<>>& missing = {});
 void unregisterClasses();
 
-// Fresh SpringBoard objects (nothing installed, unlocked, Control Center closed) and an empty record.
+// Fresh SpringBoard objects (nothing installed, unlocked, Control Center closed).
 void reset();
 
 struct InstalledApplication {
@@ -30,10 +30,5 @@ struct InstalledApplication {
 };
 // Puts the application in the registry and its icon on the home screen.
 void installApplication(const InstalledApplication& application);
-
-// What SpringBoard did when asked, one stable line each, oldest first.
-const std::vector<std::string>& actions();
-void recordAction(std::string line);
-void clearActions();
 
 } // namespace SpringBoardHost

@@ -2,6 +2,7 @@
 
 #include "CoreFoundation/ObserverList.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLog.h"
 #include "Foundation/libuv/UVHandles.h"
 
 #include <cstdio>
@@ -162,5 +163,6 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStri
         std::filesystem::create_directories(folder, error);
         signal(folder, fileNameFor(name));
     }
+    EventLog::record("notify.posted", {{"name", name}});
     center->deliver(name);
 }

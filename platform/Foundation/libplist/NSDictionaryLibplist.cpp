@@ -1,6 +1,7 @@
 #include "Foundation/NSDictionary.h"
 
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLog.h"
 #include "Foundation/posix/FileIO.h"
 
 #include <cstdlib>
@@ -235,5 +236,8 @@ bool NSDictionary::writeToFile(std::string_view path, bool atomically) const {
         return false;
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size());
     const auto target = DeviceRoot::resolve(path);
-    return atomically ? FileIO::writeFileAtomically(target, bytes) : FileIO::writeFile(target, bytes);
+    if (!(atomically ? FileIO::writeFileAtomically(target, bytes) : FileIO::writeFile(target, bytes)))
+        return false;
+    EventLog::record("plist.written", {{"path", path}, {"keys", std::to_string(count())}});
+    return true;
 }

@@ -1,6 +1,7 @@
 #include "Foundation/NSFileManager.h"
 
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLog.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -16,5 +17,8 @@ bool NSFileManager::fileExistsAtPath(std::string_view path) const {
 }
 
 bool NSFileManager::removeItemAtPath(std::string_view path) {
-    return std::remove(DeviceRoot::resolve(path).c_str()) == 0;
+    if (std::remove(DeviceRoot::resolve(path).c_str()) != 0)
+        return false;
+    EventLog::record("file.removed", {{"path", path}});
+    return true;
 }

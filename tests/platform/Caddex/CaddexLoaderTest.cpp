@@ -1,4 +1,5 @@
 #include "LoaderFixture.h"
+#include "support/DeviceEvents.h"
 
 #include <filesystem>
 
@@ -119,6 +120,11 @@ TEST_F(TestSectionLoaderTest, DismissingControlCenterRunsTheDisappearance) {
     EXPECT_FALSE(controlCenter->isVisible());
     EXPECT_EQ(events, (Lines{"CaddexCCWillDisappearNotification visible 320x20",
                              "TestSectionDidDisappear hidden 320x20"}));
+    EXPECT_EQ(loggedEvents(),
+              (Lines{"bundle.loaded path=/Library/Caddex/Bundles/OrvaneCC.bundle "
+                     "executable=TestSection",
+                     "controlcenter.opened width=320 section=loaded",
+                     "springboard.dismissControlCenter animated=true", "controlcenter.closed"}));
 }
 
 TEST_F(TestSectionLoaderTest, ALoaderThatGoesAwayTakesItsContainerAndDismissalWithIt) {
@@ -137,6 +143,8 @@ TEST_F(LoaderTest, WithoutASectionControlCenterStillAppearsAndDisappears) {
     EXPECT_TRUE(loader->disappear());
     EXPECT_EQ(events,
               (Lines{"CaddexCCDidAppearNotification visible", "CaddexCCWillDisappearNotification visible"}));
+    EXPECT_EQ(loggedEvents("controlcenter."),
+              (Lines{"controlcenter.opened width=320 section=none", "controlcenter.closed"}));
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "Foundation/NSBundle.h"
 #include "objc/runtime.h"
+#include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
 
 #include <gtest/gtest.h>
 #include <typeinfo>
 
 namespace {
+
+using Lines = std::vector<std::string>;
 
 constexpr std::string_view bundlePath = "/Library/Caddex/Bundles/Test.bundle";
 
@@ -62,6 +65,8 @@ TEST_F(NSBundleTest, LoadingRunsTheEntryPointOnceAndItsClassesBelongToTheBundle)
     ASSERT_TRUE(instance);
     EXPECT_NE(std::string(typeid(*instance).name()).find("TestPrincipal"), std::string::npos);
     EXPECT_EQ(NSBundle::bundleForClass(principal), bundle);
+    EXPECT_EQ(loggedEvents(),
+              (Lines{"bundle.loaded path=/Library/Caddex/Bundles/Test.bundle executable=Test"}));
 
     ObjCRuntime::unregisterClass("TestPrincipal");
     EXPECT_TRUE(bundle->load());
@@ -80,7 +85,13 @@ TEST_F(NSBundleTest, AModuleThatIsMissingUnloadableOrWithoutEntryPointDoesNotLoa
     auto bundle = NSBundle::bundleWithPath(bundlePath);
     ASSERT_TRUE(bundle);
     EXPECT_FALSE(bundle->load());
+    EXPECT_NE(bundle->loadError().find("Missing: cannot open shared object file"), std::string::npos)
+        << "the loader's own reason: " << bundle->loadError();
     EXPECT_FALSE(bundle->principalClass());
+    const auto refusals = EventLog::events();
+    ASSERT_EQ(refusals.size(), 2u) << "each refused load is logged";
+    EXPECT_EQ(refusals[0].kind, "bundle.refused");
+    EXPECT_EQ(*refusals[0].field("reason"), bundle->loadError());
 
     TemporaryDevice garbageDevice;
     install("Garbage", {});
@@ -94,6 +105,7 @@ TEST_F(NSBundleTest, AModuleThatIsMissingUnloadableOrWithoutEntryPointDoesNotLoa
     bundle = NSBundle::bundleWithPath(bundlePath);
     ASSERT_TRUE(bundle);
     EXPECT_FALSE(bundle->load());
+    EXPECT_EQ(bundle->loadError(), "the module exports no NSBundleRegisterClasses");
     EXPECT_FALSE(bundle->isLoaded());
     EXPECT_FALSE(bundle->principalClass());
 }

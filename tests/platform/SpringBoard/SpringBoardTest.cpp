@@ -8,6 +8,8 @@
 #include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UIScreen.h"
 #include "objc/runtime.h"
+#include "support/DeviceEvents.h"
+#include "support/TemporaryDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,8 @@ class SpringBoardTest : public ::testing::Test {
                                              {"com.apple.notes.newNote", "com.apple.notes.photo"},
                                              {"recent"}});
     }
+
+    TemporaryDevice device;
 };
 
 TEST_F(SpringBoardTest, RegisteredClassesAnswerTheSharedObjectsByName) {
@@ -168,11 +172,10 @@ TEST_F(SpringBoardTest, WhatSpringBoardIsAskedToDoIsRecordedInOrder) {
     SBUIController::sharedInstance()->activateApplication(notes);
     SBIconController::sharedInstance()->_activateShortcutItem(notes->staticShortcutItems()[1], notes);
     SBUIController::sharedInstance()->activateApplication(nullptr);
-    EXPECT_EQ(SpringBoardHost::actions(),
-              (Lines{"openURL twitter://post", "activateApplication com.apple.mobilenotes",
-                     "activateShortcutItem com.apple.notes.photo fromApplication com.apple.mobilenotes"}));
-    SpringBoardHost::clearActions();
-    EXPECT_TRUE(SpringBoardHost::actions().empty());
+    EXPECT_EQ(loggedEvents(), (Lines{"springboard.openURL url=twitter://post",
+                                     "springboard.activateApplication bundle=com.apple.mobilenotes",
+                                     "springboard.activateShortcutItem type=com.apple.notes.photo "
+                                     "bundle=com.apple.mobilenotes"}));
 }
 
 TEST_F(SpringBoardTest, DismissingControlCenterClosesItOnlyWhenVisible) {
@@ -182,7 +185,8 @@ TEST_F(SpringBoardTest, DismissingControlCenterClosesItOnlyWhenVisible) {
     controlCenter->setVisible(true);
     controlCenter->dismissAnimated(false);
     EXPECT_FALSE(controlCenter->isVisible());
-    EXPECT_EQ(SpringBoardHost::actions(), (Lines{"dismissControlCenter animated", "dismissControlCenter"}));
+    EXPECT_EQ(loggedEvents(), (Lines{"springboard.dismissControlCenter animated=true",
+                                     "springboard.dismissControlCenter animated=false"}));
 }
 
 TEST_F(SpringBoardTest, ADismissHandlerDecidesHowControlCenterCloses) {

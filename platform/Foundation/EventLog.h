@@ -1,0 +1,23 @@
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+// The device's event log: one file below the device root that every process on the device appends to, one
+// whole line per event. The platform records what a person would see or hear and what leaves a plug-in;
+// plug-ins never call this. The line format is described in docs/event-log.md and changes only with it.
+namespace EventLog {
+
+constexpr std::string_view devicePath = "/var/log/orvane-events.log";
+
+struct Field {
+    std::string_view key;
+    std::string_view value;
+};
+
+// Appends one line: the time, this process, the kind and the fields. An event that cannot be written is lost
+// without failing the caller: the log records what happened, it never decides it. Nothing is recorded before
+// a host has chosen the device root.
+void record(std::string_view kind, std::initializer_list<Field> fields = {});
+
+} // namespace EventLog
