@@ -1,8 +1,5 @@
 #include "Commands.h"
 
-#include "Defaults.h"
-#include "Watch.h"
-
 #include <algorithm>
 
 int runCommandFrom(std::span<const Command> commands, std::span<const std::string> words, std::ostream& out,
@@ -23,22 +20,18 @@ int runCommandFrom(std::span<const Command> commands, std::span<const std::strin
     return 2;
 }
 
+int printUsageError(std::span<const Command> commands, std::string_view name, std::ostream& errors) {
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [name](const Command& entry) { return entry.name == name; });
+    errors << "usage: " << command->usage << "\n";
+    return 2;
+}
+
 void printUsage(std::span<const Command> commands, std::ostream& out) {
     for (const auto& command : commands) {
         out << "  " << command.usage << "\n";
         out << "      " << command.summary << "\n";
     }
-}
-
-std::span<const Command> settingsCommands() {
-    static const Command commands[] = {
-        {"defaults", "defaults read [KEY] | write KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset",
-         "the settings file, changed as the settings pane does, with the change notification", runDefaults},
-        {"watch", "watch [--notifications N] [--seconds S]",
-         "print the settings as the section reads them, at start and after each change notification",
-         runWatch},
-    };
-    return commands;
 }
 
 int runCommand(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {

@@ -21,9 +21,14 @@ struct Command {
 int runCommandFrom(std::span<const Command> commands, std::span<const std::string> words, std::ostream& out,
                    std::ostream& errors);
 void printUsage(std::span<const Command> commands, std::ostream& out);
+// Prints the usage of the command `name` of the table; answers 2, the status of a malformed command.
+int printUsageError(std::span<const Command> commands, std::string_view name, std::ostream& errors);
 
-// The commands that need no device beyond its file system: defaults and watch.
+// The areas of commands that need no device beyond its file system, each from its own file.
+// The settings store: defaults and watch.
 std::span<const Command> settingsCommands();
+// The device's event log: events.
+std::span<const Command> eventsCommands();
 
 // One settings command (its words after the options), answering the exit status.
 int runCommand(std::span<const std::string> words, std::ostream& out, std::ostream& errors);

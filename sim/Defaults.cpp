@@ -1,7 +1,9 @@
 #include "Defaults.h"
 
+#include "Commands.h"
 #include "Foundation/NSDictionary.h"
 #include "SettingsReport.h"
+#include "Watch.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
 
@@ -141,4 +143,15 @@ int runDefaults(std::span<const std::string> arguments, std::ostream& out, std::
     errors
         << "usage: defaults read [KEY] | write KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset\n";
     return 2;
+}
+
+std::span<const Command> settingsCommands() {
+    static const Command commands[] = {
+        {"defaults", "defaults read [KEY] | write KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset",
+         "the settings file, changed as the settings pane does, with the change notification", runDefaults},
+        {"watch", "watch [--notifications N] [--seconds S]",
+         "print the settings as the section reads them, at start and after each change notification",
+         runWatch},
+    };
+    return commands;
 }

@@ -1,27 +1,13 @@
 #include "Simulator.h"
 
-#include "Foundation/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
 #include "ParseNumber.h"
-#include "Screenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
-#include "SpringBoard/SpringBoard.h"
-#include "ViewTree.h"
+#include "SpringBoard/SpringBoardHost.h"
 
-#include <algorithm>
 #include <chrono>
 
 namespace {
-
-// Where the build's bundles go on a device.
-struct StagedBundle {
-    std::string_view folder;
-    std::string_view devicePath;
-};
-constexpr StagedBundle stagedBundles[] = {
-    {"OrvaneCC.bundle", CaddexLoader::sectionBundlePath},
-    {"OrvanePrefs.bundle", "/Library/PreferenceBundles/OrvanePrefs.bundle/"},
-};
 
 // Delivers what the run loop holds without waiting for more. The loop's clock only moves while it runs, so
 // its deadline may already be past when it starts: a short repeating timer keeps it from sleeping then.
@@ -29,55 +15,34 @@ void pumpRunLoop() {
     NSRunLoop::mainRunLoop().runPendingEvents();
 }
 
-std::optional<std::string> copyBundle(const std::filesystem::path& from, std::string_view devicePath) {
-    const auto to = DeviceRoot::resolve(devicePath);
-    std::error_code error;
-    std::filesystem::remove_all(to, error);
-    if (!error)
-        std::filesystem::create_directories(to, error);
-    if (!error)
-        std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
-    if (error)
-        return "cannot install " + from.filename().string() + ": " + error.message();
-    return std::nullopt;
-}
-
 } // namespace
 
-Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles)
-    : _stagedBundles(std::move(stagedBundles)) {
+Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
     applyDeviceProfile(profile);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
-    _commands = makeCommands();
+    _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, std::move(stagedBundles));
+    registerCommands();
 }
 
-std::vector<Command> Simulator::makeCommands() {
+// One table, in the order `help` lists it: each area of commands adds its own.
+void Simulator::registerCommands() {
     const auto bind =
         [this](int (Simulator::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
             return [this, method](std::span<const std::string> arguments, std::ostream& out,
                                   std::ostream& errors) { return (this->*method)(arguments, out, errors); };
         };
-    std::vector<Command> commands = {
-        {"install", "install", "copy the built plug-ins onto the device", bind(&Simulator::install)},
-        {"open", "open [--width W]",
-         "Control Center appears; with --width, its width becomes W as it slides in", bind(&Simulator::open)},
-        {"close", "close", "Control Center disappears", bind(&Simulator::close)},
-        {"width", "width W", "Control Center's width, in points", bind(&Simulator::width)},
-        {"lock", "lock", "lock the device", bind(&Simulator::lock)},
-        {"unlock", "unlock", "unlock the device", bind(&Simulator::unlock)},
-        {"screenshot", "screenshot FILE.png",
-         "the section as drawn over Control Center, at the screen's scale", bind(&Simulator::screenshot)},
-        {"describe", "describe", "Control Center and the section's views", bind(&Simulator::describe)},
+    const Command session[] = {
         {"wait", "wait SECONDS", "let time pass (up to a day); notifications from other processes arrive",
          bind(&Simulator::wait)},
         {"help", "help", "this list", bind(&Simulator::help)},
     };
-    const auto settings = settingsCommands();
-    commands.insert(commands.end(), settings.begin(), settings.end());
-    return commands;
+    for (const auto group : {_controlCenter->commands(), std::span<const Command>(session),
+                             settingsCommands(), eventsCommands()})
+        _commands.insert(_commands.end(), group.begin(), group.end());
 }
 
 Simulator::~Simulator() {
+    _controlCenter.reset();
     _loader.reset();
     SpringBoardHost::unregisterClasses();
 }
@@ -88,137 +53,11 @@ int Simulator::run(std::span<const std::string> words, std::ostream& out, std::o
     return status;
 }
 
-int Simulator::usageError(std::string_view name, std::ostream& errors) const {
-    const auto command = std::find_if(_commands.begin(), _commands.end(),
-                                      [name](const Command& entry) { return entry.name == name; });
-    errors << "usage: " << command->usage << "\n";
-    return 2;
-}
-
-bool Simulator::sectionLoaded() {
-    return _loader->section() || _loader->loadSection();
-}
-
-void Simulator::printControlCenter(std::ostream& out) const {
-    const auto controlCenter = SBControlCenterController::sharedInstance();
-    out << "Control Center " << (controlCenter->isVisible() ? "open" : "closed") << ", "
-        << controlCenter->view()->frame().size.width << " wide; ";
-    if (!_loader->section()) {
-        out << "no section (install it first)\n";
-        return;
-    }
-    const CGSize container = _loader->containerView()->frame().size;
-    out << "section " << container.width << " x " << container.height
-        << (_loader->section()->view()->isHidden() ? ", hidden" : "") << "\n";
-}
-
-int Simulator::install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    if (!arguments.empty())
-        return usageError("install", errors);
-    int installed = 0;
-    for (const auto& bundle : stagedBundles) {
-        const auto from = _stagedBundles / bundle.folder;
-        if (!std::filesystem::is_directory(from))
-            continue;
-        if (const auto problem = copyBundle(from, bundle.devicePath)) {
-            errors << *problem << "\n";
-            return 1;
-        }
-        out << "installed " << bundle.folder << " in " << bundle.devicePath << "\n";
-        ++installed;
-    }
-    if (installed == 0) {
-        errors << "nothing to install: " << _stagedBundles.string() << " holds no built bundle\n";
-        return 1;
-    }
-    return 0;
-}
-
-int Simulator::open(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    const bool widthGiven = arguments.size() == 2 && arguments[0] == "--width";
-    const auto newWidth = widthGiven ? parsePositive<double>(arguments[1]) : std::nullopt;
-    if (!(arguments.empty() || newWidth))
-        return usageError("open", errors);
-    sectionLoaded();
-    const auto settle = [this, newWidth] { _loader->setControlCenterWidth(*newWidth); };
-    if (!_loader->appear(newWidth ? std::function<void()>(settle) : nullptr)) {
-        errors << "Control Center is already open\n";
-        return 1;
-    }
-    printControlCenter(out);
-    return 0;
-}
-
-int Simulator::close(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    if (!arguments.empty())
-        return usageError("close", errors);
-    if (!_loader->disappear()) {
-        errors << "Control Center is not open\n";
-        return 1;
-    }
-    printControlCenter(out);
-    return 0;
-}
-
-int Simulator::width(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    const auto newWidth = arguments.size() == 1 ? parsePositive<double>(arguments[0]) : std::nullopt;
-    if (!newWidth)
-        return usageError("width", errors);
-    _loader->setControlCenterWidth(*newWidth);
-    printControlCenter(out);
-    return 0;
-}
-
-int Simulator::lock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    return setLocked(true, "lock", arguments, out, errors);
-}
-
-int Simulator::unlock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    return setLocked(false, "unlock", arguments, out, errors);
-}
-
-int Simulator::setLocked(bool locked, std::string_view name, std::span<const std::string> arguments,
-                         std::ostream& out, std::ostream& errors) {
-    if (!arguments.empty())
-        return usageError(name, errors);
-    SpringBoard::sharedApplication()->setLocked(locked);
-    out << "device " << name << "ed\n";
-    return 0;
-}
-
-int Simulator::screenshot(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    if (arguments.size() != 1)
-        return usageError("screenshot", errors);
-    if (!sectionLoaded()) {
-        errors << "no section to draw: install it first\n";
-        return 1;
-    }
-    const auto image = screenshotOfView(*_loader->containerView());
-    const auto problem = image ? writePNG(*image, arguments[0]) : "Control Center has no width to draw";
-    if (problem) {
-        errors << *problem << "\n";
-        return 1;
-    }
-    out << "wrote " << arguments[0] << ", " << CGImageGetWidth(image->CGImage()) << " x "
-        << CGImageGetHeight(image->CGImage()) << " pixels\n";
-    return 0;
-}
-
-int Simulator::describe(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    if (!arguments.empty())
-        return usageError("describe", errors);
-    sectionLoaded();
-    printControlCenter(out);
-    if (_loader->containerView())
-        describeViewTree(*_loader->containerView(), out);
-    return 0;
-}
-
 int Simulator::wait(std::span<const std::string> arguments, std::ostream&, std::ostream& errors) {
     constexpr double longestWait = 24 * 60 * 60;
     const auto seconds = arguments.size() == 1 ? parsePositive<double>(arguments[0]) : std::nullopt;
     if (!seconds || *seconds > longestWait)
-        return usageError("wait", errors);
+        return printUsageError(_commands, "wait", errors);
     pumpRunLoop();
     NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(static_cast<long>(*seconds * 1000)));
     return 0;

@@ -1,6 +1,7 @@
 #include "Demo.h"
 #include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLogHost.h"
 #include "Script.h"
 #include "Simulator.h"
 
@@ -87,6 +88,7 @@ int runCommands(Simulator& device, const std::vector<std::string>& command) {
 } // namespace
 
 int main(int argc, char** argv) {
+    EventLog::setProcessRole("sim");
     const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
         std::cerr << usage;

@@ -88,6 +88,29 @@ TEST(SimulatorProcess, ANotificationFromAnotherProcessArrivesWhileTheDeviceWaits
     std::filesystem::remove(script);
 }
 
+TEST(SimulatorProcess, TheEventLogShowsWhatEveryProcessOnTheDeviceDid) {
+    TemporaryDevice device;
+    ChildProcess follower(
+        {ORVANE_SIM_PATH, "--device", device.root().string(), "events", "--follow", "--seconds", "3"});
+    EXPECT_EQ(runShell(sim(device) + " defaults write ICON_SIZE -int 30").status, 0);
+    const auto printed = runShell(sim(device) + " events");
+    EXPECT_EQ(printed.status, 0);
+    const auto written = printed.output.find(
+        " plist.written path=/var/mobile/Library/Preferences/com.velquin.orvane.plist keys=1\n");
+    const auto posted = printed.output.find(" notify.posted name=com.velquin.orvane.changed\n");
+    EXPECT_LT(written, posted) << printed.output;
+    EXPECT_NE(posted, std::string::npos) << printed.output;
+    EXPECT_EQ(std::count(printed.output.begin(), printed.output.end(), '\n'), 2) << printed.output;
+    EXPECT_NE(printed.output.find(" sim["), std::string::npos) << "the process that wrote them";
+
+    EXPECT_TRUE(follower.readUntil("notify.posted name=com.velquin.orvane.changed\n", 20s))
+        << follower.output();
+    EXPECT_EQ(follower.wait(), 0) << "--seconds ends the follow";
+    EXPECT_EQ(runShell(sim(device) + " events --clear").output, "cleared the event log\n");
+    EXPECT_EQ(runShell(sim(device) + " events").output, "");
+    EXPECT_EQ(runShell(sim(device) + " events --follow --seconds soon").status, 2);
+}
+
 TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
     TemporaryDevice folder;
     const auto pictures = folder.root() / "pictures";

@@ -134,7 +134,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe wait help defaults watch\n");
+              "describe wait help defaults watch events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {

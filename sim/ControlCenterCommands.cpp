@@ -1,0 +1,194 @@
+#include "ControlCenterCommands.h"
+
+#include "Foundation/DeviceRoot.h"
+#include "ParseNumber.h"
+#include "Screenshot.h"
+#include "SpringBoard/SBControlCenterController.h"
+#include "SpringBoard/SpringBoard.h"
+#include "ViewTree.h"
+
+#include <algorithm>
+
+namespace {
+
+// Where the build's bundles go on a device.
+struct StagedBundle {
+    std::string_view folder;
+    std::string_view devicePath;
+};
+constexpr StagedBundle stagedBundles[] = {
+    {"OrvaneCC.bundle", CaddexLoader::sectionBundlePath},
+    {"OrvanePrefs.bundle", "/Library/PreferenceBundles/OrvanePrefs.bundle/"},
+};
+
+std::optional<std::string> copyBundle(const std::filesystem::path& from, std::string_view devicePath) {
+    const auto to = DeviceRoot::resolve(devicePath);
+    std::error_code error;
+    std::filesystem::remove_all(to, error);
+    if (!error)
+        std::filesystem::create_directories(to, error);
+    if (!error)
+        std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
+    if (error)
+        return "cannot install " + from.filename().string() + ": " + error.message();
+    return std::nullopt;
+}
+
+} // namespace
+
+ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, std::filesystem::path stagedBundles)
+    : _loader(loader), _stagedBundles(std::move(stagedBundles)) {
+    const auto bind = [this](int (ControlCenterCommands::*method)(std::span<const std::string>, std::ostream&,
+                                                                  std::ostream&)) {
+        return [this, method](std::span<const std::string> arguments, std::ostream& out,
+                              std::ostream& errors) { return (this->*method)(arguments, out, errors); };
+    };
+    _commands = {
+        {"install", "install", "copy the built plug-ins onto the device",
+         bind(&ControlCenterCommands::install)},
+        {"open", "open [--width W]",
+         "Control Center appears; with --width, its width becomes W as it slides in",
+         bind(&ControlCenterCommands::open)},
+        {"close", "close", "Control Center disappears", bind(&ControlCenterCommands::close)},
+        {"width", "width W", "Control Center's width, in points", bind(&ControlCenterCommands::width)},
+        {"lock", "lock", "lock the device", bind(&ControlCenterCommands::lock)},
+        {"unlock", "unlock", "unlock the device", bind(&ControlCenterCommands::unlock)},
+        {"screenshot", "screenshot FILE.png",
+         "the section as drawn over Control Center, at the screen's scale",
+         bind(&ControlCenterCommands::screenshot)},
+        {"describe", "describe", "Control Center and the section's views",
+         bind(&ControlCenterCommands::describe)},
+    };
+}
+
+int ControlCenterCommands::usageError(std::string_view name, std::ostream& errors) const {
+    return printUsageError(_commands, name, errors);
+}
+
+bool ControlCenterCommands::sectionLoaded() {
+    return _loader.section() || _loader.loadSection();
+}
+
+void ControlCenterCommands::printControlCenter(std::ostream& out) const {
+    const auto controlCenter = SBControlCenterController::sharedInstance();
+    out << "Control Center " << (controlCenter->isVisible() ? "open" : "closed") << ", "
+        << controlCenter->view()->frame().size.width << " wide; ";
+    if (!_loader.section()) {
+        out << "no section (install it first)\n";
+        return;
+    }
+    const CGSize container = _loader.containerView()->frame().size;
+    out << "section " << container.width << " x " << container.height
+        << (_loader.section()->view()->isHidden() ? ", hidden" : "") << "\n";
+}
+
+int ControlCenterCommands::install(std::span<const std::string> arguments, std::ostream& out,
+                                   std::ostream& errors) {
+    if (!arguments.empty())
+        return usageError("install", errors);
+    int installed = 0;
+    for (const auto& bundle : stagedBundles) {
+        const auto from = _stagedBundles / bundle.folder;
+        if (!std::filesystem::is_directory(from))
+            continue;
+        if (const auto problem = copyBundle(from, bundle.devicePath)) {
+            errors << *problem << "\n";
+            return 1;
+        }
+        out << "installed " << bundle.folder << " in " << bundle.devicePath << "\n";
+        ++installed;
+    }
+    if (installed == 0) {
+        errors << "nothing to install: " << _stagedBundles.string() << " holds no built bundle\n";
+        return 1;
+    }
+    return 0;
+}
+
+int ControlCenterCommands::open(std::span<const std::string> arguments, std::ostream& out,
+                                std::ostream& errors) {
+    const bool widthGiven = arguments.size() == 2 && arguments[0] == "--width";
+    const auto newWidth = widthGiven ? parsePositive<double>(arguments[1]) : std::nullopt;
+    if (!(arguments.empty() || newWidth))
+        return usageError("open", errors);
+    sectionLoaded();
+    const auto settle = [this, newWidth] { _loader.setControlCenterWidth(*newWidth); };
+    if (!_loader.appear(newWidth ? std::function<void()>(settle) : nullptr)) {
+        errors << "Control Center is already open\n";
+        return 1;
+    }
+    printControlCenter(out);
+    return 0;
+}
+
+int ControlCenterCommands::close(std::span<const std::string> arguments, std::ostream& out,
+                                 std::ostream& errors) {
+    if (!arguments.empty())
+        return usageError("close", errors);
+    if (!_loader.disappear()) {
+        errors << "Control Center is not open\n";
+        return 1;
+    }
+    printControlCenter(out);
+    return 0;
+}
+
+int ControlCenterCommands::width(std::span<const std::string> arguments, std::ostream& out,
+                                 std::ostream& errors) {
+    const auto newWidth = arguments.size() == 1 ? parsePositive<double>(arguments[0]) : std::nullopt;
+    if (!newWidth)
+        return usageError("width", errors);
+    _loader.setControlCenterWidth(*newWidth);
+    printControlCenter(out);
+    return 0;
+}
+
+int ControlCenterCommands::lock(std::span<const std::string> arguments, std::ostream& out,
+                                std::ostream& errors) {
+    return setLocked(true, "lock", arguments, out, errors);
+}
+
+int ControlCenterCommands::unlock(std::span<const std::string> arguments, std::ostream& out,
+                                  std::ostream& errors) {
+    return setLocked(false, "unlock", arguments, out, errors);
+}
+
+int ControlCenterCommands::setLocked(bool locked, std::string_view name,
+                                     std::span<const std::string> arguments, std::ostream& out,
+                                     std::ostream& errors) {
+    if (!arguments.empty())
+        return usageError(name, errors);
+    SpringBoard::sharedApplication()->setLocked(locked);
+    out << "device " << name << "ed\n";
+    return 0;
+}
+
+int ControlCenterCommands::screenshot(std::span<const std::string> arguments, std::ostream& out,
+                                      std::ostream& errors) {
+    if (arguments.size() != 1)
+        return usageError("screenshot", errors);
+    if (!sectionLoaded()) {
+        errors << "no section to draw: install it first\n";
+        return 1;
+    }
+    const auto image = screenshotOfView(*_loader.containerView());
+    const auto problem = image ? writePNG(*image, arguments[0]) : "Control Center has no width to draw";
+    if (problem) {
+        errors << *problem << "\n";
+        return 1;
+    }
+    out << "wrote " << arguments[0] << ", " << CGImageGetWidth(image->CGImage()) << " x "
+        << CGImageGetHeight(image->CGImage()) << " pixels\n";
+    return 0;
+}
+
+int ControlCenterCommands::describe(std::span<const std::string> arguments, std::ostream& out,
+                                    std::ostream& errors) {
+    if (!arguments.empty())
+        return usageError("describe", errors);
+    sectionLoaded();
+    printControlCenter(out);
+    if (_loader.containerView())
+        describeViewTree(*_loader.containerView(), out);
+    return 0;
+}

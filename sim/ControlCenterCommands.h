@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Caddex/CaddexLoader.h"
+#include "Commands.h"
+
+#include <filesystem>
+#include <span>
+#include <vector>
+
+// The commands that play SpringBoard's Control Center and the section in it: install, open, close, width,
+// lock, unlock, screenshot, describe.
+class ControlCenterCommands {
+  public:
+    // `stagedBundles` holds the bundles as the build lays them out (OrvaneCC.bundle, ...); `install` copies
+    // them onto the device. The loader outlives these commands.
+    ControlCenterCommands(CaddexLoader& loader, std::filesystem::path stagedBundles);
+    ControlCenterCommands(const ControlCenterCommands&) = delete;
+    ControlCenterCommands& operator=(const ControlCenterCommands&) = delete;
+
+    std::span<const Command> commands() const { return _commands; }
+
+  private:
+    int install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int open(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int close(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int width(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int lock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int unlock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int setLocked(bool locked, std::string_view name, std::span<const std::string> arguments,
+                  std::ostream& out, std::ostream& errors);
+    int screenshot(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int describe(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+
+    int usageError(std::string_view name, std::ostream& errors) const;
+    // The section, loaded when it is installed and not loaded yet.
+    bool sectionLoaded();
+    void printControlCenter(std::ostream& out) const;
+
+    CaddexLoader& _loader;
+    std::filesystem::path _stagedBundles;
+    std::vector<Command> _commands;
+};

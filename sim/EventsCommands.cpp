@@ -1,0 +1,77 @@
+#include "Commands.h"
+
+#include "Foundation/EventLogHost.h"
+#include "Foundation/NSRunLoop.h"
+#include "Foundation/NSTimer.h"
+#include "ParseNumber.h"
+
+namespace {
+
+constexpr std::string_view eventsUsage = "events [--follow [--seconds S] | --clear]";
+// New lines show within this time while following.
+constexpr double followInterval = 0.1;
+
+void printNewLines(std::uint64_t& offset, std::ostream& out) {
+    const auto lines = EventLog::readLinesFrom(offset);
+    if (!lines.empty())
+        out << lines << std::flush;
+}
+
+// Prints the log, then what is added to it, until S seconds have passed (without S, until the process is
+// stopped).
+int follow(std::optional<double> seconds, std::ostream& out) {
+    std::uint64_t offset = 0;
+    printNewLines(offset, out);
+    const auto poll = NSTimer::scheduledTimerWithTimeInterval(followInterval, true,
+                                                              [&](NSTimer&) { printNewLines(offset, out); });
+    std::shared_ptr<NSTimer> deadline;
+    if (seconds)
+        deadline = NSTimer::scheduledTimerWithTimeInterval(*seconds, false,
+                                                           [](NSTimer&) { NSRunLoop::mainRunLoop().stop(); });
+    NSRunLoop::mainRunLoop().run();
+    poll->invalidate();
+    if (deadline)
+        deadline->invalidate();
+    printNewLines(offset, out);
+    return 0;
+}
+
+int clearLog(std::ostream& out, std::ostream& errors) {
+    if (!EventLog::clear()) {
+        errors << "could not clear the event log\n";
+        return 1;
+    }
+    out << "cleared the event log\n";
+    return 0;
+}
+
+int runEvents(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.empty()) {
+        std::uint64_t offset = 0;
+        printNewLines(offset, out);
+        return 0;
+    }
+    if (arguments.size() == 1 && arguments[0] == "--clear")
+        return clearLog(out, errors);
+    if (arguments[0] == "--follow" && arguments.size() == 1)
+        return follow(std::nullopt, out);
+    const auto seconds = arguments.size() == 3 && arguments[0] == "--follow" && arguments[1] == "--seconds"
+                             ? parsePositive<double>(arguments[2])
+                             : std::nullopt;
+    if (!seconds) {
+        errors << "usage: " << eventsUsage << "\n";
+        return 2;
+    }
+    return follow(seconds, out);
+}
+
+} // namespace
+
+std::span<const Command> eventsCommands() {
+    static const Command commands[] = {
+        {"events", eventsUsage,
+         "the device's event log; --follow keeps printing new events (for S seconds); --clear empties it",
+         runEvents},
+    };
+    return commands;
+}
