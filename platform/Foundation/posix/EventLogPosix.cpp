@@ -1,6 +1,7 @@
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/EventLog.h"
 #include "Foundation/EventLogHost.h"
+#include "Foundation/posix/FileIO.h"
 
 #include <cerrno>
 #include <charconv>
@@ -118,31 +119,8 @@ std::string formatLine(std::string_view kind, std::initializer_list<EventLog::Fi
     return line;
 }
 
-class LogFile {
-  public:
-    explicit LogFile(int flags) : _fd(::open(logPath().c_str(), flags | O_CLOEXEC, 0644)) {}
-    ~LogFile() {
-        if (_fd >= 0)
-            ::close(_fd);
-    }
-    LogFile(const LogFile&) = delete;
-    LogFile& operator=(const LogFile&) = delete;
-    int get() const { return _fd; }
-
-  private:
-    int _fd;
-};
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+FileIO::FileDescriptor openLog(int flags) {
+    return FileIO::FileDescriptor(::open(logPath().c_str(), flags | O_CLOEXEC, 0644));
 }
 
 // Reading a word ends at the first character that is not one; answers the word and moves past it.
@@ -245,14 +223,14 @@ void record(std::string_view kind, std::initializer_list<Field> fields) {
     const auto line = formatLine(kind, fields);
     std::error_code error;
     std::filesystem::create_directories(logPath().parent_path(), error);
-    const LogFile file(O_WRONLY | O_APPEND | O_CREAT);
+    const auto file = openLog(O_WRONLY | O_APPEND | O_CREAT);
     if (file.get() < 0)
         return;
     // One write per line, under an exclusive lock that every writer of the device takes: lines from several
     // processes never interleave, whatever their length.
     if (::flock(file.get(), LOCK_EX) != 0)
         return;
-    writeAll(file.get(), line);
+    FileIO::writeAll(file.get(), std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
 }
 
 void setProcessRole(std::string_view role) {
@@ -285,7 +263,7 @@ std::optional<Event> parseLine(std::string_view line) {
 }
 
 std::string readLinesFrom(std::uint64_t& offset) {
-    const LogFile file(O_RDONLY);
+    const auto file = openLog(O_RDONLY);
     struct stat info {};
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
         return {};
@@ -323,7 +301,7 @@ std::vector<Event> events() {
 }
 
 bool clear() {
-    const LogFile file(O_WRONLY);
+    const auto file = openLog(O_WRONLY);
     if (file.get() < 0)
         return errno == ENOENT;
     return ::flock(file.get(), LOCK_EX) == 0 && ::ftruncate(file.get(), 0) == 0;

@@ -6,39 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using FileIO::FileDescriptor;
+
 namespace {
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : _fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (_fd >= 0)
-            ::close(_fd);
-    }
-    int get() const { return _fd; }
-    bool close() {
-        const int fd = _fd;
-        _fd = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int _fd;
-};
-
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 bool makeParentFolders(const std::filesystem::path& path) {
     std::error_code error;
@@ -55,6 +25,18 @@ void syncFolder(const std::filesystem::path& folder) {
 } // namespace
 
 namespace FileIO {
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return true;
+}
 
 bool readFile(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));

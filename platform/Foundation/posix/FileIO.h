@@ -5,10 +5,35 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <unistd.h>
 #include <vector>
 
 // File access for the Foundation backends. Paths here are host paths, already resolved below the device root.
 namespace FileIO {
+
+// Owns a file descriptor; -1 when the open failed.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : _fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (_fd >= 0)
+            ::close(_fd);
+    }
+    int get() const { return _fd; }
+    bool close() {
+        const int fd = _fd;
+        _fd = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int _fd;
+};
+
+// Writes every byte, going on after interrupted or partial writes.
+bool writeAll(int fd, std::span<const std::uint8_t> bytes);
 
 // The whole file into `bytes` (replacing what it held), or false when the file is missing, unreadable, not a
 // regular file or larger than `limit`. Reusing one buffer spares the allocator a round trip per read.
