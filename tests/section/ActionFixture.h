@@ -3,12 +3,13 @@
 #include "SectionFixture.h"
 #include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UIDevice.h"
+#include "support/DeviceEvents.h"
 
 #include <string>
 #include <vector>
 
 // A section on a device whose SpringBoard has only the applications a test installs. What SpringBoard is
-// asked to do is read back as lines, oldest first.
+// asked to do is read back from the device's event log, oldest first.
 class ActionTest : public SectionTest {
   protected:
     ActionTest() { freshSpringBoard(); }
@@ -35,14 +36,14 @@ class ActionTest : public SectionTest {
             {std::move(bundleIdentifier), launchEnabled, std::move(staticItems), std::move(dynamicItems)});
     }
 
-    static std::vector<std::string> springBoardEvents() { return SpringBoardHost::actions(); }
+    static std::vector<std::string> springBoardEvents() { return loggedEvents("springboard."); }
 
     static std::string activated(std::string_view bundleIdentifier) {
-        return "activateApplication " + std::string(bundleIdentifier);
+        return "springboard.activateApplication bundle=" + std::string(bundleIdentifier);
     }
     static std::string activatedItem(std::string_view type, std::string_view bundleIdentifier) {
-        return "activateShortcutItem " + std::string(type) + " fromApplication " +
-               std::string(bundleIdentifier);
+        return "springboard.activateShortcutItem type=" + std::string(type) +
+               " bundle=" + std::string(bundleIdentifier);
     }
-    static std::string opened(std::string_view url) { return "openURL " + std::string(url); }
+    static std::string opened(std::string_view url) { return "springboard.openURL url=" + std::string(url); }
 };

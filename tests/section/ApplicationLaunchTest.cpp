@@ -50,7 +50,7 @@ const Row rows[] = {
 class QuickActionRow : public ActionTest, public ::testing::WithParamInterface<Row> {
   protected:
     Events launch() {
-        SpringBoardHost::clearActions();
+        EventLog::clear();
         const auto* routine = shortcutRoutineFor(GetParam().functionId, GetParam().action);
         if (routine)
             launchApplicationShortcut(*routine, DeviceFamily::phone);
@@ -123,7 +123,7 @@ TEST_F(ActionTest, SkypeOnAPadPrefersTheIPadApplicationAndFallsBackToTheOneFound
                 install(padSkype);
             if (phoneApp)
                 install(phoneSkype);
-            SpringBoardHost::clearActions();
+            EventLog::clear();
             launchApplicationShortcut(call, currentDeviceFamily());
             EXPECT_EQ(springBoardEvents(), idiom == UIUserInterfaceIdiomPad ? onPad : onPhone)
                 << "iPad app " << padApp << ", iPhone app " << phoneApp << ", on a pad "
@@ -133,7 +133,7 @@ TEST_F(ActionTest, SkypeOnAPadPrefersTheIPadApplicationAndFallsBackToTheOneFound
     freshSpringBoard(UIUserInterfaceIdiomPad);
     install(padSkype, {"com.skype.shortcut.composeCall"});
     install(phoneSkype, {"com.skype.shortcut.composeCall"});
-    SpringBoardHost::clearActions();
+    EventLog::clear();
     launchApplicationShortcut(call, DeviceFamily::pad);
     EXPECT_EQ(springBoardEvents(), Events{activatedItem("com.skype.shortcut.composeCall", padSkype)});
 }
@@ -146,7 +146,7 @@ TEST_F(ActionTest, APlainLaunchNeedsAnIconThatMayLaunchAndTheUIController) {
     launchApplication("com.example.missing");
     EXPECT_EQ(springBoardEvents(), Events{activated("com.apple.mobilenotes")});
 
-    SpringBoardHost::clearActions();
+    EventLog::clear();
     ObjCRuntime::unregisterClass("SBUIController");
     launchApplication("com.apple.mobilenotes");
     EXPECT_EQ(springBoardEvents(), Events{}) << "SpringBoard without SBUIController launches nothing";
