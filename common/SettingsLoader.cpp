@@ -192,9 +192,9 @@ std::array<std::string_view, 23> SectionSettings::defaultActionsOfCatalogue() {
 }
 
 std::string_view SectionSettings::defaultActionFor(std::string_view functionId) const {
-    const auto functions = actionFunctions();
-    for (std::size_t index = 0; index < functions.size(); ++index) {
-        if (functions[index].functionId == functionId)
+    const auto catalogue = actionFunctions();
+    for (std::size_t index = 0; index < catalogue.size(); ++index) {
+        if (catalogue[index].functionId == functionId)
             return defaultActions[index];
     }
     return {};

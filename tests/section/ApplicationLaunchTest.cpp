@@ -89,9 +89,9 @@ TEST_P(QuickActionRow, OpensTheMatchingItemElseFallsBackAndDoesNothingWhenNotIns
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRoutine, QuickActionRow, ::testing::ValuesIn(rows),
-                         [](const ::testing::TestParamInfo<Row>& info) {
-                             std::string name = std::string(info.param.functionId.substr(4)) +
-                                                std::string(info.param.action);
+                         [](const ::testing::TestParamInfo<Row>& instance) {
+                             std::string name = std::string(instance.param.functionId.substr(4)) +
+                                                std::string(instance.param.action);
                              return name;
                          });
 
