@@ -68,7 +68,7 @@ int runCommands(Simulator& device, const std::vector<std::string>& command) {
         std::cout << "Orvane's simulated device. Type help for the commands, end with Ctrl-D.\n";
         return runPrompt(run, std::cin, std::cout, std::cerr);
     }
-    if (command.size() == 1 && command[0] == "-")
+    if (fromInput)
         return runScript(run, std::cin, "stdin", std::cout, std::cerr);
     if (command.size() == 2 && command[0] == "script") {
         std::ifstream file(command[1]);
@@ -77,10 +77,6 @@ int runCommands(Simulator& device, const std::vector<std::string>& command) {
             return 1;
         }
         return runScript(run, file, command[1], std::cout, std::cerr);
-    }
-    if (command.empty()) {
-        std::cerr << usage;
-        return 2;
     }
     return device.run(command, std::cout, std::cerr);
 }

@@ -46,14 +46,17 @@ TEST(SimulatorProcess, AScriptRunsLineByLineAndStopsAtTheFirstFailingLine) {
     EXPECT_EQ(result.output.find("UIButton"), std::string::npos) << "describe never ran";
 }
 
-TEST(SimulatorProcess, CommandsComeFromStandardInputWithADash) {
-    TemporaryDevice device;
-    const auto script = writeScript(device, "install\nopen --width 300\nclose\n");
-    const auto result = runShell(sim(device) + " - < " + script.string());
-    std::filesystem::remove(script);
-    EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_NE(result.output.find("Control Center closed, 300 wide; section 300 x 46\n"), std::string::npos)
-        << result.output;
+TEST(SimulatorProcess, CommandsComeFromStandardInputWithOrWithoutADash) {
+    for (const auto* dash : {" -", ""}) {
+        TemporaryDevice device;
+        const auto script = writeScript(device, "install\nopen --width 300\nclose\n");
+        const auto result = runShell(sim(device) + dash + " < " + script.string());
+        std::filesystem::remove(script);
+        EXPECT_EQ(result.status, 0) << dash << result.output;
+        EXPECT_NE(result.output.find("Control Center closed, 300 wide; section 300 x 46\n"),
+                  std::string::npos)
+            << dash << result.output;
+    }
 }
 
 TEST(SimulatorProcess, ABadProfileIsReportedAndNothingRuns) {
