@@ -12,12 +12,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Long enough for a loaded machine; a passing run returns as soon as the condition holds.
+constexpr auto generousDeadline = 10s;
+
 TEST(NSTimer, AOneShotTimerFiresOnceAndEndsInvalid) {
     int fired = 0;
     std::weak_ptr<NSTimer> watched =
         NSTimer::scheduledTimerWithTimeInterval(0.01, false, [&](NSTimer&) { ++fired; });
     EXPECT_FALSE(watched.expired()) << "the run loop keeps a scheduled timer alive";
-    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return fired > 0; }, 1s));
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return fired > 0; }, generousDeadline));
     NSRunLoop::mainRunLoop().runForInterval(30ms);
     EXPECT_EQ(fired, 1);
     EXPECT_TRUE(watched.expired());
@@ -25,11 +28,14 @@ TEST(NSTimer, AOneShotTimerFiresOnceAndEndsInvalid) {
 
 TEST(NSTimer, ARepeatingTimerRunsUntilItInvalidatesItself) {
     int fired = 0;
-    NSTimer::scheduledTimerWithTimeInterval(0.002, true, [&](NSTimer& timer) {
-        if (++fired == 3)
-            timer.invalidate();
-    });
-    NSRunLoop::mainRunLoop().runForInterval(100ms);
+    std::weak_ptr<NSTimer> watched =
+        NSTimer::scheduledTimerWithTimeInterval(0.002, true, [&](NSTimer& timer) {
+            if (++fired == 3)
+                timer.invalidate();
+        });
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return fired >= 3; }, generousDeadline));
+    EXPECT_TRUE(watched.expired()) << "the run loop let go of the invalidated timer";
+    NSRunLoop::mainRunLoop().runForInterval(20ms);
     EXPECT_EQ(fired, 3);
 }
 
