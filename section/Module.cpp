@@ -3,6 +3,5 @@
 #include "objc/runtime.h"
 
 NS_BUNDLE_ENTRY_POINT {
-    ObjCRuntime::registerClass("OrvaneCCSection",
-                               []() -> std::shared_ptr<NSObject> { return OrvaneCCSection::init(); });
+    ObjCRuntime::registerClass<OrvaneCCSection>();
 }

@@ -39,12 +39,6 @@ std::shared_ptr<UIImage> highlightImage() {
 
 } // namespace
 
-std::shared_ptr<OrvaneCCSection> OrvaneCCSection::init() {
-    auto section = std::make_shared<OrvaneCCSection>();
-    section->initSection();
-    return section;
-}
-
 OrvaneCCSection::~OrvaneCCSection() {
     // The loader may drop a section while SpringBoard keeps running: nothing may call into it afterwards.
     if (_observing) {
@@ -53,10 +47,11 @@ OrvaneCCSection::~OrvaneCCSection() {
     }
 }
 
-void OrvaneCCSection::initSection() {
+void OrvaneCCSection::init() {
+    Super::init();
     auto& state = sectionState();
     lookUpSpringBoard();
-    _bundle = NSBundle::bundleForClass(NSClassFromString("OrvaneCCSection"));
+    _bundle = NSBundle::bundleForClass(NSClassFromString(staticClassName()));
     loadSettings();
     registerForSettingsChanges(this);
     _observing = true;
@@ -120,11 +115,10 @@ void OrvaneCCSection::makeSlot(std::size_t index, const std::shared_ptr<UIImage>
                 ((*self).*tap)(sender);
         },
         UIControlEventTouchUpInside);
-    auto recognizer =
-        std::make_shared<UILongPressGestureRecognizer>([weakSelf, press](UIGestureRecognizer& sender) {
-            if (const auto self = weakSelf.lock())
-                ((*self).*press)(sender);
-        });
+    auto recognizer = UILongPressGestureRecognizer::make([weakSelf, press](UIGestureRecognizer& sender) {
+        if (const auto self = weakSelf.lock())
+            ((*self).*press)(sender);
+    });
     button->addGestureRecognizer(recognizer);
     _buttons[index] = std::move(button);
     _longPresses[index] = std::move(recognizer);

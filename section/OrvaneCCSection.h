@@ -14,19 +14,11 @@
 // The Control Center section: a row of up to six buttons, each showing one function of the catalogue.
 // Settings changes only raise flags; the next appearance rebuilds images, recolours and lays out as they say.
 class OrvaneCCSection : public NSObject, public CCSection {
-  public:
+    OBJC_OBJECT(OrvaneCCSection, NSObject)
     static constexpr std::size_t slotCount = 6;
     static constexpr std::size_t separatorCount = slotCount - 1;
 
-    // A new section, as the loader makes it (alloc + init).
-    static std::shared_ptr<OrvaneCCSection> init();
-    OrvaneCCSection() = default;
     ~OrvaneCCSection() override;
-    OrvaneCCSection(const OrvaneCCSection&) = delete;
-    OrvaneCCSection& operator=(const OrvaneCCSection&) = delete;
-
-    // The creation steps, on an instance that is already owned by a shared_ptr.
-    void initSection();
 
     // CCSection
     std::shared_ptr<UIView> view() const override { return _view; }
@@ -67,6 +59,11 @@ class OrvaneCCSection : public NSObject, public CCSection {
     const std::shared_ptr<UILongPressGestureRecognizer>& longPress(std::size_t slot) const {
         return _longPresses.at(slot - 1);
     }
+
+  protected:
+    OrvaneCCSection() = default;
+    // The creation steps: they need the shared_ptr that owns the section.
+    void init() override;
 
   private:
     using TapMethod = void (OrvaneCCSection::*)(UIControl&);

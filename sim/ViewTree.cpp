@@ -21,8 +21,7 @@ void describeButton(const UIButton& button, std::ostream& out) {
 } // namespace
 
 void describeViewTree(const UIView& view, std::ostream& out, int depth) {
-    const auto* button = dynamic_cast<const UIButton*>(&view);
-    out << std::string(2 * depth, ' ') << (button ? "UIButton " : "UIView ");
+    out << std::string(2 * depth, ' ') << view.className() << " ";
     describeFrame(view.frame(), out);
     if (view.isHidden())
         out << ", hidden";
@@ -31,8 +30,8 @@ void describeViewTree(const UIView& view, std::ostream& out, int depth) {
     if (const auto& colour = view.backgroundColor())
         out << ", background " << colour->red() << " " << colour->green() << " " << colour->blue()
             << " alpha " << colour->alpha();
-    if (button)
-        describeButton(*button, out);
+    if (view.isKindOfClass<UIButton>())
+        describeButton(static_cast<const UIButton&>(view), out);
     out << "\n";
     for (const auto& subview : view.subviews())
         describeViewTree(*subview, out, depth + 1);

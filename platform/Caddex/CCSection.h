@@ -19,5 +19,6 @@ class CCSection {
     virtual double sectionHeight() const = 0;
     virtual void controlCenterWillAppear() {}
     virtual void controlCenterDidDisappear() {}
-    virtual void setDelegate(const std::shared_ptr<UIViewController>& /*delegate*/) {}
+    // The delegate presents for the section; a section holds it weakly.
+    virtual void setDelegate(std::weak_ptr<UIViewController> /*delegate*/) {}
 };

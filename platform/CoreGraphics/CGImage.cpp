@@ -21,11 +21,10 @@ bool CGImage::isWithinLimits(std::size_t width, std::size_t height) {
            width * height <= maximumPixels;
 }
 
-std::shared_ptr<CGImage> CGImage::make(std::size_t width, std::size_t height,
-                                       std::vector<std::uint32_t> pixels) {
-    if (!isWithinLimits(width, height) || pixels.size() != width * height)
+CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels) {
+    if (!CGImage::isWithinLimits(width, height) || pixels.size() != width * height)
         return nullptr;
-    return std::make_shared<CGImage>(width, height, std::move(pixels));
+    return CGImage::make(width, height, std::move(pixels));
 }
 
 CGImage::RGBA CGImage::pixelAt(std::size_t x, std::size_t y) const {

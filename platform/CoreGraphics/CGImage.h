@@ -10,17 +10,19 @@
 
 // A bitmap: 32-bit pixels, alpha premultiplied, in the native-endian ARGB layout (bytes B, G, R, A in
 // memory), rows top to bottom, no padding. Immutable once made.
+class CGImage;
+using CGImageRef = std::shared_ptr<const CGImage>;
+
+// Nothing when either side is 0 or the pixel count is beyond what an image may hold.
+CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+
 class CGImage : public NSObject {
-  public:
+    OBJC_OBJECT(CGImage, NSObject)
     // Straight (not premultiplied) components of one pixel, for readers such as tests and encoders.
     struct RGBA {
         std::uint8_t red, green, blue, alpha;
         bool operator==(const RGBA&) const = default;
     };
-
-    // Nothing when either side is 0 or the pixel count is beyond what an image may hold.
-    static std::shared_ptr<CGImage> make(std::size_t width, std::size_t height,
-                                         std::vector<std::uint32_t> pixels);
 
     std::size_t width() const { return _width; }
     std::size_t height() const { return _height; }
@@ -33,6 +35,7 @@ class CGImage : public NSObject {
     // Whether an image of this size may be made: both sides from 1 to maximumSide, at most maximumPixels.
     static bool isWithinLimits(std::size_t width, std::size_t height);
 
+  protected:
     CGImage(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
 
   private:
@@ -40,8 +43,6 @@ class CGImage : public NSObject {
     std::size_t _height;
     std::vector<std::uint32_t> _pixels;
 };
-
-using CGImageRef = std::shared_ptr<const CGImage>;
 
 std::size_t CGImageGetWidth(const CGImageRef& image);
 std::size_t CGImageGetHeight(const CGImageRef& image);

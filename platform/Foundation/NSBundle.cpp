@@ -52,7 +52,7 @@ std::shared_ptr<NSBundle> NSBundle::bundleWithPath(std::string_view path) {
         return nullptr;
     auto& bundle = registry()[folder];
     if (!bundle)
-        bundle = std::make_shared<NSBundle>(devicePath);
+        bundle = NSBundle::make(devicePath);
     return bundle;
 }
 

@@ -16,7 +16,7 @@
 // Loading the module runs its one exported entry point, which registers the module's classes; the principal
 // class is then the class named by NSPrincipalClass.
 class NSBundle : public NSObject {
-  public:
+    OBJC_OBJECT(NSBundle, NSObject)
     // The bundle at that folder; nothing when the folder does not exist. One object per folder per process.
     static std::shared_ptr<NSBundle> bundleWithPath(std::string_view path);
     // The bundle that registered the class; nothing for classes no bundle registered.
@@ -41,6 +41,7 @@ class NSBundle : public NSObject {
     std::string localizedStringForKey(std::string_view key, std::string_view value,
                                       std::string_view table) const;
 
+  protected:
     explicit NSBundle(std::string path);
 
   private:

@@ -24,11 +24,11 @@ NSURL::NSURL(std::string text) : _text(std::move(text)) {}
 std::shared_ptr<NSURL> NSURL::URLWithString(std::string_view text) {
     if (schemeLength(text) == 0)
         return nullptr;
-    return std::make_shared<NSURL>(std::string(text));
+    return make(std::string(text));
 }
 
 std::shared_ptr<NSURL> NSURL::fileURLWithPath(std::string_view path) {
-    return std::make_shared<NSURL>("file://" + std::string(path));
+    return make("file://" + std::string(path));
 }
 
 std::string NSURL::scheme() const {

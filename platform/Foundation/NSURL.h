@@ -8,7 +8,7 @@
 
 // A URL as text, with its scheme, host and path picked out.
 class NSURL : public NSObject {
-  public:
+    OBJC_OBJECT(NSURL, NSObject)
     // Nothing for text that has no scheme.
     static std::shared_ptr<NSURL> URLWithString(std::string_view text);
     static std::shared_ptr<NSURL> fileURLWithPath(std::string_view path);
@@ -19,6 +19,7 @@ class NSURL : public NSObject {
     std::string path() const;
     bool isFileURL() const { return scheme() == "file"; }
 
+  protected:
     explicit NSURL(std::string text);
 
   private:

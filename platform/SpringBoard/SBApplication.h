@@ -8,10 +8,11 @@
 
 // One of an application's home-screen quick actions.
 class SBSApplicationShortcutItem : public NSObject {
-  public:
-    explicit SBSApplicationShortcutItem(std::string type) : _type(std::move(type)) {}
-
+    OBJC_OBJECT(SBSApplicationShortcutItem, NSObject)
     const std::string& type() const { return _type; }
+
+  protected:
+    explicit SBSApplicationShortcutItem(std::string type) : _type(std::move(type)) {}
 
   private:
     std::string _type;
@@ -22,14 +23,15 @@ using SBShortcutItems = std::vector<std::shared_ptr<SBSApplicationShortcutItem>>
 // An installed application: the items it declares in its bundle (static) and those it registered while it
 // ran (dynamic).
 class SBApplication : public NSObject {
-  public:
-    SBApplication(std::string bundleIdentifier, SBShortcutItems staticItems, SBShortcutItems dynamicItems)
-        : _bundleIdentifier(std::move(bundleIdentifier)), _staticItems(std::move(staticItems)),
-          _dynamicItems(std::move(dynamicItems)) {}
-
+    OBJC_OBJECT(SBApplication, NSObject)
     const std::string& bundleIdentifier() const { return _bundleIdentifier; }
     const SBShortcutItems& staticShortcutItems() const { return _staticItems; }
     const SBShortcutItems& dynamicShortcutItems() const { return _dynamicItems; }
+
+  protected:
+    SBApplication(std::string bundleIdentifier, SBShortcutItems staticItems, SBShortcutItems dynamicItems)
+        : _bundleIdentifier(std::move(bundleIdentifier)), _staticItems(std::move(staticItems)),
+          _dynamicItems(std::move(dynamicItems)) {}
 
   private:
     std::string _bundleIdentifier;

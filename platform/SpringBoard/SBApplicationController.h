@@ -10,7 +10,7 @@
 
 // The registry of installed applications.
 class SBApplicationController : public NSObject {
-  public:
+    OBJC_OBJECT(SBApplicationController, NSObject)
     static std::shared_ptr<SBApplicationController> sharedInstance();
 
     // Nothing when no application with that bundle identifier is installed.
@@ -18,6 +18,9 @@ class SBApplicationController : public NSObject {
 
     // For hosts: installs the application, replacing one with the same bundle identifier.
     void addApplication(std::shared_ptr<SBApplication> application);
+
+  protected:
+    SBApplicationController() = default;
 
   private:
     std::map<std::string, std::shared_ptr<SBApplication>, std::less<>> _applications;

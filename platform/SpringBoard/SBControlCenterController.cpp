@@ -19,8 +19,9 @@ void SBControlCenterController::dismissAnimated(bool animated) {
         _visible = false;
 }
 
-std::shared_ptr<NSObject> SBControlCenterController::valueForKey(std::string_view key) const {
-    return key == "_viewController" ? _viewController : UIViewController::valueForKey(key);
+void SBControlCenterController::registerProperties(NSPropertyTable<SBControlCenterController>& table) {
+    table.add("_viewController",
+              [](const SBControlCenterController& controller) { return controller._viewController; });
 }
 
 void SBControlCenterController::setWidth(CGFloat width) {

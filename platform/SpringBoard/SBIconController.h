@@ -8,9 +8,12 @@
 // The home screen's icon controller: opens an application on one of its quick actions, as the icon's
 // quick-action menu does.
 class SBIconController : public NSObject {
-  public:
+    OBJC_OBJECT(SBIconController, NSObject)
     static std::shared_ptr<SBIconController> sharedInstance();
 
     void _activateShortcutItem(const std::shared_ptr<SBSApplicationShortcutItem>& item,
                                const std::shared_ptr<SBApplication>& application);
+
+  protected:
+    SBIconController() = default;
 };

@@ -11,6 +11,6 @@ void SBIconModel::addIcon(std::shared_ptr<SBApplicationIcon> icon) {
     _icons.insert_or_assign(bundleIdentifier, std::move(icon));
 }
 
-std::shared_ptr<NSObject> SBIconViewMap::valueForKey(std::string_view key) const {
-    return key == "iconModel" ? _iconModel : NSObject::valueForKey(key);
+void SBIconViewMap::registerProperties(NSPropertyTable<SBIconViewMap>& table) {
+    table.add("iconModel", &SBIconViewMap::iconModel);
 }

@@ -10,13 +10,14 @@
 
 // An application's home-screen icon.
 class SBApplicationIcon : public NSObject {
-  public:
-    SBApplicationIcon(std::shared_ptr<SBApplication> application, bool launchEnabled)
-        : _application(std::move(application)), _launchEnabled(launchEnabled) {}
-
+    OBJC_OBJECT(SBApplicationIcon, NSObject)
     // False while the icon may not launch its application (for instance while it installs).
     bool launchEnabled() const { return _launchEnabled; }
     const std::shared_ptr<SBApplication>& application() const { return _application; }
+
+  protected:
+    SBApplicationIcon(std::shared_ptr<SBApplication> application, bool launchEnabled)
+        : _application(std::move(application)), _launchEnabled(launchEnabled) {}
 
   private:
     std::shared_ptr<SBApplication> _application;
@@ -25,7 +26,7 @@ class SBApplicationIcon : public NSObject {
 
 // The icons of the home screen.
 class SBIconModel : public NSObject {
-  public:
+    OBJC_OBJECT(SBIconModel, NSObject)
     // Nothing when no application with that bundle identifier is installed.
     std::shared_ptr<SBApplicationIcon>
     applicationIconForBundleIdentifier(std::string_view bundleIdentifier) const;
@@ -33,19 +34,25 @@ class SBIconModel : public NSObject {
     // For hosts: adds the icon of its application, replacing one with the same bundle identifier.
     void addIcon(std::shared_ptr<SBApplicationIcon> icon);
 
+  protected:
+    SBIconModel() = default;
+
   private:
     std::map<std::string, std::shared_ptr<SBApplicationIcon>, std::less<>> _icons;
 };
 
 // The home screen's icon views; it leads to the icon model.
 class SBIconViewMap : public NSObject {
-  public:
+    OBJC_OBJECT(SBIconViewMap, NSObject)
     static std::shared_ptr<SBIconViewMap> homescreenMap();
 
     const std::shared_ptr<SBIconModel>& iconModel() const { return _iconModel; }
-    // Key-value coding: "iconModel".
-    std::shared_ptr<NSObject> valueForKey(std::string_view key) const override;
+
+  protected:
+    SBIconViewMap() = default;
+    // "iconModel", read-only.
+    static void registerProperties(NSPropertyTable<SBIconViewMap>& table);
 
   private:
-    std::shared_ptr<SBIconModel> _iconModel = std::make_shared<SBIconModel>();
+    std::shared_ptr<SBIconModel> _iconModel = SBIconModel::make();
 };

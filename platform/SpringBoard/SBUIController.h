@@ -7,8 +7,11 @@
 
 // SpringBoard's user interface: brings applications to the front.
 class SBUIController : public NSObject {
-  public:
+    OBJC_OBJECT(SBUIController, NSObject)
     static std::shared_ptr<SBUIController> sharedInstance();
 
     void activateApplication(const std::shared_ptr<SBApplication>& application);
+
+  protected:
+    SBUIController() = default;
 };

@@ -7,7 +7,7 @@
 // SpringBoard's application object. Its state is the device's, set by the host; what it is asked to do is
 // recorded (SpringBoardHost::actions).
 class SpringBoard : public UIApplication {
-  public:
+    OBJC_OBJECT(SpringBoard, UIApplication)
     // The process's SpringBoard, whether or not its class can be looked up by name.
     static std::shared_ptr<SpringBoard> sharedApplication();
 
@@ -19,6 +19,9 @@ class SpringBoard : public UIApplication {
     // For hosts.
     void setLocked(bool locked) { _locked = locked; }
     void setFrontMostAppOrientation(int orientation) { _frontMostOrientation = orientation; }
+
+  protected:
+    SpringBoard() = default;
 
   private:
     bool _locked = false;

@@ -15,14 +15,12 @@ namespace {
 
 // SpringBoard owns these; class methods answer them and the host replaces them all at once.
 struct SharedObjects {
-    std::shared_ptr<SpringBoard> application = std::make_shared<SpringBoard>();
-    std::shared_ptr<SBIconViewMap> homescreenMap = std::make_shared<SBIconViewMap>();
-    std::shared_ptr<SBUIController> uiController = std::make_shared<SBUIController>();
-    std::shared_ptr<SBApplicationController> applicationController =
-        std::make_shared<SBApplicationController>();
-    std::shared_ptr<SBIconController> iconController = std::make_shared<SBIconController>();
-    std::shared_ptr<SBControlCenterController> controlCenterController =
-        std::make_shared<SBControlCenterController>();
+    std::shared_ptr<SpringBoard> application = SpringBoard::make();
+    std::shared_ptr<SBIconViewMap> homescreenMap = SBIconViewMap::make();
+    std::shared_ptr<SBUIController> uiController = SBUIController::make();
+    std::shared_ptr<SBApplicationController> applicationController = SBApplicationController::make();
+    std::shared_ptr<SBIconController> iconController = SBIconController::make();
+    std::shared_ptr<SBControlCenterController> controlCenterController = SBControlCenterController::make();
 };
 
 SharedObjects& shared() {
@@ -52,9 +50,8 @@ const std::vector<ClassMethod>& classMethods() {
 
 SBShortcutItems shortcutItems(const std::vector<std::string>& types) {
     SBShortcutItems items;
-    std::transform(types.begin(), types.end(), std::back_inserter(items), [](const std::string& type) {
-        return std::make_shared<SBSApplicationShortcutItem>(type);
-    });
+    std::transform(types.begin(), types.end(), std::back_inserter(items),
+                   [](const std::string& type) { return SBSApplicationShortcutItem::make(type); });
     return items;
 }
 
@@ -116,11 +113,11 @@ void reset() {
 }
 
 void installApplication(const InstalledApplication& application) {
-    auto installed = std::make_shared<SBApplication>(application.bundleIdentifier,
-                                                     shortcutItems(application.staticShortcutItemTypes),
-                                                     shortcutItems(application.dynamicShortcutItemTypes));
+    auto installed =
+        SBApplication::make(application.bundleIdentifier, shortcutItems(application.staticShortcutItemTypes),
+                            shortcutItems(application.dynamicShortcutItemTypes));
     SBIconViewMap::homescreenMap()->iconModel()->addIcon(
-        std::make_shared<SBApplicationIcon>(installed, application.launchEnabled));
+        SBApplicationIcon::make(installed, application.launchEnabled));
     SBApplicationController::sharedInstance()->addApplication(std::move(installed));
 }
 

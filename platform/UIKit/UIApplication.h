@@ -7,11 +7,14 @@
 
 // The application object of the process. Hosts install theirs (SpringBoard in the section's process).
 class UIApplication : public NSObject {
-  public:
+    OBJC_OBJECT(UIApplication, NSObject)
     // The installed application object; nothing when the host installed none.
     static std::shared_ptr<UIApplication> sharedApplication();
     static void setSharedApplication(std::shared_ptr<UIApplication> application);
 
     // Hands the URL to whatever opens it; answers whether something did.
     virtual bool openURL(const NSURL& url);
+
+  protected:
+    UIApplication() = default;
 };

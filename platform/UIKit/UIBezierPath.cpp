@@ -14,19 +14,19 @@ void onCurrentContext(const ::CGPath& path, void (*act)(const CGContextRef&)) {
 } // namespace
 
 std::shared_ptr<UIBezierPath> UIBezierPath::bezierPathWithRect(CGRect rect) {
-    auto path = std::make_shared<UIBezierPath>();
+    auto path = make();
     path->_path.addRect(rect);
     return path;
 }
 
 std::shared_ptr<UIBezierPath> UIBezierPath::bezierPathWithRoundedRect(CGRect rect, CGFloat cornerRadius) {
-    auto path = std::make_shared<UIBezierPath>();
+    auto path = make();
     path->_path.addRoundedRect(rect, cornerRadius, cornerRadius);
     return path;
 }
 
 std::shared_ptr<UIBezierPath> UIBezierPath::bezierPathWithOvalInRect(CGRect rect) {
-    auto path = std::make_shared<UIBezierPath>();
+    auto path = make();
     path->_path.addEllipseInRect(rect);
     return path;
 }

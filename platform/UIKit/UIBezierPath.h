@@ -6,7 +6,7 @@
 #include <memory>
 
 class UIBezierPath : public NSObject {
-  public:
+    OBJC_OBJECT(UIBezierPath, NSObject)
     static std::shared_ptr<UIBezierPath> bezierPathWithRect(CGRect rect);
     // The radius is limited to half the rectangle's shorter side.
     static std::shared_ptr<UIBezierPath> bezierPathWithRoundedRect(CGRect rect, CGFloat cornerRadius);
@@ -21,6 +21,9 @@ class UIBezierPath : public NSObject {
     void addClip() const;
     void fill() const;
     void stroke() const;
+
+  protected:
+    UIBezierPath() = default;
 
   private:
     ::CGPath _path;

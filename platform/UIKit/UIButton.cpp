@@ -36,6 +36,11 @@ std::size_t UIControl::actionCountForControlEvents(UIControlEvents events) const
     return _actions.count([events](const Registration& entry) { return (entry.events & events) != 0; });
 }
 
+void UIControl::registerProperties(NSPropertyTable<UIControl>& table) {
+    table.add("highlighted", &UIControl::isHighlighted, &UIControl::setHighlighted);
+    table.add("enabled", &UIControl::isEnabled, &UIControl::setEnabled);
+}
+
 UIControlState UIControl::state() const {
     return static_cast<UIControlState>((_highlighted ? UIControlStateHighlighted : UIControlStateNormal) |
                                        (_enabled ? UIControlStateNormal : UIControlStateDisabled));
@@ -44,7 +49,7 @@ UIControlState UIControl::state() const {
 UIButton::UIButton(UIButtonType type) : _type(type) {}
 
 std::shared_ptr<UIButton> UIButton::buttonWithType(UIButtonType type) {
-    return std::make_shared<UIButton>(type);
+    return make(type);
 }
 
 void UIButton::setImage(std::shared_ptr<UIImage> image, UIControlState state) {

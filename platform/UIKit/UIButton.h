@@ -23,7 +23,7 @@ enum UIControlEvents : unsigned {
 
 // A view that sends actions for events. A target-action pair becomes one callable per registration.
 class UIControl : public UIView {
-  public:
+    OBJC_OBJECT(UIControl, UIView)
     using Action = std::function<void(UIControl& sender)>;
 
     void addTarget(Action action, UIControlEvents events);
@@ -36,6 +36,10 @@ class UIControl : public UIView {
     bool isEnabled() const { return _enabled; }
     void setEnabled(bool enabled) { _enabled = enabled; }
     UIControlState state() const;
+
+  protected:
+    using UIView::UIView;
+    static void registerProperties(NSPropertyTable<UIControl>& table);
 
   private:
     struct Registration {
@@ -52,7 +56,7 @@ enum UIButtonType { UIButtonTypeCustom = 0, UIButtonTypeSystem = 1 };
 // A button with an image and a background image per state. The image is drawn centred at its own size (shrunk
 // to fit, keeping its proportions, when larger than the button); the background image fills the button.
 class UIButton : public UIControl {
-  public:
+    OBJC_OBJECT(UIButton, UIControl)
     static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
 
     UIButtonType buttonType() const { return _type; }
@@ -64,9 +68,8 @@ class UIButton : public UIControl {
     // The image shown now, for the current state.
     std::shared_ptr<UIImage> currentImage() const { return imageForState(state()); }
 
-    explicit UIButton(UIButtonType type);
-
   protected:
+    explicit UIButton(UIButtonType type);
     void drawContent(CGRect bounds) const override;
 
   private:

@@ -4,7 +4,7 @@ UIColor::UIColor(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
     : _red(red), _green(green), _blue(blue), _alpha(alpha) {}
 
 std::shared_ptr<UIColor> UIColor::colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
-    return std::make_shared<UIColor>(red, green, blue, alpha);
+    return make(red, green, blue, alpha);
 }
 
 std::shared_ptr<UIColor> UIColor::colorWithWhite(CGFloat white, CGFloat alpha) {

@@ -7,7 +7,7 @@
 
 // A colour in device RGB with alpha, components 0 to 1.
 class UIColor : public NSObject {
-  public:
+    OBJC_OBJECT(UIColor, NSObject)
     static std::shared_ptr<UIColor> colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
     static std::shared_ptr<UIColor> colorWithWhite(CGFloat white, CGFloat alpha);
     static std::shared_ptr<UIColor> clearColor();
@@ -20,6 +20,7 @@ class UIColor : public NSObject {
     CGFloat alpha() const { return _alpha; }
     bool isEqual(const UIColor& other) const;
 
+  protected:
     UIColor(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
 
   private:

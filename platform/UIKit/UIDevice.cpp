@@ -1,6 +1,6 @@
 #include "UIKit/UIDevice.h"
 
 UIDevice& UIDevice::currentDevice() {
-    static UIDevice device;
-    return device;
+    static const auto device = make();
+    return *device;
 }

@@ -12,7 +12,7 @@ enum UIUserInterfaceIdiom {
 
 // The device, as the host describes it.
 class UIDevice : public NSObject {
-  public:
+    OBJC_OBJECT(UIDevice, NSObject)
     static UIDevice& currentDevice();
 
     UIUserInterfaceIdiom userInterfaceIdiom() const { return _idiom; }
@@ -21,6 +21,9 @@ class UIDevice : public NSObject {
     // For hosts.
     void setUserInterfaceIdiom(UIUserInterfaceIdiom idiom) { _idiom = idiom; }
     void setModel(std::string model) { _model = std::move(model); }
+
+  protected:
+    UIDevice() = default;
 
   private:
     UIUserInterfaceIdiom _idiom = UIUserInterfaceIdiomPhone;

@@ -19,10 +19,8 @@ enum UIGestureRecognizerState {
 // Recognises a gesture on its view and calls its action on every state change. The host (the person
 // holding the device) drives the states.
 class UIGestureRecognizer : public NSObject {
-  public:
+    OBJC_OBJECT(UIGestureRecognizer, NSObject)
     using Action = std::function<void(UIGestureRecognizer& recognizer)>;
-
-    explicit UIGestureRecognizer(Action action);
 
     UIGestureRecognizerState state() const { return _state; }
     // Moves to a state and calls the action, as recognition does.
@@ -30,6 +28,9 @@ class UIGestureRecognizer : public NSObject {
     std::shared_ptr<UIView> view() const { return _view.lock(); }
     bool isEnabled() const { return _enabled; }
     void setEnabled(bool enabled) { _enabled = enabled; }
+
+  protected:
+    explicit UIGestureRecognizer(Action action);
 
   private:
     friend class UIView;
@@ -40,11 +41,12 @@ class UIGestureRecognizer : public NSObject {
 };
 
 class UILongPressGestureRecognizer : public UIGestureRecognizer {
-  public:
-    using UIGestureRecognizer::UIGestureRecognizer;
-
+    OBJC_OBJECT(UILongPressGestureRecognizer, UIGestureRecognizer)
     double minimumPressDuration() const { return _minimumPressDuration; }
     void setMinimumPressDuration(double seconds) { _minimumPressDuration = seconds; }
+
+  protected:
+    using UIGestureRecognizer::UIGestureRecognizer;
 
   private:
     double _minimumPressDuration = 0.5;

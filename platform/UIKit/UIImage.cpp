@@ -78,7 +78,7 @@ std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image, CGFloat sca
                                                    UIImageOrientation orientation) {
     if (!image || !(scale > 0))
         return nullptr;
-    return std::make_shared<UIImage>(std::move(image), scale, orientation);
+    return make(std::move(image), scale, orientation);
 }
 
 CGSize UIImage::size() const {

@@ -23,7 +23,7 @@ enum UIImageOrientation {
 // An image: a bitmap with a scale (pixels per point) and an orientation. Its size is in points, as the
 // orientation shows it.
 class UIImage : public NSObject {
-  public:
+    OBJC_OBJECT(UIImage, NSObject)
     // Loads a PNG file (a device path). On a screen of scale 2 or more, "name@2x.png" beside "name.png" is
     // preferred and gives scale 2; otherwise the scale is 1. Nothing when no file can be read and decoded.
     static std::shared_ptr<UIImage> imageWithContentsOfFile(std::string_view path);
@@ -41,6 +41,7 @@ class UIImage : public NSObject {
     void drawInRect(CGRect rect, CGBlendMode blendMode, CGFloat alpha) const;
     void drawAtPoint(CGPoint point) const;
 
+  protected:
     UIImage(CGImageRef image, CGFloat scale, UIImageOrientation orientation);
 
   private:

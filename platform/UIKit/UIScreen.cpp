@@ -1,6 +1,6 @@
 #include "UIKit/UIScreen.h"
 
 UIScreen& UIScreen::mainScreen() {
-    static UIScreen screen;
-    return screen;
+    static const auto screen = make();
+    return *screen;
 }

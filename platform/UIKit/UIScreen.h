@@ -5,7 +5,7 @@
 
 // The device's screen, as the host describes it.
 class UIScreen : public NSObject {
-  public:
+    OBJC_OBJECT(UIScreen, NSObject)
     static UIScreen& mainScreen();
 
     CGRect bounds() const { return _bounds; }
@@ -14,6 +14,9 @@ class UIScreen : public NSObject {
     // For hosts.
     void setBounds(CGRect bounds) { _bounds = bounds; }
     void setScale(CGFloat scale) { _scale = scale; }
+
+  protected:
+    UIScreen() = default;
 
   private:
     CGRect _bounds = CGRectMake(0, 0, 320, 568);

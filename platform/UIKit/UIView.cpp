@@ -23,8 +23,10 @@ bool isAncestorOrSelf(const UIView& candidate, const UIView& view) {
 
 UIView::UIView(CGRect frame) : _frame(frame) {}
 
-std::shared_ptr<UIView> UIView::make(CGRect frame) {
-    return std::make_shared<UIView>(frame);
+void UIView::registerProperties(NSPropertyTable<UIView>& table) {
+    table.add("hidden", &UIView::isHidden, &UIView::setHidden);
+    table.add("alpha", &UIView::alpha, &UIView::setAlpha);
+    table.add("backgroundColor", &UIView::backgroundColor, &UIView::setBackgroundColor);
 }
 
 void UIView::addSubview(const std::shared_ptr<UIView>& view) {

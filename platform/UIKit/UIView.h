@@ -13,10 +13,7 @@ class UIGestureRecognizer;
 // subviews above earlier ones). A view owns its subviews and its gesture recognizers; it only refers to its
 // superview.
 class UIView : public NSObject {
-  public:
-    static std::shared_ptr<UIView> make(CGRect frame = CGRectZero);
-    explicit UIView(CGRect frame = CGRectZero);
-
+    OBJC_OBJECT(UIView, NSObject)
     CGRect frame() const { return _frame; }
     void setFrame(CGRect frame) { _frame = frame; }
     // The frame's size at the origin.
@@ -46,6 +43,9 @@ class UIView : public NSObject {
     void drawViewHierarchyInRect(CGRect rect) const;
 
   protected:
+    explicit UIView(CGRect frame = CGRectZero);
+    static void registerProperties(NSPropertyTable<UIView>& table);
+
     // What the view itself shows above its background, in its own bounds (the context is already
     // positioned and clipped); subclasses that show content override it.
     virtual void drawContent(CGRect bounds) const;

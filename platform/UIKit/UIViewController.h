@@ -10,10 +10,8 @@
 // own view; the presented controller may present the next one. The presenting controller owns the one it
 // presents; the presented one only refers back to it.
 class UIViewController : public NSObject {
-  public:
+    OBJC_OBJECT(UIViewController, NSObject)
     using Completion = std::function<void()>;
-
-    UIViewController();
 
     const std::shared_ptr<UIView>& view() const { return _view; }
     void setView(std::shared_ptr<UIView> view) { _view = std::move(view); }
@@ -33,6 +31,9 @@ class UIViewController : public NSObject {
     std::shared_ptr<UIViewController> presentingViewController() const { return _presenting.lock(); }
     // The controller the person sees of this one's chain: the last one presented above it, or itself.
     virtual std::shared_ptr<UIViewController> visibleViewController();
+
+  protected:
+    UIViewController();
 
   private:
     bool refusesToPresent(const UIViewController& controller) const;

@@ -1,5 +1,6 @@
 #include "objc/runtime.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -15,6 +16,38 @@ Registry& registry() {
 }
 
 } // namespace
+
+bool ObjCClassInfo::isSubclassOf(std::string_view name) const {
+    for (const ObjCClassInfo* cls = this; cls; cls = cls->_superclass) {
+        if (cls->_name == name)
+            return true;
+    }
+    return false;
+}
+
+void ObjCClassInfo::addProperty(ObjCProperty property) {
+    _properties.push_back(std::move(property));
+}
+
+const ObjCProperty* ObjCClassInfo::property(std::string_view key) const {
+    for (const ObjCClassInfo* cls = this; cls; cls = cls->_superclass) {
+        for (const auto& property : cls->_properties) {
+            if (property.name == key)
+                return &property;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::string_view> ObjCClassInfo::propertyNames() const {
+    std::vector<std::string_view> names =
+        _superclass ? _superclass->propertyNames() : std::vector<std::string_view>();
+    for (const auto& property : _properties) {
+        if (std::find(names.begin(), names.end(), property.name) == names.end())
+            names.push_back(property.name);
+    }
+    return names;
+}
 
 ObjCClass::ObjCClass(std::string name, Factory make) : _name(std::move(name)), _make(std::move(make)) {}
 

@@ -17,7 +17,7 @@ inline constexpr std::string_view sectionBundlePath = "/Library/Caddex/Bundles/O
 
 // A section that counts its rebuilds and layouts and records which slot method each tap or press reached.
 class RecordingSection : public OrvaneCCSection {
-  public:
+    OBJC_OBJECT(RecordingSection, OrvaneCCSection)
     int reloads = 0;
     int layouts = 0;
     std::vector<std::string> calls;
@@ -62,8 +62,7 @@ class SectionTest : public ::testing::Test {
     }
 
     std::shared_ptr<RecordingSection> makeSection(double width = 320) {
-        auto made = std::make_shared<RecordingSection>();
-        made->initSection();
+        auto made = RecordingSection::make();
         made->setBundle(NSBundle::bundleWithPath(sectionBundlePath));
         container->setFrame(CGRectMake(0, 0, width, 100));
         container->addSubview(made->view());

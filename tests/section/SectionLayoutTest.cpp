@@ -92,8 +92,7 @@ TEST_F(SectionTest, OneButtonSpansTheRowAndNoneCollapsesIt) {
 
 TEST_F(SectionTest, WithoutSpringBoardTheSectionFallsBackQuietly) {
     // No SpringBoard class is registered here: not locked, width from the container or 0, no presenter.
-    auto alone = std::make_shared<RecordingSection>();
-    alone->initSection();
+    auto alone = RecordingSection::make();
     EXPECT_EQ(alone->sectionWidth(), 0.0);
     EXPECT_EQ(alone->sectionHeight(), 46.0);
     alone->controlCenterWillAppear();

@@ -73,7 +73,7 @@ CGImageRef imageFromSurface(cairo_surface_t* surface) {
     cairo_surface_flush(copy.get());
     if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    return CGImage::make(width, height, std::move(pixels));
+    return CGImageCreate(width, height, std::move(pixels));
 }
 
 CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes) {

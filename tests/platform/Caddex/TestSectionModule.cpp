@@ -9,7 +9,7 @@
 namespace {
 
 class TestSection : public NSObject, public CCSection {
-  public:
+    OBJC_OBJECT(TestSection, NSObject)
     std::shared_ptr<UIView> view() const override { return _view; }
     double sectionHeight() const override { return 20.0 * _appearances; }
     void controlCenterWillAppear() override {
@@ -20,17 +20,24 @@ class TestSection : public NSObject, public CCSection {
         NSNotificationCenter::defaultCenter().postNotificationName("TestSectionDidDisappear", nullptr);
     }
 
+  protected:
+    TestSection() = default;
+
   private:
     std::shared_ptr<UIView> _view = UIView::make();
     int _appearances = 0;
 };
 
-class NotASection : public NSObject {};
+class NotASection : public NSObject {
+    OBJC_OBJECT(NotASection, NSObject)
+  protected:
+    NotASection() = default;
+};
 
 } // namespace
 
 NS_BUNDLE_ENTRY_POINT {
-    ObjCRuntime::registerClass("TestSection", [] { return std::make_shared<TestSection>(); });
-    ObjCRuntime::registerClass("NotASection", [] { return std::make_shared<NotASection>(); });
+    ObjCRuntime::registerClass<TestSection>();
+    ObjCRuntime::registerClass<NotASection>();
     ObjCRuntime::registerClass("FailingSection", [] { return std::shared_ptr<NSObject>(); });
 }

@@ -77,16 +77,16 @@ RGBA checker(std::size_t x, std::size_t y) {
 }
 
 TEST(CGImage, KeepsToItsLimitsAndReadsPixelsStraight) {
-    EXPECT_EQ(CGImage::make(0, 4, {}), nullptr);
-    EXPECT_EQ(CGImage::make(2, 2, std::vector<std::uint32_t>(3)), nullptr) << "too few pixels";
+    EXPECT_EQ(CGImageCreate(0, 4, {}), nullptr);
+    EXPECT_EQ(CGImageCreate(2, 2, std::vector<std::uint32_t>(3)), nullptr) << "too few pixels";
     EXPECT_EQ(
-        CGImage::make(CGImage::maximumSide + 1, 1, std::vector<std::uint32_t>(CGImage::maximumSide + 1)),
+        CGImageCreate(CGImage::maximumSide + 1, 1, std::vector<std::uint32_t>(CGImage::maximumSide + 1)),
         nullptr);
     const std::size_t fullWidthRows = CGImage::maximumPixels / CGImage::maximumSide;
     EXPECT_TRUE(CGImage::isWithinLimits(CGImage::maximumSide, fullWidthRows));
     EXPECT_FALSE(CGImage::isWithinLimits(CGImage::maximumSide, fullWidthRows + 1));
 
-    const auto image = CGImage::make(3, 1, {0x80400020u, 0xff102030u, 0});
+    const auto image = CGImageCreate(3, 1, {0x80400020u, 0xff102030u, 0});
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixelAt(0, 0), (RGBA{128, 0, 64, 128}));
     EXPECT_EQ(image->pixelAt(1, 0), (RGBA{0x10, 0x20, 0x30, 255}));

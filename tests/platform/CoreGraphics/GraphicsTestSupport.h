@@ -36,7 +36,7 @@ inline CGImageRef imageOf(std::size_t width, std::size_t height,
                              premultiplied(p.green) << 8 | premultiplied(p.blue));
         }
     }
-    return CGImage::make(width, height, std::move(pixels));
+    return CGImageCreate(width, height, std::move(pixels));
 }
 
 inline CGImageRef solidImage(std::size_t width, std::size_t height, RGBA colour) {

@@ -74,8 +74,7 @@ TEST_F(NSBundleTest, LoadingRunsTheEntryPointOnceAndItsClassesBelongToTheBundle)
 }
 
 TEST_F(NSBundleTest, ClassesRegisteredOutsideALoadBelongToNoBundle) {
-    const Class cls =
-        ObjCRuntime::registerClass("TestPrincipal", [] { return std::make_shared<NSObject>(); });
+    const Class cls = ObjCRuntime::registerClass("TestPrincipal", [] { return NSObject::make(); });
     EXPECT_FALSE(NSBundle::bundleForClass(cls));
     EXPECT_FALSE(NSBundle::bundleForClass(nullptr));
 }

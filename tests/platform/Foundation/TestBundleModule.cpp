@@ -3,10 +3,14 @@
 
 namespace {
 
-class TestPrincipal : public NSObject {};
+class TestPrincipal : public NSObject {
+    OBJC_OBJECT(TestPrincipal, NSObject)
+  protected:
+    TestPrincipal() = default;
+};
 
 } // namespace
 
 NS_BUNDLE_ENTRY_POINT {
-    ObjCRuntime::registerClass("TestPrincipal", [] { return std::make_shared<TestPrincipal>(); });
+    ObjCRuntime::registerClass<TestPrincipal>();
 }

@@ -168,7 +168,7 @@ TEST_F(SpringBoardTest, WhatSpringBoardIsAskedToDoIsRecordedInOrder) {
     const auto notes =
         SBApplicationController::sharedInstance()->applicationWithBundleIdentifier("com.apple.mobilenotes");
     UIApplication& application = *SpringBoard::sharedApplication();
-    EXPECT_TRUE(application.openURL(NSURL("twitter://post")));
+    EXPECT_TRUE(application.openURL(*NSURL::URLWithString("twitter://post")));
     SBUIController::sharedInstance()->activateApplication(notes);
     SBIconController::sharedInstance()->_activateShortcutItem(notes->staticShortcutItems()[1], notes);
     SBUIController::sharedInstance()->activateApplication(nullptr);

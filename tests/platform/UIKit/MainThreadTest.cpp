@@ -37,11 +37,10 @@ TEST(MainThreadDeathTest, ObserversPostsPresentationDrawingAndTheRunLoopAbortOff
                  "posting a Darwin notification off the main thread");
     EXPECT_DEATH(onAnotherThread([] { UIView::make(CGRectMake(0, 0, 1, 1))->drawViewHierarchyInRect({}); }),
                  "drawing a view hierarchy off the main thread");
-    const auto root = std::make_shared<UIViewController>();
-    EXPECT_DEATH(onAnotherThread([&] {
-                     root->presentViewController(std::make_shared<UIViewController>(), true, nullptr);
-                 }),
-                 "presenting a view controller off the main thread");
+    const auto root = UIViewController::make();
+    EXPECT_DEATH(
+        onAnotherThread([&] { root->presentViewController(UIViewController::make(), true, nullptr); }),
+        "presenting a view controller off the main thread");
     EXPECT_DEATH(onAnotherThread([&] { root->dismissViewControllerAnimated(true, nullptr); }),
                  "dismissing a view controller off the main thread");
     EXPECT_DEATH(onAnotherThread([] { NSRunLoop::mainRunLoop().performBlock([] {}); }),

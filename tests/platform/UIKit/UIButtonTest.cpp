@@ -6,7 +6,7 @@
 namespace {
 
 std::shared_ptr<UIImage> makeImage() {
-    return std::make_shared<UIImage>(nullptr, 1, UIImageOrientationUp);
+    return UIImage::make(nullptr, 1, UIImageOrientationUp);
 }
 
 class UIControlActions : public ::testing::Test {
@@ -18,7 +18,7 @@ class UIControlActions : public ::testing::Test {
         };
     }
 
-    std::shared_ptr<UIControl> control = std::make_shared<UIControl>();
+    std::shared_ptr<UIControl> control = UIControl::make();
     std::string calls;
 };
 

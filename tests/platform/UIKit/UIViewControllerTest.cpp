@@ -17,9 +17,9 @@ class Presentation : public ::testing::Test {
     }
 
     PresentationFixture person;
-    std::shared_ptr<UIViewController> root = std::make_shared<UIViewController>();
-    std::shared_ptr<UIViewController> sheet = std::make_shared<UIViewController>();
-    std::shared_ptr<UIViewController> picker = std::make_shared<UIViewController>();
+    std::shared_ptr<UIViewController> root = UIViewController::make();
+    std::shared_ptr<UIViewController> sheet = UIViewController::make();
+    std::shared_ptr<UIViewController> picker = UIViewController::make();
     std::string completions;
 };
 

@@ -65,8 +65,8 @@ TEST(UIViewHierarchy, AViewCannotEnterItsOwnSubtree) {
 
 TEST(UIViewGestureRecognizers, ARecognizerBelongsToOneViewAtATime) {
     const auto first = UIView::make(), second = UIView::make();
-    const auto tap = std::make_shared<UIGestureRecognizer>(nullptr);
-    const auto hold = std::make_shared<UILongPressGestureRecognizer>(nullptr);
+    const auto tap = UIGestureRecognizer::make(nullptr);
+    const auto hold = UILongPressGestureRecognizer::make(nullptr);
     first->addGestureRecognizer(tap);
     first->addGestureRecognizer(hold);
     EXPECT_EQ(tap->view(), first);
@@ -86,26 +86,24 @@ TEST(UIViewGestureRecognizers, ARecognizerBelongsToOneViewAtATime) {
 
 TEST(UIGestureRecognizerState, EachStateChangeCallsTheActionWhileEnabled) {
     std::vector<UIGestureRecognizerState> seen;
-    UILongPressGestureRecognizer hold(
+    const auto hold = UILongPressGestureRecognizer::make(
         [&](UIGestureRecognizer& recognizer) { seen.push_back(recognizer.state()); });
-    hold.setState(UIGestureRecognizerStateBegan);
-    hold.setState(UIGestureRecognizerStateEnded);
-    hold.setEnabled(false);
-    hold.setState(UIGestureRecognizerStateBegan);
+    hold->setState(UIGestureRecognizerStateBegan);
+    hold->setState(UIGestureRecognizerStateEnded);
+    hold->setEnabled(false);
+    hold->setState(UIGestureRecognizerStateBegan);
     EXPECT_EQ(seen, (std::vector{UIGestureRecognizerStateBegan, UIGestureRecognizerStateEnded}));
-    EXPECT_EQ(hold.state(), UIGestureRecognizerStateEnded);
+    EXPECT_EQ(hold->state(), UIGestureRecognizerStateEnded);
 }
 
 TEST(UIGestureRecognizerState, AnActionMayRemoveItsOwnRecognizer) {
     const auto view = UIView::make();
     int calls = 0;
-    // Not make_shared: the object must be freed when it dies, though a weak pointer watches it.
-    view->addGestureRecognizer(
-        std::shared_ptr<UIGestureRecognizer>(new UIGestureRecognizer([&](UIGestureRecognizer& recognizer) {
-            view->removeGestureRecognizer(
-                std::static_pointer_cast<UIGestureRecognizer>(recognizer.shared_from_this()));
-            ++calls;
-        })));
+    view->addGestureRecognizer(UIGestureRecognizer::make([&](UIGestureRecognizer& recognizer) {
+        view->removeGestureRecognizer(
+            std::static_pointer_cast<UIGestureRecognizer>(recognizer.shared_from_this()));
+        ++calls;
+    }));
     const std::weak_ptr<UIGestureRecognizer> watched = view->gestureRecognizers()[0];
     UIGestureRecognizer* recognizer = view->gestureRecognizers()[0].get();
     recognizer->setState(UIGestureRecognizerStateEnded);
@@ -116,16 +114,16 @@ TEST(UIGestureRecognizerState, AnActionMayRemoveItsOwnRecognizer) {
 TEST(UIKitShared, AControllerStartsWithAPlainViewTheSizeOfTheScreen) {
     const CGRect screenBounds = UIScreen::mainScreen().bounds();
     UIScreen::mainScreen().setBounds(CGRectMake(0, 0, 375, 667));
-    UIViewController controller;
-    ASSERT_TRUE(controller.view());
-    EXPECT_EQ(controller.view()->frame(), CGRectMake(0, 0, 375, 667));
-    EXPECT_TRUE(controller.view()->subviews().empty());
+    const auto controller = UIViewController::make();
+    ASSERT_TRUE(controller->view());
+    EXPECT_EQ(controller->view()->frame(), CGRectMake(0, 0, 375, 667));
+    EXPECT_TRUE(controller->view()->subviews().empty());
     UIScreen::mainScreen().setBounds(screenBounds);
 }
 
 TEST(UIKitShared, TheApplicationSlotHoldsWhatTheHostInstalledAndOpensNothingByItself) {
     EXPECT_EQ(UIApplication::sharedApplication(), nullptr);
-    const auto application = std::make_shared<UIApplication>();
+    const auto application = UIApplication::make();
     UIApplication::setSharedApplication(application);
     EXPECT_EQ(UIApplication::sharedApplication(), application);
     EXPECT_FALSE(UIApplication::sharedApplication()->openURL(*NSURL::URLWithString("https://example.com")));
