@@ -1,0 +1,4 @@
+#pragma once
+
+// What the layering test must refuse in plug-in code.
+#include "Foundation/libuv/UVHandles.h"
