@@ -16,7 +16,7 @@ struct StagedBundle {
     std::string_view folder;
     std::string_view devicePath;
 };
-constexpr StagedBundle stagedBundles[] = {
+constexpr StagedBundle bundlesToInstall[] = {
     {"OrvaneCC.bundle", CaddexLoader::sectionBundlePath},
     {"OrvanePrefs.bundle", "/Library/PreferenceBundles/OrvanePrefs.bundle/"},
 };
@@ -87,7 +87,7 @@ int ControlCenterCommands::install(std::span<const std::string> arguments, std::
     if (!arguments.empty())
         return usageError("install", errors);
     int installed = 0;
-    for (const auto& bundle : stagedBundles) {
+    for (const auto& bundle : bundlesToInstall) {
         const auto from = _stagedBundles / bundle.folder;
         if (!std::filesystem::is_directory(from))
             continue;

@@ -17,7 +17,7 @@ std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds,
 
 NSTimer::NSTimer(double seconds, bool repeats, Block block) : _block(std::move(block)), _repeats(repeats) {
     const auto milliseconds = static_cast<std::uint64_t>(std::llround(std::max(seconds, 0.0) * 1000));
-    _handle = std::make_unique<Handle>(UVHandles::open<uv_timer_t>(uv_timer_init, this));
+    _handle = std::make_unique<Handle>(Handle{UVHandles::open<uv_timer_t>(uv_timer_init, this)});
     uv_timer_start(
         _handle->timer.get(), [](uv_timer_t* timer) { static_cast<NSTimer*>(timer->data)->fire(); },
         milliseconds, repeats ? std::max<std::uint64_t>(milliseconds, 1) : 0);
