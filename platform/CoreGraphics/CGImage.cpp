@@ -10,11 +10,8 @@ std::uint8_t unpremultiplied(std::uint32_t component, std::uint32_t alpha) {
 
 } // namespace
 
-CGImage::CGImage(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels)
-    : _width(width), _height(height), _pixels(std::move(pixels)) {
-    // pixelAt and every drawing path index by width and height, so the storage always matches them.
-    _pixels.resize(width * height);
-}
+CGImage::CGImage(std::size_t width, std::size_t height, std::shared_ptr<const CGPixelBuffer> pixels)
+    : _width(width), _height(height), _pixels(std::move(pixels)) {}
 
 bool CGImage::isWithinLimits(std::size_t width, std::size_t height) {
     return width > 0 && height > 0 && width <= maximumSide && height <= maximumSide &&
@@ -22,15 +19,20 @@ bool CGImage::isWithinLimits(std::size_t width, std::size_t height) {
 }
 
 CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels) {
+    return CGImageCreateWithPixelBuffer(width, height, CGPixelBuffer(pixels.begin(), pixels.end()));
+}
+
+// pixelAt and every drawing path index by width and height, so the storage always matches them.
+CGImageRef CGImageCreateWithPixelBuffer(std::size_t width, std::size_t height, CGPixelBuffer pixels) {
     if (!CGImage::isWithinLimits(width, height) || pixels.size() != width * height)
         return nullptr;
-    return CGImage::make(width, height, std::move(pixels));
+    return CGImage::make(width, height, std::make_shared<const CGPixelBuffer>(std::move(pixels)));
 }
 
 CGImage::RGBA CGImage::pixelAt(std::size_t x, std::size_t y) const {
     if (x >= _width || y >= _height)
         return {0, 0, 0, 0};
-    const std::uint32_t pixel = _pixels[y * _width + x];
+    const std::uint32_t pixel = (*_pixels)[y * _width + x];
     const std::uint32_t alpha = pixel >> 24;
     if (alpha == 0)
         return {0, 0, 0, 0};

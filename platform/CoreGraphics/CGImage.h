@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CoreGraphics/CGPixelBuffer.h"
 #include "Foundation/NSObject.h"
 
 #include <cstddef>
@@ -15,6 +16,8 @@ using CGImageRef = std::shared_ptr<const CGImage>;
 
 // Nothing when either side is 0 or the pixel count is beyond what an image may hold.
 CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+// The same, taking the pixels without a copy: what decoders use for photo-sized bitmaps.
+CGImageRef CGImageCreateWithPixelBuffer(std::size_t width, std::size_t height, CGPixelBuffer pixels);
 
 class CGImage : public NSObject {
     OBJC_OBJECT(CGImage, NSObject)
@@ -26,7 +29,7 @@ class CGImage : public NSObject {
 
     std::size_t width() const { return _width; }
     std::size_t height() const { return _height; }
-    std::span<const std::uint32_t> pixels() const { return _pixels; }
+    std::span<const std::uint32_t> pixels() const { return *_pixels; }
     RGBA pixelAt(std::size_t x, std::size_t y) const;
 
     // The largest image the platform makes or decodes: bounds the memory any one file can claim.
@@ -36,12 +39,13 @@ class CGImage : public NSObject {
     static bool isWithinLimits(std::size_t width, std::size_t height);
 
   protected:
-    CGImage(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+    // Images made of a bitmap context share its pixels; the context copies them before it draws again.
+    CGImage(std::size_t width, std::size_t height, std::shared_ptr<const CGPixelBuffer> pixels);
 
   private:
     std::size_t _width;
     std::size_t _height;
-    std::vector<std::uint32_t> _pixels;
+    std::shared_ptr<const CGPixelBuffer> _pixels;
 };
 
 std::size_t CGImageGetWidth(const CGImageRef& image);

@@ -1,4 +1,5 @@
 #include "CoreGraphics/cairo/CGContextCairo.h"
+#include "CoreGraphics/CGPixelPermutation.h"
 #include "CoreGraphics/cairo/CGImageCairo.h"
 #include "CoreGraphics/cairo/CairoHandles.h"
 
@@ -21,6 +22,7 @@ struct GraphicsState {
     Colour fill;
     Colour stroke;
     CGFloat lineWidth = 1;
+    bool clipped = false;
     // What CGContextClipToMask leaves in force, as coverage per device pixel (A8); saved states share it.
     std::shared_ptr<cairo_surface_t> mask;
 };
@@ -41,6 +43,8 @@ using Shape = std::function<void(cairo_t*)>;
 } // namespace
 
 struct CGContext {
+    // The bitmap, which images made of the context share until the context draws again.
+    std::shared_ptr<CGPixelBuffer> pixels;
     CairoSurface surface;
     CairoContext cairo;
     std::size_t width = 0;
@@ -48,6 +52,8 @@ struct CGContext {
     GraphicsState state;
     std::vector<SavedState> saved;
     std::vector<PendingPath> path;
+    // Nothing has been drawn yet: the bitmap is all transparent.
+    bool pristine = true;
 };
 
 namespace {
@@ -171,11 +177,24 @@ void paintImage(cairo_t* cairo, CGRect rect, const CGImage& image, CGFloat alpha
     cairo_paint_with_alpha(cairo, alpha);
 }
 
+// Images made of the context keep what it showed then: before the context draws again, they get a copy and
+// the context keeps the memory its surface draws on.
+void prepareToWrite(CGContext& context) {
+    context.pristine = false;
+    if (context.pixels.use_count() == 1)
+        return;
+    auto own = std::make_shared<CGPixelBuffer>();
+    own->swap(*context.pixels);
+    *context.pixels = *own;
+    context.pixels = std::move(own);
+}
+
 // Runs one drawing operation in user space. cairo cannot clip to a mask, so under a mask the operation draws
 // on a copy of the destination, which then replaces the destination in proportion to the mask's coverage.
 void draw(CGContext& context, cairo_operator_t op, const std::function<void(cairo_t*)>& operation) {
     if (!isInvertible(context.state.ctm))
         return;
+    prepareToWrite(context);
     cairo_t* cairo = context.cairo.get();
     const CairoSaveGuard guard(cairo);
     setUserSpace(cairo, context.state.ctm, context.height);
@@ -222,6 +241,41 @@ void clip(CGContext& context, const Shape& shape) {
     setUserSpace(cairo, context.state.ctm, context.height);
     shape(cairo);
     cairo_clip(cairo);
+    context.state.clipped = true;
+}
+
+// Image pixel coordinates (column, row; top-left origin) to cairo's device space, as paintImage draws them.
+CGAffineTransform imageToDevice(const CGContext& context, CGRect rect, const CGImage& image) {
+    const CGAffineTransform imageToUser = {rect.size.width / CGFloat(image.width()),
+                                           0,
+                                           0,
+                                           -rect.size.height / CGFloat(image.height()),
+                                           CGRectGetMinX(rect),
+                                           CGRectGetMaxY(rect)};
+    const CGAffineTransform& t = context.state.ctm;
+    const CGAffineTransform userToDevice = {t.a, -t.b, t.c, -t.d, t.tx, CGFloat(context.height) - t.ty};
+    return CGAffineTransformConcat(imageToUser, userToDevice);
+}
+
+// An image turned by right angles or mirrored, one pixel per pixel, replacing what lies below it (copy
+// blending, or nothing drawn yet), outside transparency layers, unclipped and opaque as a whole: cairo would
+// resample it for nothing, so its pixels are moved directly. Answers whether it drew.
+bool drawImageByPermutation(CGContext& context, CGRect rect, const CGImage& image) {
+    const bool replaces = context.state.blendMode == kCGBlendModeCopy ||
+                          (context.state.blendMode == kCGBlendModeNormal && context.pristine);
+    const bool inLayer = std::any_of(context.saved.begin(), context.saved.end(),
+                                     [](const SavedState& saved) { return saved.opensLayer; });
+    if (!replaces || inLayer || context.state.alpha != 1 || context.state.mask || context.state.clipped)
+        return false;
+    const auto permutation = CGPixelPermutation::of(imageToDevice(context, rect, image), image.width(),
+                                                    image.height(), context.width, context.height);
+    if (!permutation)
+        return false;
+    prepareToWrite(context);
+    cairo_surface_flush(context.surface.get());
+    permutation->apply(image.pixels(), image.width(), image.height(), *context.pixels, context.width);
+    cairo_surface_mark_dirty(context.surface.get());
+    return true;
 }
 
 void concat(const CGContextRef& context, CGAffineTransform transform) {
@@ -235,7 +289,10 @@ CGContextRef CGBitmapContextCreate(std::size_t width, std::size_t height) {
     if (!CGImage::isWithinLimits(width, height))
         return nullptr;
     auto context = std::make_shared<CGContext>();
-    context->surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height)));
+    context->pixels = std::make_shared<CGPixelBuffer>(width * height);
+    context->surface.reset(
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(context->pixels->data()),
+                                            CAIRO_FORMAT_ARGB32, int(width), int(height), int(width) * 4));
     context->cairo.reset(cairo_create(context->surface.get()));
     if (cairo_status(context->cairo.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
@@ -245,7 +302,11 @@ CGContextRef CGBitmapContextCreate(std::size_t width, std::size_t height) {
 }
 
 CGImageRef CGBitmapContextCreateImage(const CGContextRef& context) {
-    return context ? imageFromSurface(context->surface.get()) : nullptr;
+    if (!context)
+        return nullptr;
+    cairo_surface_flush(context->surface.get());
+    return CGImage::make(context->width, context->height,
+                         std::shared_ptr<const CGPixelBuffer>(context->pixels));
 }
 
 std::size_t CGBitmapContextGetWidth(const CGContextRef& context) {
@@ -364,7 +425,7 @@ void CGContextStrokeRect(const CGContextRef& context, CGRect rect) {
 }
 
 void CGContextDrawImage(const CGContextRef& context, CGRect rect, const CGImageRef& image) {
-    if (!context || !image)
+    if (!context || !image || drawImageByPermutation(*context, rect, *image))
         return;
     draw(*context, blendOperator(*context),
          [&](cairo_t* cairo) { paintImage(cairo, rect, *image, context->state.alpha); });

@@ -62,7 +62,7 @@ CGImageRef imageFromSurface(cairo_surface_t* surface) {
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || width <= 0 || height <= 0 ||
         !CGImage::isWithinLimits(width, height))
         return nullptr;
-    std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
+    CGPixelBuffer pixels(std::size_t(width) * std::size_t(height));
     CairoSurface copy(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
                                                           CAIRO_FORMAT_ARGB32, width, height, width * 4));
     CairoContext context(cairo_create(copy.get()));
@@ -73,7 +73,7 @@ CGImageRef imageFromSurface(cairo_surface_t* surface) {
     cairo_surface_flush(copy.get());
     if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    return CGImageCreate(width, height, std::move(pixels));
+    return CGImageCreateWithPixelBuffer(width, height, std::move(pixels));
 }
 
 CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes) {

@@ -115,6 +115,59 @@ TEST(CGContextImages, ImagesAreUprightAndStretchedWithSharpEdges) {
     }
 }
 
+// Every pixel of a 5 x 3 image its own colour, half of them translucent.
+const CGImageRef distinct = imageOf(5, 3, [](std::size_t x, std::size_t y) {
+    return RGBA{std::uint8_t(40 * x + 10), std::uint8_t(80 * y + 10), 200,
+                std::uint8_t((x + y) % 2 ? 255 : 128)};
+});
+
+// The eight turns and mirrors of the image into a 7 x 7 bitmap, at an offset, one pixel per pixel.
+CGImageRef drawTurned(int quarterTurns, bool mirrored, bool clipped) {
+    const auto context = CGBitmapContextCreate(7, 7);
+    if (clipped)
+        CGContextClipToRect(context, CGRectMake(0, 0, 7, 7));
+    CGContextTranslateCTM(context, 3.5, 3.5);
+    CGContextRotateCTM(context, quarterTurns * std::numbers::pi / 2);
+    CGContextScaleCTM(context, mirrored ? -1 : 1, 1);
+    CGContextDrawImage(context, CGRectMake(-2.5, -1.5, 5, 3), distinct);
+    return CGBitmapContextCreateImage(context);
+}
+
+TEST(CGContextImages, RightAngleTurnsMovePixelsExactlyAsResamplingWould) {
+    for (int turns = 0; turns < 4; ++turns) {
+        for (const bool mirrored : {false, true}) {
+            SCOPED_TRACE(testing::Message() << turns << " quarter turns, mirrored " << mirrored);
+            const auto direct = drawTurned(turns, mirrored, false);
+            const auto resampled = drawTurned(turns, mirrored, true);
+            std::size_t covered = 0;
+            for (std::size_t y = 0; y < 7; ++y) {
+                for (std::size_t x = 0; x < 7; ++x) {
+                    EXPECT_EQ(direct->pixelAt(x, y), resampled->pixelAt(x, y)) << x << ", " << y;
+                    covered += direct->pixelAt(x, y).alpha != 0;
+                }
+            }
+            EXPECT_EQ(covered, 15u);
+        }
+    }
+}
+
+TEST(CGContextImages, AnImageOfAContextKeepsItsPixelsWhenTheContextDrawsAgain) {
+    Bitmap bitmap;
+    bitmap.fill(whole, red);
+    const auto before = CGBitmapContextCreateImage(bitmap.context);
+    CGContextSetBlendMode(bitmap.context, kCGBlendModeCopy);
+    CGContextDrawImage(bitmap.context, whole, solidImage(4, 4, blue));
+    bitmap.fill(CGRectMake(0, 0, 1, 1), green);
+    EXPECT_EQ(before->pixelAt(3, 3), red);
+    EXPECT_EQ(bitmap.at(3, 3), blue);
+    EXPECT_EQ(bitmap.at(0, 3), green);
+    const auto over = CGBitmapContextCreate(2, 2);
+    CGContextDrawImage(over, CGRectMake(0, 0, 2, 2), solidImage(2, 2, {0, 0, 255, 128}));
+    CGContextDrawImage(over, CGRectMake(0, 0, 2, 2), solidImage(2, 2, {0, 0, 255, 128}));
+    EXPECT_TRUE(isNear(CGBitmapContextCreateImage(over)->pixelAt(1, 1), {0, 0, 255, 192}))
+        << "the second image blends over the first";
+}
+
 TEST(CGContextMasks, MasksClipUprightOverTheirRectangleNestAndKeepMaskedOutPixels) {
     const Bitmap partial;
     CGContextClipToMask(partial.context, CGRectMake(0, 0, 2, 2), solidImage(1, 1, {0, 0, 0, 128}));
