@@ -40,12 +40,6 @@ cairo_status_t readFromSpan(void* closure, unsigned char* data, unsigned int len
     return CAIRO_STATUS_SUCCESS;
 }
 
-cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length) {
-    auto& bytes = *static_cast<std::vector<std::uint8_t>*>(closure);
-    bytes.insert(bytes.end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
 } // namespace
 
 CairoSurface surfaceForImage(const CGImage& image) {
@@ -84,14 +78,4 @@ CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes) {
     if (cairo_surface_status(decoded.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     return imageFromSurface(decoded.get());
-}
-
-std::vector<std::uint8_t> CGImagePNGRepresentation(const CGImageRef& image) {
-    if (!image)
-        return {};
-    const CairoSurface surface = surfaceForImage(*image);
-    std::vector<std::uint8_t> bytes;
-    if (cairo_surface_write_to_png_stream(surface.get(), appendToVector, &bytes) != CAIRO_STATUS_SUCCESS)
-        return {};
-    return bytes;
 }

@@ -98,7 +98,10 @@ TEST(PNG, RoundTripKeepsEveryPixel) {
     const auto opaque = imageOf(5, 3, [](std::size_t x, std::size_t y) {
         return RGBA{std::uint8_t(x * 50), std::uint8_t(y * 80), 7, 255};
     });
-    const auto decoded = CGImageCreateWithPNGData(CGImagePNGRepresentation(opaque));
+    const auto encoded = CGImagePNGRepresentation(opaque);
+    ASSERT_GT(encoded.size(), 25u);
+    EXPECT_EQ(encoded[25], 2) << "an opaque image is written as RGB, without an alpha channel";
+    const auto decoded = CGImageCreateWithPNGData(encoded);
     ASSERT_NE(decoded, nullptr);
     EXPECT_TRUE(std::ranges::equal(decoded->pixels(), opaque->pixels()));
 
