@@ -55,3 +55,7 @@ std::size_t CGImageGetHeight(const CGImageRef& image);
 // header claims more pixels than CGImage::maximumPixels).
 CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> CGImagePNGRepresentation(const CGImageRef& image);
+// JPEG (baseline or progressive, any colour space libjpeg converts to RGB), opaque; nothing for bytes that
+// are not a whole, sane JPEG, and for one that claims more pixels than CGImage::maximumPixels, before
+// decoding it.
+CGImageRef CGImageCreateWithJPEGData(std::span<const std::uint8_t> bytes);

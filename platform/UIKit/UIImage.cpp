@@ -1,8 +1,10 @@
 #include "UIKit/UIImage.h"
+#include "CoreGraphics/libjpeg/JPEGCodec.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/posix/FileIO.h"
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UIScreen.h"
+#include "UIKit/libexif/ExifOrientation.h"
 
 #include <filesystem>
 
@@ -71,6 +73,9 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(std::string_view path)
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithData(std::span<const std::uint8_t> bytes, CGFloat scale) {
+    const bool jpeg = bytes.size() >= 3 && bytes[0] == 0xff && bytes[1] == 0xd8 && bytes[2] == 0xff;
+    if (jpeg)
+        return imageWithCGImage(CGImageCreateWithJPEGData(bytes), scale, ExifOrientation::ofJPEG(bytes));
     return imageWithCGImage(CGImageCreateWithPNGData(bytes), scale, UIImageOrientationUp);
 }
 
@@ -115,4 +120,9 @@ std::vector<std::uint8_t> UIImagePNGRepresentation(const UIImage& image) {
     const auto upright = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     return upright ? CGImagePNGRepresentation(upright->CGImage()) : std::vector<std::uint8_t>{};
+}
+
+std::vector<std::uint8_t> UIImageJPEGRepresentation(const UIImage& image, CGFloat compressionQuality) {
+    const int quality = static_cast<int>(std::lround(std::clamp<CGFloat>(compressionQuality, 0, 1) * 99)) + 1;
+    return JPEGCodec::encode(image.CGImage(), quality, ExifOrientation::payloadFor(image.imageOrientation()));
 }

@@ -24,9 +24,11 @@ enum UIImageOrientation {
 // orientation shows it.
 class UIImage : public NSObject {
     OBJC_OBJECT(UIImage, NSObject)
-    // Loads a PNG file (a device path). On a screen of scale 2 or more, "name@2x.png" beside "name.png" is
-    // preferred and gives scale 2; otherwise the scale is 1. Nothing when no file can be read and decoded.
+    // Loads a PNG or JPEG file (a device path); a JPEG's EXIF orientation becomes the image's orientation. On
+    // a screen of scale 2 or more, "name@2x.png" beside "name.png" is preferred and gives scale 2; otherwise
+    // the scale is 1. Nothing when no file can be read and decoded.
     static std::shared_ptr<UIImage> imageWithContentsOfFile(std::string_view path);
+    // PNG, or JPEG with its EXIF orientation (EXIF's 1 to 8 as UIKit names them; any other value is up).
     static std::shared_ptr<UIImage> imageWithData(std::span<const std::uint8_t> bytes, CGFloat scale = 1);
     static std::shared_ptr<UIImage> imageWithCGImage(CGImageRef image, CGFloat scale,
                                                      UIImageOrientation orientation);
@@ -51,3 +53,6 @@ class UIImage : public NSObject {
 };
 
 std::vector<std::uint8_t> UIImagePNGRepresentation(const UIImage& image);
+// A JPEG of the image's stored pixels at `compressionQuality` (0 to 1), its orientation in the EXIF block as
+// a camera writes it.
+std::vector<std::uint8_t> UIImageJPEGRepresentation(const UIImage& image, CGFloat compressionQuality);

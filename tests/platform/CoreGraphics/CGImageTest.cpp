@@ -1,4 +1,5 @@
 #include "GraphicsTestSupport.h"
+#include "UIKit/UIImage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -140,6 +141,87 @@ TEST(PNG, AHeaderClaimingTooManyPixelsIsRefusedBeforeAnyAllocation) {
             [&] { EXPECT_EQ(CGImageCreateWithPNGData(pngFile(width, height)), nullptr); });
         EXPECT_LT(*refused, 64u * 1024u) << width << " x " << height;
     }
+}
+
+// 16 x 8: red in the top-left quarter as stored, blue elsewhere; blocks of one colour survive JPEG's loss.
+const CGImageRef quarterMarked =
+    imageOf(16, 8, [](std::size_t x, std::size_t y) { return x < 8 && y < 4 ? red : blue; });
+
+std::vector<std::uint8_t> jpegOf(const CGImageRef& image, UIImageOrientation orientation) {
+    return UIImageJPEGRepresentation(*UIImage::imageWithCGImage(image, 1, orientation), 0.9);
+}
+
+// The JPEG's frame header claims another size.
+std::vector<std::uint8_t> withClaimedSize(std::vector<std::uint8_t> jpeg, std::uint16_t width,
+                                          std::uint16_t height) {
+    for (std::size_t i = 0; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xff && jpeg[i + 1] == 0xc0) {
+            jpeg[i + 5] = std::uint8_t(height >> 8), jpeg[i + 6] = std::uint8_t(height);
+            jpeg[i + 7] = std::uint8_t(width >> 8), jpeg[i + 8] = std::uint8_t(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no baseline frame header";
+    return jpeg;
+}
+
+TEST(JPEG, PhotosDecodeWithTheirStoredPixelsAndEXIFOrientation) {
+    for (int value = 0; value < 8; ++value) {
+        const auto orientation = static_cast<UIImageOrientation>(value);
+        SCOPED_TRACE(orientation);
+        const auto photo = UIImage::imageWithData(jpegOf(quarterMarked, orientation));
+        ASSERT_NE(photo, nullptr);
+        EXPECT_EQ(photo->imageOrientation(), orientation);
+        ASSERT_EQ(photo->CGImage()->width(), 16u) << "the pixels stay as stored";
+        EXPECT_TRUE(isNear(photo->CGImage()->pixelAt(1, 1), red, 8));
+        EXPECT_TRUE(isNear(photo->CGImage()->pixelAt(14, 6), blue, 8));
+    }
+}
+
+// EXIF tag 0x0112 holds the orientation: a value outside 1 to 8 shows the photo as stored.
+TEST(JPEG, AnOrientationOutOfRangeOrAbsentIsUp) {
+    auto jpeg = jpegOf(quarterMarked, UIImageOrientationRight);
+    const std::array<std::uint8_t, 4> tag = {0x01, 0x12, 0x00, 0x03};
+    const auto entry = std::search(jpeg.begin(), jpeg.end(), tag.begin(), tag.end());
+    ASSERT_NE(entry, jpeg.end());
+    ASSERT_EQ(entry[9], 6) << "right is stored as EXIF 6";
+    for (const std::uint8_t value : {0, 9, 255}) {
+        entry[9] = value;
+        const auto photo = UIImage::imageWithData(jpeg);
+        ASSERT_NE(photo, nullptr);
+        EXPECT_EQ(photo->imageOrientation(), UIImageOrientationUp) << int(value);
+    }
+    const auto app1 = std::search_n(jpeg.begin(), jpeg.end(), 1, 0xe1) - 1;
+    ASSERT_EQ(*app1, 0xff);
+    const std::ptrdiff_t segment = 2 + (app1[2] << 8 | app1[3]);
+    jpeg.erase(app1, app1 + segment);
+    const auto plain = UIImage::imageWithData(jpeg);
+    ASSERT_NE(plain, nullptr) << "a JPEG without an EXIF block";
+    EXPECT_EQ(plain->imageOrientation(), UIImageOrientationUp);
+}
+
+TEST(JPEG, BrokenOrTruncatedFilesGiveNothing) {
+    const auto jpeg = jpegOf(quarterMarked, UIImageOrientationDown);
+    for (const std::size_t length : {std::size_t(3), std::size_t(20), jpeg.size() / 2, jpeg.size() - 2})
+        EXPECT_EQ(UIImage::imageWithData(std::span(jpeg).first(length)), nullptr) << "cut at " << length;
+    EXPECT_EQ(CGImageCreateWithJPEGData({}), nullptr);
+    auto garbled = jpeg;
+    std::fill(garbled.begin() + std::ptrdiff_t(garbled.size() / 3), garbled.end() - 2, 0xff);
+    EXPECT_EQ(UIImage::imageWithData(garbled), nullptr);
+    EXPECT_EQ(UIImage::imageWithData(withClaimedSize(jpeg, 0, 8)), nullptr) << "a 0 x 8 frame";
+}
+
+TEST(JPEG, AHeaderClaimingTooManyPixelsIsRefusedBeforeDecoding) {
+    const auto jpeg = jpegOf(quarterMarked, UIImageOrientationUp);
+    const auto accepted = largestAllocationDuring(
+        [&] { EXPECT_EQ(CGImageCreateWithJPEGData(withClaimedSize(jpeg, 8192, 4096)), nullptr); });
+    if (!accepted)
+        GTEST_SKIP() << "needs AddressSanitizer's allocator hooks to watch allocations";
+    EXPECT_GE(*accepted, 64u * 1024u)
+        << "the probe sees the decoder's row buffers for a size within the limits";
+    const auto refused = largestAllocationDuring(
+        [&] { EXPECT_EQ(CGImageCreateWithJPEGData(withClaimedSize(jpeg, 65000, 65000)), nullptr); });
+    EXPECT_LT(*refused, 64u * 1024u);
 }
 
 } // namespace

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "UIKit/UIViewController.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum MFMailComposeResult {
+    MFMailComposeResultCancelled = 0,
+    MFMailComposeResultSaved = 1,
+    MFMailComposeResultSent = 2,
+    MFMailComposeResultFailed = 3,
+};
+
+class MFMailComposeViewController;
+
+class MFMailComposeViewControllerDelegate {
+  public:
+    virtual ~MFMailComposeViewControllerDelegate() = default;
+    virtual void mailComposeControllerDidFinishWithResult(
+        const std::shared_ptr<MFMailComposeViewController>& /*controller*/, MFMailComposeResult /*result*/,
+        const std::optional<std::string>& /*error*/) {}
+};
+
+// One attachment of a mail or a message: its bytes, its type (a MIME type for mail, a type identifier for
+// messages) and its file name.
+struct MFAttachment {
+    std::vector<std::uint8_t> data;
+    std::string type;
+    std::string fileName;
+};
+
+// The mail sheet: the person writes, then sends, saves a draft, fails to send or cancels.
+class MFMailComposeViewController : public UIViewController {
+    OBJC_OBJECT(MFMailComposeViewController, UIViewController)
+    // Whether the device has a mail account.
+    static bool canSendMail();
+
+    std::shared_ptr<MFMailComposeViewControllerDelegate> mailComposeDelegate() const {
+        return _delegate.lock();
+    }
+    void setMailComposeDelegate(const std::shared_ptr<MFMailComposeViewControllerDelegate>& delegate) {
+        _delegate = delegate;
+    }
+    void addAttachmentData(std::vector<std::uint8_t> data, std::string mimeType, std::string fileName);
+    const std::vector<MFAttachment>& attachments() const { return _attachments; }
+
+    // What the person does (hosts only).
+    void finishWithResult(MFMailComposeResult result);
+
+  protected:
+    MFMailComposeViewController() = default;
+
+  private:
+    std::weak_ptr<MFMailComposeViewControllerDelegate> _delegate;
+    std::vector<MFAttachment> _attachments;
+};

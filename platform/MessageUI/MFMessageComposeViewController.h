@@ -1,0 +1,47 @@
+#pragma once
+
+#include "MessageUI/MFMailComposeViewController.h"
+
+enum MessageComposeResult {
+    MessageComposeResultCancelled = 0,
+    MessageComposeResultSent = 1,
+    MessageComposeResultFailed = 2,
+};
+
+class MFMessageComposeViewController;
+
+class MFMessageComposeViewControllerDelegate {
+  public:
+    virtual ~MFMessageComposeViewControllerDelegate() = default;
+    virtual void messageComposeViewControllerDidFinishWithResult(
+        const std::shared_ptr<MFMessageComposeViewController>& /*controller*/,
+        MessageComposeResult /*result*/) {}
+};
+
+// The message sheet: the person writes, then sends, fails to send or cancels.
+class MFMessageComposeViewController : public UIViewController {
+    OBJC_OBJECT(MFMessageComposeViewController, UIViewController)
+    // Whether the device can send messages, and attachments with them.
+    static bool canSendText();
+    static bool canSendAttachments();
+
+    std::shared_ptr<MFMessageComposeViewControllerDelegate> messageComposeDelegate() const {
+        return _delegate.lock();
+    }
+    void setMessageComposeDelegate(const std::shared_ptr<MFMessageComposeViewControllerDelegate>& delegate) {
+        _delegate = delegate;
+    }
+    // False, attaching nothing, on a device that cannot send attachments or for an empty type identifier.
+    bool addAttachmentData(std::vector<std::uint8_t> data, std::string typeIdentifier, std::string fileName);
+    const std::vector<MFAttachment>& attachments() const { return _attachments; }
+
+    // What the person does (hosts only).
+    void finishWithResult(MessageComposeResult result);
+
+  protected:
+    MFMessageComposeViewController() = default;
+
+  private:
+    std::weak_ptr<MFMessageComposeViewControllerDelegate> _delegate;
+    std::vector<MFAttachment> _attachments;
+};

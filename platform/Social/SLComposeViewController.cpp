@@ -1,0 +1,56 @@
+#include "Social/SLComposeViewController.h"
+
+#include "Foundation/EventLog.h"
+#include "Social/SocialHost.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view serviceTypes[] = {SLServiceTypeFacebook, SLServiceTypeTwitter,
+                                             SLServiceTypeSinaWeibo, SLServiceTypeTencentWeibo};
+
+std::vector<std::string>& accounts() {
+    static std::vector<std::string> serviceTypesWithAccounts(std::begin(serviceTypes),
+                                                             std::end(serviceTypes));
+    return serviceTypesWithAccounts;
+}
+
+bool isServiceType(std::string_view serviceType) {
+    return std::ranges::find(serviceTypes, serviceType) != std::end(serviceTypes);
+}
+
+} // namespace
+
+void SocialHost::setAccounts(std::vector<std::string> serviceTypesWithAccounts) {
+    accounts() = std::move(serviceTypesWithAccounts);
+}
+
+bool SLComposeViewController::isAvailableForServiceType(std::string_view serviceType) {
+    return isServiceType(serviceType) && std::ranges::find(accounts(), serviceType) != accounts().end();
+}
+
+std::shared_ptr<SLComposeViewController>
+SLComposeViewController::composeViewControllerForServiceType(std::string_view serviceType) {
+    return isServiceType(serviceType) ? make(std::string(serviceType)) : nullptr;
+}
+
+bool SLComposeViewController::addImage(const std::shared_ptr<UIImage>& image) {
+    if (!image || presentingViewController())
+        return false;
+    _images.push_back(image);
+    const auto& pixels = image->CGImage();
+    EventLog::record("social.image", {{"service", _serviceType},
+                                      {"pixels", std::to_string(CGImageGetWidth(pixels)) + "x" +
+                                                     std::to_string(CGImageGetHeight(pixels))},
+                                      {"orientation", std::to_string(int(image->imageOrientation()))}});
+    return true;
+}
+
+void SLComposeViewController::finishWithResult(SLComposeViewControllerResult result) {
+    EventLog::record("social.finished",
+                     {{"service", _serviceType},
+                      {"result", result == SLComposeViewControllerResultDone ? "done" : "cancelled"}});
+    if (_completionHandler)
+        _completionHandler(result);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The hosts' side of the device's social accounts, as its profile says.
+namespace SocialHost {
+
+// The service types that have an account on the device, in place of the ones that had.
+void setAccounts(std::vector<std::string> serviceTypes);
+
+} // namespace SocialHost

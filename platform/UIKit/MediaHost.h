@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The hosts' side of the device's cameras, photo library and accounts for composing (the simulator and the
+// tests): what the device has, as its profile says.
+namespace MediaHost {
+
+void setPhotoLibraryAvailable(bool available);
+// Whether any camera can take a picture; the device's cameras themselves belong to AVFoundation.
+void setCameraAvailable(bool available);
+
+} // namespace MediaHost

@@ -1,0 +1,60 @@
+#include "UIKit/UIActivityViewController.h"
+
+#include "Foundation/EventLog.h"
+#include "Foundation/NSURL.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view everyActivity[] = {
+    UIActivityTypeAirDrop,
+    UIActivityTypeMessage,
+    UIActivityTypeMail,
+    UIActivityTypePostToFacebook,
+    UIActivityTypePostToTwitter,
+    UIActivityTypePostToWeibo,
+    UIActivityTypePostToTencentWeibo,
+    UIActivityTypeSaveToCameraRoll,
+    UIActivityTypeAssignToContact,
+    UIActivityTypeCopyToPasteboard,
+    UIActivityTypePrint,
+};
+constexpr std::string_view fileActivities[] = {
+    UIActivityTypeAirDrop,
+    UIActivityTypeMessage,
+    UIActivityTypeMail,
+    UIActivityTypeSaveToCameraRoll,
+};
+
+} // namespace
+
+std::vector<std::string_view> UIActivityViewController::activityTypes() const {
+    if (_activityItems.empty())
+        return {};
+    const bool files = std::ranges::any_of(_activityItems, [](const std::shared_ptr<NSObject>& item) {
+        return item && item->isKindOfClass<NSURL>();
+    });
+    if (files)
+        return {std::begin(fileActivities), std::end(fileActivities)};
+    return {std::begin(everyActivity), std::end(everyActivity)};
+}
+
+bool UIActivityViewController::performActivity(std::string_view activityType) {
+    const auto offered = activityTypes();
+    if (std::ranges::find(offered, activityType) == offered.end())
+        return false;
+    finish(std::string(activityType), true);
+    return true;
+}
+
+void UIActivityViewController::cancel() {
+    finish(std::nullopt, false);
+}
+
+void UIActivityViewController::finish(const std::optional<std::string>& activityType, bool completed) {
+    EventLog::record("share.finished", {{"activity", activityType ? std::string_view(*activityType) : "none"},
+                                        {"completed", completed ? "true" : "false"}});
+    if (_handler)
+        _handler(activityType, completed, {}, std::nullopt);
+}

@@ -1,0 +1,84 @@
+#include "UIKit/UIImagePickerController.h"
+
+#include "Foundation/EventLog.h"
+#include "MobileCoreServices/UTType.h"
+#include "UIKit/MediaHost.h"
+
+#include <algorithm>
+
+namespace {
+
+bool photoLibraryAvailable = true;
+bool cameraAvailable = true;
+
+} // namespace
+
+void MediaHost::setPhotoLibraryAvailable(bool available) {
+    photoLibraryAvailable = available;
+}
+
+void MediaHost::setCameraAvailable(bool available) {
+    cameraAvailable = available;
+}
+
+bool UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceType sourceType) {
+    switch (sourceType) {
+    case UIImagePickerControllerSourceTypePhotoLibrary:
+    case UIImagePickerControllerSourceTypeSavedPhotosAlbum:
+        return photoLibraryAvailable;
+    case UIImagePickerControllerSourceTypeCamera:
+        return cameraAvailable;
+    }
+    return false;
+}
+
+std::vector<std::string>
+UIImagePickerController::availableMediaTypesForSourceType(UIImagePickerControllerSourceType sourceType) {
+    if (!isSourceTypeAvailable(sourceType))
+        return {};
+    return {std::string(kUTTypeImage), std::string(kUTTypeMovie)};
+}
+
+bool UIImagePickerController::offers(std::string_view mediaType) const {
+    const auto& types =
+        _mediaTypes.empty() ? std::vector<std::string>{std::string(kUTTypeImage)} : _mediaTypes;
+    return std::ranges::find(types, mediaType) != types.end();
+}
+
+bool UIImagePickerController::pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName) {
+    if (!photo || !offers(kUTTypeImage))
+        return false;
+    const auto pixels = std::to_string(CGImageGetWidth(photo->CGImage())) + "x" +
+                        std::to_string(CGImageGetHeight(photo->CGImage()));
+    EventLog::record("picker.picked", {{"media", kUTTypeImage},
+                                       {"file", fileName},
+                                       {"pixels", pixels},
+                                       {"orientation", std::to_string(int(photo->imageOrientation()))}});
+    deliver(kUTTypeImage, UIImagePickerControllerOriginalImage, photo);
+    return true;
+}
+
+bool UIImagePickerController::pickVideo(const std::shared_ptr<NSURL>& file) {
+    if (!file || !offers(kUTTypeMovie))
+        return false;
+    EventLog::record("picker.picked", {{"media", kUTTypeMovie}, {"url", file->absoluteString()}});
+    deliver(kUTTypeMovie, UIImagePickerControllerMediaURL, file);
+    return true;
+}
+
+void UIImagePickerController::deliver(std::string_view mediaType, std::string_view key,
+                                      std::shared_ptr<NSObject> item) {
+    UIImagePickerMediaInfo info;
+    info.emplace(UIImagePickerControllerMediaType, NSString::stringWithString(std::string(mediaType)));
+    info.emplace(key, std::move(item));
+    if (const auto listener = delegate())
+        listener->imagePickerControllerDidFinishPickingMediaWithInfo(
+            std::static_pointer_cast<UIImagePickerController>(shared_from_this()), info);
+}
+
+void UIImagePickerController::cancel() {
+    EventLog::record("picker.cancelled");
+    if (const auto listener = delegate())
+        listener->imagePickerControllerDidCancel(
+            std::static_pointer_cast<UIImagePickerController>(shared_from_this()));
+}

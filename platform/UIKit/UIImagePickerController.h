@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Foundation/NSURL.h"
+#include "UIKit/UIImage.h"
+#include "UIKit/UIViewController.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum UIImagePickerControllerSourceType {
+    UIImagePickerControllerSourceTypePhotoLibrary = 0,
+    UIImagePickerControllerSourceTypeCamera = 1,
+    UIImagePickerControllerSourceTypeSavedPhotosAlbum = 2,
+};
+
+// Keys of what the picker hands its delegate: the media type (an NSString type identifier), the photo as
+// taken or chosen (a UIImage), and a video's file (an NSURL).
+inline constexpr std::string_view UIImagePickerControllerMediaType = "UIImagePickerControllerMediaType";
+inline constexpr std::string_view UIImagePickerControllerOriginalImage =
+    "UIImagePickerControllerOriginalImage";
+inline constexpr std::string_view UIImagePickerControllerMediaURL = "UIImagePickerControllerMediaURL";
+
+using UIImagePickerMediaInfo = std::map<std::string, std::shared_ptr<NSObject>, std::less<>>;
+
+class UIImagePickerController;
+
+class UIImagePickerControllerDelegate {
+  public:
+    virtual ~UIImagePickerControllerDelegate() = default;
+    // `info` is nothing when the picker has nothing to say about what was picked.
+    virtual void imagePickerControllerDidFinishPickingMediaWithInfo(
+        const std::shared_ptr<UIImagePickerController>& /*picker*/,
+        const std::optional<UIImagePickerMediaInfo>& /*info*/) {}
+    virtual void imagePickerControllerDidCancel(const std::shared_ptr<UIImagePickerController>& /*picker*/) {}
+};
+
+// The camera or the photo library, shown to the person, who takes or chooses a photo or video, or cancels.
+class UIImagePickerController : public UIViewController {
+    OBJC_OBJECT(UIImagePickerController, UIViewController)
+    // The photo library is there unless the device has none; the camera when the device has a camera.
+    static bool isSourceTypeAvailable(UIImagePickerControllerSourceType sourceType);
+    // Photos and videos from every available source; nothing from one that is not.
+    static std::vector<std::string>
+    availableMediaTypesForSourceType(UIImagePickerControllerSourceType sourceType);
+
+    UIImagePickerControllerSourceType sourceType() const { return _sourceType; }
+    void setSourceType(UIImagePickerControllerSourceType sourceType) { _sourceType = sourceType; }
+    // Photos only (kUTTypeImage) until set.
+    const std::vector<std::string>& mediaTypes() const { return _mediaTypes; }
+    void setMediaTypes(std::vector<std::string> mediaTypes) { _mediaTypes = std::move(mediaTypes); }
+    bool allowsEditing() const { return _allowsEditing; }
+    void setAllowsEditing(bool allowsEditing) { _allowsEditing = allowsEditing; }
+    std::shared_ptr<UIImagePickerControllerDelegate> delegate() const { return _delegate.lock(); }
+    void setDelegate(const std::shared_ptr<UIImagePickerControllerDelegate>& delegate) {
+        _delegate = delegate;
+    }
+
+    // What the person does (hosts only). A photo or video the picker does not offer (its media types) is
+    // refused: false, and nothing reaches the delegate.
+    bool pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName);
+    bool pickVideo(const std::shared_ptr<NSURL>& file);
+    void cancel();
+
+  protected:
+    UIImagePickerController() = default;
+
+  private:
+    bool offers(std::string_view mediaType) const;
+    void deliver(std::string_view mediaType, std::string_view key, std::shared_ptr<NSObject> item);
+
+    UIImagePickerControllerSourceType _sourceType = UIImagePickerControllerSourceTypePhotoLibrary;
+    std::vector<std::string> _mediaTypes;
+    bool _allowsEditing = false;
+    std::weak_ptr<UIImagePickerControllerDelegate> _delegate;
+};
