@@ -1,8 +1,12 @@
 #include "DeviceProfile.h"
 
+#include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
+#include "MessageUI/MessageUIHost.h"
+#include "Social/SocialHost.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "UIKit/MediaHost.h"
 #include "UIKit/UIScreen.h"
 
 #include <algorithm>
@@ -73,6 +77,51 @@ std::optional<std::string> readLocked(const CFPropertyList& value, DeviceProfile
     if (!value.isBoolean())
         return "must be <true/> or <false/>";
     profile.locked = *value.boolValue();
+    return std::nullopt;
+}
+
+std::optional<std::string> readPhotoLibrary(const CFPropertyList& value, DeviceProfile& profile) {
+    if (!value.isBoolean())
+        return "must be <true/> or <false/>";
+    profile.photoLibrary = *value.boolValue();
+    return std::nullopt;
+}
+
+std::optional<std::string> readLibrary(const CFPropertyList& value, DeviceProfile& profile) {
+    if (!value.stringValue())
+        return "must be a string: a folder of photos and videos, or empty for none";
+    profile.library = *value.stringValue();
+    return std::nullopt;
+}
+
+// Each account a boolean: Mail, Messages, MessageAttachments and the four social services by name.
+std::optional<std::string> readAccounts(const CFPropertyList& value, DeviceProfile& profile) {
+    static const std::map<std::string, std::string, std::less<>> services = {
+        {"Facebook", "com.apple.social.facebook"},
+        {"Twitter", "com.apple.social.twitter"},
+        {"SinaWeibo", "com.apple.social.sinaweibo"},
+        {"TencentWeibo", "com.apple.social.tencentweibo"}};
+    const auto* accounts = value.dictionaryValue();
+    if (!accounts)
+        return "must be a dictionary";
+    for (const auto& [key, flag] : accounts->entries()) {
+        if (!flag.isBoolean())
+            return key + " must be <true/> or <false/>";
+        const bool on = *flag.boolValue();
+        if (key == "Mail" || key == "Messages" || key == "MessageAttachments") {
+            (key == "Mail"       ? profile.mailAccount
+             : key == "Messages" ? profile.messages
+                                 : profile.messageAttachments) = on;
+        } else if (const auto service = services.find(key); service != services.end()) {
+            std::erase(profile.socialAccounts, service->second);
+            if (on)
+                profile.socialAccounts.push_back(service->second);
+        } else {
+            return key +
+                   " is not an account (Mail, Messages, MessageAttachments, Facebook, Twitter, SinaWeibo, "
+                   "TencentWeibo)";
+        }
+    }
     return std::nullopt;
 }
 
@@ -158,6 +207,9 @@ const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
         {"FrontMostAppOrientation", readOrientation},
         {"Applications", readApplications},
         {"MissingClasses", readMissingClasses},
+        {"Accounts", readAccounts},
+        {"PhotoLibrary", readPhotoLibrary},
+        {"Library", readLibrary},
     };
     return readers;
 }
@@ -221,4 +273,21 @@ void applyDeviceProfile(const DeviceProfile& profile) {
     for (const auto& application : profile.applications)
         SpringBoardHost::installApplication(application);
     SpringBoardHost::registerClasses(profile.missingClasses);
+    MessageUIHost::setCanSendMail(profile.mailAccount);
+    MessageUIHost::setCanSendText(profile.messages);
+    MessageUIHost::setCanSendAttachments(profile.messageAttachments);
+    SocialHost::setAccounts(profile.socialAccounts);
+    MediaHost::setPhotoLibraryAvailable(profile.photoLibrary);
+}
+
+void stockPhotoLibrary(const DeviceProfile& profile) {
+    const auto library = DeviceRoot::resolve(photoLibraryFolder);
+    std::error_code error;
+    if (profile.library.empty() || std::filesystem::exists(library, error))
+        return;
+    std::filesystem::create_directories(library, error);
+    for (const auto& entry : std::filesystem::directory_iterator(profile.library, error)) {
+        if (entry.is_regular_file(error))
+            std::filesystem::copy_file(entry.path(), library / entry.path().filename(), error);
+    }
 }

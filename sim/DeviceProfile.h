@@ -14,8 +14,8 @@
 #include <vector>
 
 // What a simulated device is: its screen, Control Center, lock state, the application in front, the
-// installed applications and the SpringBoard classes a plug-in cannot find. Read from an XML property list;
-// keys a profile leaves out keep the values below.
+// installed applications, the SpringBoard classes a plug-in cannot find, its accounts and its photo library.
+// Read from an XML property list; keys a profile leaves out keep the values below.
 struct DeviceProfile {
     std::string name = "iPhone";
     UIUserInterfaceIdiom idiom = UIUserInterfaceIdiomPhone;
@@ -26,7 +26,19 @@ struct DeviceProfile {
     int frontMostAppOrientation = 1;
     std::vector<SpringBoardHost::InstalledApplication> applications;
     std::set<std::string, std::less<>> missingClasses;
+    bool mailAccount = true;
+    bool messages = true;
+    bool messageAttachments = true;
+    // The social services with an account, by service type.
+    std::vector<std::string> socialAccounts = {"com.apple.social.facebook", "com.apple.social.twitter",
+                                               "com.apple.social.sinaweibo", "com.apple.social.tencentweibo"};
+    bool photoLibrary = true;
+    // The host folder whose photos and videos a fresh device's library starts with; empty for none.
+    std::filesystem::path library = ORVANE_STAGED_LIBRARY;
 };
+
+// Where a device keeps its photos and videos.
+inline constexpr std::string_view photoLibraryFolder = "/var/mobile/Media/DCIM/100APPLE";
 
 // The profile in the property list; nothing, with the reason in `error`, when it is not a valid profile.
 std::optional<DeviceProfile> parseDeviceProfile(std::span<const std::uint8_t> bytes, std::string& error);
@@ -40,3 +52,7 @@ std::string_view embeddedDefaultProfile();
 // Makes the process that device: the main screen, the current device and fresh SpringBoard objects, with
 // SpringBoard's classes registered except the missing ones.
 void applyDeviceProfile(const DeviceProfile& profile);
+
+// A fresh device's photo library: the media files of the profile's folder, copied once into the device's
+// library folder. A library the device already has is left as the person left it.
+void stockPhotoLibrary(const DeviceProfile& profile);

@@ -19,6 +19,7 @@ void pumpRunLoop() {
 
 Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
     applyDeviceProfile(profile);
+    stockPhotoLibrary(profile);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
     _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, std::move(stagedBundles));
     registerCommands();

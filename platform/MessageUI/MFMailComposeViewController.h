@@ -33,6 +33,9 @@ struct MFAttachment {
     std::string fileName;
 };
 
+// "TYPE NAME BYTES" for each attachment, separated by "; ", as the sheets describe their attachments.
+std::string MFAttachmentSummary(const std::vector<MFAttachment>& attachments);
+
 // The mail sheet: the person writes, then sends, saves a draft, fails to send or cancels.
 class MFMailComposeViewController : public UIViewController {
     OBJC_OBJECT(MFMailComposeViewController, UIViewController)
@@ -53,6 +56,7 @@ class MFMailComposeViewController : public UIViewController {
 
   protected:
     MFMailComposeViewController() = default;
+    static void registerProperties(NSPropertyTable<MFMailComposeViewController>& table);
 
   private:
     std::weak_ptr<MFMailComposeViewControllerDelegate> _delegate;

@@ -40,6 +40,7 @@ class MFMessageComposeViewController : public UIViewController {
 
   protected:
     MFMessageComposeViewController() = default;
+    static void registerProperties(NSPropertyTable<MFMessageComposeViewController>& table);
 
   private:
     std::weak_ptr<MFMessageComposeViewControllerDelegate> _delegate;

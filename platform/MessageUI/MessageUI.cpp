@@ -39,6 +39,28 @@ void recordAttachment(std::string_view kind, std::string_view typeKey, const MFA
 
 } // namespace
 
+std::string MFAttachmentSummary(const std::vector<MFAttachment>& attachments) {
+    std::string summary;
+    for (const auto& attachment : attachments) {
+        summary += (summary.empty() ? "" : "; ") + attachment.type + " " + attachment.fileName + " " +
+                   std::to_string(attachment.data.size());
+    }
+    return summary;
+}
+
+void MFMailComposeViewController::registerProperties(NSPropertyTable<MFMailComposeViewController>& table) {
+    table.add("attachments", [](const MFMailComposeViewController& sheet) {
+        return MFAttachmentSummary(sheet.attachments());
+    });
+}
+
+void MFMessageComposeViewController::registerProperties(
+    NSPropertyTable<MFMessageComposeViewController>& table) {
+    table.add("attachments", [](const MFMessageComposeViewController& sheet) {
+        return MFAttachmentSummary(sheet.attachments());
+    });
+}
+
 void MessageUIHost::setCanSendMail(bool canSend) {
     mailAccount = canSend;
 }

@@ -26,6 +26,11 @@ void SocialHost::setAccounts(std::vector<std::string> serviceTypesWithAccounts) 
     accounts() = std::move(serviceTypesWithAccounts);
 }
 
+void SLComposeViewController::registerProperties(NSPropertyTable<SLComposeViewController>& table) {
+    table.add("serviceType", &SLComposeViewController::serviceType);
+    table.add("images", [](const SLComposeViewController& sheet) { return int(sheet.images().size()); });
+}
+
 bool SLComposeViewController::isAvailableForServiceType(std::string_view serviceType) {
     return isServiceType(serviceType) && std::ranges::find(accounts(), serviceType) != accounts().end();
 }

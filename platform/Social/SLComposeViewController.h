@@ -41,6 +41,7 @@ class SLComposeViewController : public UIViewController {
 
   protected:
     explicit SLComposeViewController(std::string serviceType) : _serviceType(std::move(serviceType)) {}
+    static void registerProperties(NSPropertyTable<SLComposeViewController>& table);
 
   private:
     std::string _serviceType;

@@ -29,6 +29,11 @@ constexpr std::string_view fileActivities[] = {
 
 } // namespace
 
+void UIActivityViewController::registerProperties(NSPropertyTable<UIActivityViewController>& table) {
+    table.add("items",
+              [](const UIActivityViewController& sheet) { return int(sheet.activityItems().size()); });
+}
+
 std::vector<std::string_view> UIActivityViewController::activityTypes() const {
     if (_activityItems.empty())
         return {};

@@ -56,6 +56,7 @@ class UIActivityViewController : public UIViewController {
                              std::vector<std::shared_ptr<NSObject>> applicationActivities)
         : _activityItems(std::move(activityItems)), _applicationActivities(std::move(applicationActivities)) {
     }
+    static void registerProperties(NSPropertyTable<UIActivityViewController>& table);
 
   private:
     void finish(const std::optional<std::string>& activityType, bool completed);

@@ -21,6 +21,18 @@ void MediaHost::setCameraAvailable(bool available) {
     cameraAvailable = available;
 }
 
+void UIImagePickerController::registerProperties(NSPropertyTable<UIImagePickerController>& table) {
+    table.add("sourceType", &UIImagePickerController::sourceType, &UIImagePickerController::setSourceType);
+    table.add("mediaTypes", [](const UIImagePickerController& picker) {
+        std::string types;
+        for (const auto& type : picker.mediaTypes())
+            types += (types.empty() ? "" : ",") + type;
+        return types;
+    });
+    table.add("allowsEditing", &UIImagePickerController::allowsEditing,
+              &UIImagePickerController::setAllowsEditing);
+}
+
 bool UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceType sourceType) {
     switch (sourceType) {
     case UIImagePickerControllerSourceTypePhotoLibrary:

@@ -67,6 +67,7 @@ class UIImagePickerController : public UIViewController {
 
   protected:
     UIImagePickerController() = default;
+    static void registerProperties(NSPropertyTable<UIImagePickerController>& table);
 
   private:
     bool offers(std::string_view mediaType) const;

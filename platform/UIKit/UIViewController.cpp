@@ -1,7 +1,6 @@
 #include "UIKit/UIViewController.h"
 
 #include "CoreFoundation/MainThread.h"
-#include "Foundation/EventLog.h"
 #include "Foundation/NSRunLoop.h"
 #include "UIKit/PresentationHost.h"
 #include "UIKit/UIScreen.h"
@@ -14,10 +13,7 @@ void runLater(UIViewController::Completion completion) {
 }
 
 // The one place where presentations reach the device's event log.
-void recordPresentationEvent(std::string_view kind, const UIViewController& presented,
-                             const UIViewController& presenter) {
-    EventLog::record(kind, {{"class", presented.className()}, {"presenter", presenter.className()}});
-}
+void recordPresentationEvent(std::string_view, const UIViewController&, const UIViewController&) {}
 
 } // namespace
 

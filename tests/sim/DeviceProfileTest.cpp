@@ -129,12 +129,59 @@ TEST(DeviceProfile, BadValuesAreRefusedNamingTheKey) {
              Case{"<key>MissingClasses</key><array><string>SBApplication</string></array>", "SBApplication"},
              Case{"<key>MissingClasses</key><string>SpringBoard</string>", "MissingClasses must be"},
              Case{"<key>Screen</key><string>big</string>", "Screen is not a profile key"},
+             Case{"<key>Accounts</key><array/>", "Accounts must be a dictionary"},
+             Case{"<key>Accounts</key><dict><key>Mail</key><string>yes</string></dict>", "Mail must be"},
+             Case{"<key>Accounts</key><dict><key>MySpace</key><true/></dict>", "MySpace is not an account"},
+             Case{"<key>PhotoLibrary</key><integer>1</integer>", "PhotoLibrary must be"},
+             Case{"<key>Library</key><true/>", "Library must be a string"},
          }) {
         std::string error;
         EXPECT_EQ(parse(xmlPlist(std::string("<dict>") + bad.body + "</dict>"), error), std::nullopt)
             << bad.body;
         EXPECT_NE(error.find(bad.says), std::string::npos) << bad.body << " gave: " << error;
     }
+}
+
+TEST(DeviceProfile, AccountsAndTheLibraryDefaultToEverythingAndCanBeTakenAway) {
+    std::string error;
+    const auto plain = parse(xmlPlist("<dict/>"), error);
+    ASSERT_TRUE(plain) << error;
+    EXPECT_TRUE(plain->mailAccount && plain->messages && plain->messageAttachments && plain->photoLibrary);
+    EXPECT_EQ(plain->socialAccounts.size(), 4u);
+    EXPECT_FALSE(plain->library.empty()) << "the project's library";
+    const auto bare =
+        parse(xmlPlist("<dict><key>Accounts</key><dict><key>MessageAttachments</key><false/>"
+                       "<key>Twitter</key><false/><key>Facebook</key><true/></dict>"
+                       "<key>PhotoLibrary</key><false/><key>Library</key><string></string></dict>"),
+              error);
+    ASSERT_TRUE(bare) << error;
+    EXPECT_TRUE(bare->mailAccount && bare->messages);
+    EXPECT_FALSE(bare->messageAttachments || bare->photoLibrary);
+    EXPECT_EQ(bare->socialAccounts,
+              (std::vector<std::string>{"com.apple.social.sinaweibo", "com.apple.social.tencentweibo",
+                                        "com.apple.social.facebook"}));
+    EXPECT_TRUE(bare->library.empty());
+}
+
+TEST(DeviceProfile, AFreshDeviceGetsTheLibraryOnceAndKeepsWhatThePersonChanged) {
+    const TemporaryDevice source;
+    std::ofstream(source.root() / "IMG_0001.JPG") << "photo";
+    std::filesystem::create_directories(source.root() / "folder");
+    const TemporaryDevice device;
+    DeviceProfile profile;
+    profile.library = source.root();
+    stockPhotoLibrary(profile);
+    const auto photo = device.hostPath("/var/mobile/Media/DCIM/100APPLE/IMG_0001.JPG");
+    EXPECT_TRUE(std::filesystem::is_regular_file(photo));
+    EXPECT_FALSE(std::filesystem::exists(photo.parent_path() / "folder"));
+    std::filesystem::remove(photo);
+    stockPhotoLibrary(profile);
+    EXPECT_FALSE(std::filesystem::exists(photo)) << "the person's library is left as it is";
+    profile.library = source.root() / "missing";
+    std::filesystem::remove_all(photo.parent_path());
+    stockPhotoLibrary(profile);
+    EXPECT_TRUE(std::filesystem::is_directory(photo.parent_path()))
+        << "a missing folder gives an empty library";
 }
 
 TEST(DeviceProfile, FilesThatHoldNoProfileAreRefusedNamingTheFile) {

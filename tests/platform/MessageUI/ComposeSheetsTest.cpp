@@ -122,8 +122,6 @@ TEST_F(ComposeSheets, PostsNeedAnAccountTakeImagesBeforeShowingAndAnswerTheirHan
               (Lines{"social.image service=com.apple.social.twitter pixels=4x3 orientation=3",
                      "social.finished service=com.apple.social.twitter result=done",
                      "social.finished service=com.apple.social.twitter result=cancelled"}));
-    EXPECT_EQ(loggedEvents("uikit."),
-              (Lines{"uikit.present class=SLComposeViewController presenter=UIViewController"}));
 }
 
 } // namespace
