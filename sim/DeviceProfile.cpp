@@ -73,18 +73,13 @@ std::optional<std::string> readIdiom(const CFPropertyList& value, DeviceProfile&
     return std::nullopt;
 }
 
-std::optional<std::string> readLocked(const CFPropertyList& value, DeviceProfile& profile) {
-    if (!value.isBoolean())
-        return "must be <true/> or <false/>";
-    profile.locked = *value.boolValue();
-    return std::nullopt;
-}
-
-std::optional<std::string> readPhotoLibrary(const CFPropertyList& value, DeviceProfile& profile) {
-    if (!value.isBoolean())
-        return "must be <true/> or <false/>";
-    profile.photoLibrary = *value.boolValue();
-    return std::nullopt;
+KeyReader booleanKey(bool DeviceProfile::*member) {
+    return [=](const CFPropertyList& value, DeviceProfile& profile) -> std::optional<std::string> {
+        if (!value.isBoolean())
+            return "must be <true/> or <false/>";
+        profile.*member = *value.boolValue();
+        return std::nullopt;
+    };
 }
 
 std::optional<std::string> readLibrary(const CFPropertyList& value, DeviceProfile& profile) {
@@ -203,12 +198,12 @@ const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
         {"ScreenScale", numberKey(1, 3, [](DeviceProfile& p, double v) { p.screenScale = v; })},
         {"ControlCenterWidth",
          numberKey(1, 10000, [](DeviceProfile& p, double v) { p.controlCenterWidth = v; })},
-        {"Locked", readLocked},
+        {"Locked", booleanKey(&DeviceProfile::locked)},
         {"FrontMostAppOrientation", readOrientation},
         {"Applications", readApplications},
         {"MissingClasses", readMissingClasses},
         {"Accounts", readAccounts},
-        {"PhotoLibrary", readPhotoLibrary},
+        {"PhotoLibrary", booleanKey(&DeviceProfile::photoLibrary)},
         {"Library", readLibrary},
     };
     return readers;
