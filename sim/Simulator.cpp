@@ -19,9 +19,11 @@ void pumpRunLoop() {
 
 Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
     applyDeviceProfile(profile);
+    PresentationHost::setCurrent(&_presented);
     stockPhotoLibrary(profile);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
     _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, std::move(stagedBundles));
+    _person = std::make_unique<PersonCommands>(_presented);
     registerCommands();
 }
 
@@ -37,15 +39,17 @@ void Simulator::registerCommands() {
          bind(&Simulator::wait)},
         {"help", "help", "this list", bind(&Simulator::help)},
     };
-    for (const auto group : {_controlCenter->commands(), std::span<const Command>(session),
-                             settingsCommands(), eventsCommands()})
+    for (const auto group : {_controlCenter->commands(), _person->commands(),
+                             std::span<const Command>(session), settingsCommands(), eventsCommands()})
         _commands.insert(_commands.end(), group.begin(), group.end());
 }
 
 Simulator::~Simulator() {
+    _person.reset();
     _controlCenter.reset();
     _loader.reset();
     SpringBoardHost::unregisterClasses();
+    PresentationHost::setCurrent(nullptr);
 }
 
 int Simulator::run(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {

@@ -4,6 +4,8 @@
 #include "Commands.h"
 #include "ControlCenterCommands.h"
 #include "DeviceProfile.h"
+#include "PersonCommands.h"
+#include "UIKit/PresentationHost.h"
 
 #include <filesystem>
 #include <memory>
@@ -37,7 +39,10 @@ class Simulator {
     int wait(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int help(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
 
+    // What is presented over Control Center, for the person to see and answer.
+    PresentationStack _presented;
     std::unique_ptr<CaddexLoader> _loader;
     std::unique_ptr<ControlCenterCommands> _controlCenter;
+    std::unique_ptr<PersonCommands> _person;
     std::vector<Command> _commands;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string_view>
 
 // The device's event log: one file below the device root that every process on the device appends to, one
@@ -18,6 +19,9 @@ struct Field {
 // Appends one line: the time, this process, the kind and the fields. An event that cannot be written is lost
 // without failing the caller: the log records what happened, it never decides it. Nothing is recorded before
 // a host has chosen the device root.
-void record(std::string_view kind, std::initializer_list<Field> fields = {});
+void record(std::string_view kind, std::span<const Field> fields);
+inline void record(std::string_view kind, std::initializer_list<Field> fields = {}) {
+    record(kind, std::span<const Field>(fields.begin(), fields.size()));
+}
 
 } // namespace EventLog

@@ -1,9 +1,13 @@
 #include "UIKit/UIViewController.h"
 
 #include "CoreFoundation/MainThread.h"
+#include "Foundation/EventLog.h"
 #include "Foundation/NSRunLoop.h"
 #include "UIKit/PresentationHost.h"
 #include "UIKit/UIScreen.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -12,8 +16,28 @@ void runLater(UIViewController::Completion completion) {
         NSRunLoop::mainRunLoop().performBlock(std::move(completion));
 }
 
-// The one place where presentations reach the device's event log.
-void recordPresentationEvent(std::string_view, const UIViewController&, const UIViewController&) {}
+// The one place where presentations reach the device's event log: the controller's class, its presenter's,
+// how it came or went, then what it shows, as its registered properties (an alert's title, a sheet's
+// attachments).
+void recordPresentationEvent(std::string_view kind, const UIViewController& controller,
+                             const UIViewController& presenter, std::string_view detail) {
+    const auto names = controller.objectClass().propertyNames();
+    std::vector<std::string> values;
+    for (const auto name : names) {
+        const auto value = controller.valueForKey(name);
+        values.push_back(value ? value->description() : "");
+    }
+    std::vector<EventLog::Field> fields = {{"controller", controller.className()},
+                                           {"presenter", presenter.className()},
+                                           {kind == "uikit.presentRefused" ? "reason" : "animated", detail}};
+    for (std::size_t index = 0; index < names.size(); ++index)
+        fields.push_back({names[index], values[index]});
+    EventLog::record(kind, fields);
+}
+
+std::string_view flag(bool value) {
+    return value ? "true" : "false";
+}
 
 } // namespace
 
@@ -25,28 +49,30 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
     requireMainThread("presenting a view controller");
     if (!controller)
         return;
-    if (refusesToPresent(*controller)) {
-        recordPresentationEvent("uikit.present.refused", *controller, *this);
+    if (const auto reason = refusalReason(*controller); !reason.empty()) {
+        recordPresentationEvent("uikit.presentRefused", *controller, *this, reason);
         return;
     }
     _presented = controller;
     controller->_presenting = std::static_pointer_cast<UIViewController>(shared_from_this());
-    recordPresentationEvent("uikit.present", *controller, *this);
+    recordPresentationEvent("uikit.presented", *controller, *this, flag(animated));
     if (auto* host = PresentationHost::current())
         host->didPresent(controller, animated);
     runLater(std::move(completion));
 }
 
-// Already presenting, already presented, or presenting a controller of its own chain.
-bool UIViewController::refusesToPresent(const UIViewController& controller) const {
-    if (_presented || !controller._presenting.expired())
-        return true;
+// Why UIKit would refuse to present `controller` here; empty when it presents it.
+std::string_view UIViewController::refusalReason(const UIViewController& controller) const {
+    if (_presented)
+        return "presenting";
+    if (!controller._presenting.expired())
+        return "presented";
     for (auto presenter = presentingViewController(); presenter;
          presenter = presenter->presentingViewController()) {
         if (presenter.get() == &controller)
-            return true;
+            return "presenter";
     }
-    return &controller == this;
+    return &controller == this ? "presenter" : "";
 }
 
 void UIViewController::dismissViewControllerAnimated(bool animated, Completion completion) {
@@ -65,7 +91,7 @@ void UIViewController::dismissPresented(bool animated) {
     if (presented->_presented)
         presented->dismissPresented(animated);
     presented->_presenting.reset();
-    recordPresentationEvent("uikit.dismiss", *presented, *this);
+    recordPresentationEvent("uikit.dismissed", *presented, *this, flag(animated));
     if (auto* host = PresentationHost::current())
         host->didDismiss(presented, animated);
 }

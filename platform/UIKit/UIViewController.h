@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 // A controller of one view. A controller presents at most one other controller at a time, modally, over its
 // own view; the presented controller may present the next one. The presenting controller owns the one it
@@ -36,7 +37,7 @@ class UIViewController : public NSObject {
     UIViewController();
 
   private:
-    bool refusesToPresent(const UIViewController& controller) const;
+    std::string_view refusalReason(const UIViewController& controller) const;
     void dismissPresented(bool animated);
 
     std::shared_ptr<UIView> _view;

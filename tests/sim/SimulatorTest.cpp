@@ -1,6 +1,8 @@
 #include "sim/Simulator.h"
 #include "CoreGraphics/CGImage.h"
+#include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
+#include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
 
 #include <fstream>
@@ -123,9 +125,9 @@ TEST_F(SimulatorTest, OpeningTwiceOrClosingTwiceIsAnError) {
 }
 
 TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
-    for (const auto* line :
-         {"install now", "open --width", "open --width 0", "open --height 3", "close x", "width", "width -3",
-          "width nan", "lock x", "screenshot", "describe x", "wait", "wait 0", "wait 100000"}) {
+    for (const auto* line : {"install now", "open --width", "open --width 0", "open --height 3", "close x",
+                             "width", "width -3", "width nan", "lock x", "screenshot", "describe x",
+                             "presented x", "dismiss x", "wait", "wait 0", "wait 100000"}) {
         const auto result = run(line);
         EXPECT_EQ(result.status, 2) << line;
         EXPECT_EQ(result.errors.rfind("usage: ", 0), 0u) << line << ": " << result.errors;
@@ -134,7 +136,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe wait help defaults watch events\n");
+              "describe presented dismiss wait help defaults watch events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
@@ -189,6 +191,25 @@ TEST_F(SimulatorTest, WaitLetsTimePass) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(run("wait 0.2").status, 0);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+}
+
+TEST_F(SimulatorTest, ThePersonSeesAndDismissesWhatIsPresented) {
+    const auto presenter = std::dynamic_pointer_cast<UIViewController>(
+        SBControlCenterController::sharedInstance()->valueForKey("_viewController"));
+    ASSERT_NE(presenter, nullptr);
+    EXPECT_EQ(output("presented"), "nothing presented\n");
+    presenter->presentViewController(UIViewController::make(), true, nullptr);
+    EXPECT_EQ(output("presented"), "UIViewController\n");
+    EXPECT_EQ(output("dismiss"), "dismissed UIViewController\n");
+    EXPECT_EQ(presenter->presentedViewController(), nullptr);
+    EXPECT_EQ(output("presented"), "nothing presented\n");
+    const auto nothing = run("dismiss");
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.errors, "nothing is presented\n");
+    EXPECT_EQ(loggedEvents("uikit."),
+              (std::vector<std::string>{
+                  "uikit.presented controller=UIViewController presenter=UIViewController animated=true",
+                  "uikit.dismissed controller=UIViewController presenter=UIViewController animated=true"}));
 }
 
 } // namespace

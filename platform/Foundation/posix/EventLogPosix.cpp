@@ -103,7 +103,7 @@ std::string timestamp() {
     return text;
 }
 
-std::string formatLine(std::string_view kind, std::initializer_list<EventLog::Field> fields) {
+std::string formatLine(std::string_view kind, std::span<const EventLog::Field> fields) {
     std::string line = timestamp();
     line += ' ';
     appendWord(line, processRole());
@@ -216,7 +216,7 @@ bool parseProcess(std::string_view text, EventLog::Event& event) {
 
 namespace EventLog {
 
-void record(std::string_view kind, std::initializer_list<Field> fields) {
+void record(std::string_view kind, std::span<const Field> fields) {
     // Until a host chooses a device root, the root is this machine's own: its /var/log is not ours to fill.
     if (DeviceRoot::current() == "/")
         return;

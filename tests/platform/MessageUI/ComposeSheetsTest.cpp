@@ -122,6 +122,9 @@ TEST_F(ComposeSheets, PostsNeedAnAccountTakeImagesBeforeShowingAndAnswerTheirHan
               (Lines{"social.image service=com.apple.social.twitter pixels=4x3 orientation=3",
                      "social.finished service=com.apple.social.twitter result=done",
                      "social.finished service=com.apple.social.twitter result=cancelled"}));
+    EXPECT_EQ(loggedEvents("uikit."), (Lines{"uikit.presented controller=SLComposeViewController "
+                                             "presenter=UIViewController animated=false "
+                                             "serviceType=com.apple.social.twitter images=1"}));
 }
 
 } // namespace

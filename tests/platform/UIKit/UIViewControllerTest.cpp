@@ -1,7 +1,9 @@
 #include "UIKit/UIViewController.h"
 #include "Foundation/NSRunLoop.h"
 
+#include "support/DeviceEvents.h"
 #include "support/PresentationFixture.h"
+#include "support/TemporaryDevice.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -16,6 +18,7 @@ class Presentation : public ::testing::Test {
         return [this, name] { completions += name; };
     }
 
+    TemporaryDevice device;
     PresentationFixture person;
     std::shared_ptr<UIViewController> root = UIViewController::make();
     std::shared_ptr<UIViewController> sheet = UIViewController::make();
@@ -48,6 +51,10 @@ TEST_F(Presentation, AChainPresentsAndDismissesFromTheTopWithCompletions) {
     root->dismissViewControllerAnimated(false, record("d"));
     NSRunLoop::mainRunLoop().runPendingEvents();
     EXPECT_EQ(completions, "abcd");
+    EXPECT_EQ(
+        loggedEvents("uikit.dismissed"),
+        (std::vector<std::string>(
+            2, "uikit.dismissed controller=UIViewController presenter=UIViewController animated=true")));
 }
 
 TEST_F(Presentation, APresentingOrPresentedControllerRefusesAnotherPresentation) {
@@ -55,7 +62,7 @@ TEST_F(Presentation, APresentingOrPresentedControllerRefusesAnotherPresentation)
     root->presentViewController(picker, true, record("refused: root is presenting"));
     picker->presentViewController(sheet, true, record("refused: sheet is presented"));
     sheet->presentViewController(root, true, record("refused: root presents sheet"));
-    sheet->presentViewController(sheet, true, record("refused: itself"));
+    sheet->presentViewController(sheet, true, record("refused: itself, presented already"));
     NSRunLoop::mainRunLoop().runPendingEvents();
     EXPECT_EQ(completions, "a");
     EXPECT_EQ(root->presentedViewController(), sheet);
@@ -63,6 +70,15 @@ TEST_F(Presentation, APresentingOrPresentedControllerRefusesAnotherPresentation)
     EXPECT_EQ(picker->presentingViewController(), nullptr);
     EXPECT_EQ(picker->presentedViewController(), nullptr);
     EXPECT_EQ(person.shown(), Controllers{sheet});
+    EXPECT_EQ(
+        loggedEvents("uikit."),
+        (std::vector<std::string>{
+            "uikit.presented controller=UIViewController presenter=UIViewController animated=true",
+            "uikit.presentRefused controller=UIViewController presenter=UIViewController reason=presenting",
+            "uikit.presentRefused controller=UIViewController presenter=UIViewController reason=presented",
+            "uikit.presentRefused controller=UIViewController presenter=UIViewController reason=presenter",
+            "uikit.presentRefused controller=UIViewController presenter=UIViewController reason=presented",
+        }));
 }
 
 TEST_F(Presentation, ThePersonDismissesTheTopmostControllerThroughTheHost) {
