@@ -1,4 +1,5 @@
 #include "CoreFoundation/CFNotificationCenter.h"
+#include "CoreFoundation/notify.h"
 
 #include "CoreFoundation/ObserverList.h"
 #include "Foundation/DeviceRoot.h"
@@ -12,9 +13,10 @@
 #include <string>
 #include <unistd.h>
 
-// Across processes a post renames an empty file into place, one per name and process, in the device's run
-// folder ("<name>@<pid>"); every process that observes watches that folder. A process ignores its own files,
-// since its own posts reach its observers directly.
+// Across processes a post renames an empty file ".<name>@<pid>" onto "<name>" in the device's run folder, so
+// the folder holds one file per name however many processes post; every process that observes watches that
+// folder. A rename shows to a watcher as the temporary name leaving, then the name arriving, always adjacent:
+// the temporary name tells a process its own posts, which reach its observers directly and are skipped here.
 struct CFNotificationCenter {
     struct Registration {
         const void* observer;
@@ -27,6 +29,7 @@ struct CFNotificationCenter {
     UVHandle<uv_fs_event_t> watch;
     UVHandle<uv_check_t> delivery;
     std::set<std::string> pending;
+    std::string lastTemporaryName;
 
     void deliver(std::string_view name);
     void observeOtherProcesses();
@@ -44,20 +47,22 @@ bool carriesAcrossProcesses(std::string_view name) {
            name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos && name.front() != '.';
 }
 
-std::string fileNameFor(std::string_view name) {
-    return std::string(name) + "@" + std::to_string(::getpid());
+std::string temporaryNameFor(std::string_view name) {
+    return "." + std::string(name) + "@" + std::to_string(::getpid());
 }
 
-// A rename is one file event: the watcher sees exactly one event per post, never a create followed by a
-// write that a busy loop might take in on two turns and deliver twice. The temporary name starts with a dot,
-// which watchers skip.
-void signal(const std::filesystem::path& folder, const std::string& fileName) {
-    const auto temporary = folder / ("." + fileName);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+// A rename is one file event for the name: the watcher sees exactly one event per post, never a create
+// followed by a write that a busy loop might take in on two turns and deliver twice.
+bool signal(const std::filesystem::path& folder, std::string_view name) {
+    const auto temporary = folder / temporaryNameFor(name);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
-        return;
+        return false;
     ::close(fd);
-    ::rename(temporary.c_str(), (folder / fileName).c_str());
+    if (::rename(temporary.c_str(), (folder / name).c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 } // namespace
@@ -72,12 +77,17 @@ void CFNotificationCenter::deliver(std::string_view name) {
 
 void CFNotificationCenter::notePosted(const char* fileName) {
     const std::string_view file(fileName ? fileName : "");
-    const auto at = file.rfind('@');
-    if (at == std::string_view::npos || file.front() == '.')
+    if (file.empty())
         return;
-    if (file.substr(at + 1) == std::to_string(::getpid()))
+    if (file.front() == '.') {
+        lastTemporaryName = file;
         return;
-    pending.emplace(file.substr(0, at));
+    }
+    const bool own = lastTemporaryName == temporaryNameFor(file);
+    lastTemporaryName.clear();
+    if (own)
+        return;
+    pending.emplace(file);
     if (!uv_is_active(reinterpret_cast<uv_handle_t*>(delivery.get()))) {
         uv_check_start(delivery.get(), [](uv_check_t* handle) {
             static_cast<CFNotificationCenter*>(handle->data)->deliverPending();
@@ -119,6 +129,7 @@ void CFNotificationCenter::stopObservingWhenIdle() {
     watch.reset();
     delivery.reset();
     pending.clear();
+    lastTemporaryName.clear();
     watchedFolder.clear();
 }
 
@@ -154,15 +165,23 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
 
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void*,
                                           CFDictionaryRef, bool) {
+    if (center == CFNotificationCenterGetDarwinNotifyCenter() && !name.empty())
+        notify_post(std::string(name).c_str());
+}
+
+std::uint32_t notify_post(const char* rawName) {
     requireMainThread("posting a Darwin notification");
-    if (!center || name.empty())
-        return;
+    const std::string_view name(rawName ? rawName : "");
+    if (name.empty())
+        return NOTIFY_STATUS_FAILED;
+    bool signalled = true;
     if (carriesAcrossProcesses(name)) {
         const auto folder = DeviceRoot::resolve(runFolder);
         std::error_code error;
         std::filesystem::create_directories(folder, error);
-        signal(folder, fileNameFor(name));
+        signalled = signal(folder, name);
     }
     EventLog::record("notify.posted", {{"name", name}});
-    center->deliver(name);
+    CFNotificationCenterGetDarwinNotifyCenter()->deliver(name);
+    return signalled ? NOTIFY_STATUS_OK : NOTIFY_STATUS_FAILED;
 }

@@ -3,7 +3,10 @@
 #include "support/TemporaryDevice.h"
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -74,6 +77,21 @@ TEST(DarwinNotifyCenter, ABurstOfPostsIsCoalescedIntoOneDelivery) {
     EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return counter.received > 0; }, generousDeadline));
     NSRunLoop::mainRunLoop().runForInterval(50ms);
     EXPECT_EQ(counter.received, 1);
+}
+
+TEST(DarwinNotifyCenter, TheRunFolderHoldsOneFilePerNameHoweverManyProcessesPost) {
+    TemporaryDevice device;
+    NotificationCounter counter(name);
+    for (int process = 0; process < 5; ++process)
+        inAnotherProcess([] {
+            post();
+            post("com.example.other");
+        });
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return counter.received > 0; }, 2s));
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(device.hostPath("/var/run/notifyd")))
+        files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{std::string(name), "com.example.other"}));
 }
 
 TEST(DarwinNotifyCenter, OnlyTheSameDeviceHearsAPost) {
