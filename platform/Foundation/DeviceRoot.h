@@ -10,7 +10,10 @@ namespace DeviceRoot {
 void set(const std::filesystem::path& root);
 const std::filesystem::path& current();
 
-// A device path below the root. ".." never climbs out of the root.
+// The host path of a device path: ".." never climbs out of the root, and symbolic links on the way are
+// followed as the device would follow them, inside the root. A path that cannot be resolved (a loop of links,
+// a folder that may not be searched) comes back below `unresolvable`, where nothing can be opened or made.
 std::filesystem::path resolve(std::string_view devicePath);
+inline const std::filesystem::path unresolvable = "/dev/null";
 
 } // namespace DeviceRoot

@@ -2,8 +2,10 @@
 
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/EventLog.h"
+#include "Foundation/libplist/PropertyListLimits.h"
 #include "Foundation/posix/FileIO.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -15,8 +17,6 @@ namespace {
 
 // Settings and profiles are a few kilobytes; anything this large is not a property list we want to hold.
 constexpr std::size_t maximumFileSize = 16 * 1024 * 1024;
-// Deeper nesting than this is no file of ours, and converting it would only spend the stack.
-constexpr int maximumDepth = 64;
 
 struct PlistDeleter {
     void operator()(plist_t node) const { plist_free(node); }
@@ -28,49 +28,6 @@ struct MallocDeleter {
 };
 
 std::optional<CFPropertyList> convert(plist_t node, int depth);
-
-std::uint64_t bigEndian(std::span<const std::uint8_t> bytes) {
-    std::uint64_t value = 0;
-    for (const std::uint8_t byte : bytes)
-        value = value << 8 | byte;
-    return value;
-}
-
-// libplist 2.2 decodes a UTF-16 string holding U+0000 into a key whose length disagrees with strlen, and
-// plist_get_key_val then fails an assertion and aborts the process. Such a file is refused before parsing.
-bool hasUtf16Nul(std::span<const std::uint8_t> bytes) {
-    constexpr std::string_view magic = "bplist00";
-    if (bytes.size() < magic.size() + 32 || std::memcmp(bytes.data(), magic.data(), magic.size()) != 0)
-        return false;
-    const auto trailer = bytes.last(32);
-    const std::size_t offsetSize = trailer[6];
-    const std::uint64_t count = bigEndian(trailer.subspan(8, 8));
-    const std::uint64_t table = bigEndian(trailer.subspan(24, 8));
-    if (offsetSize == 0 || offsetSize > 8 || table >= bytes.size() ||
-        count > (bytes.size() - table) / offsetSize)
-        return false;
-    for (std::uint64_t index = 0; index < count; ++index) {
-        const std::uint64_t offset = bigEndian(bytes.subspan(table + index * offsetSize, offsetSize));
-        if (offset >= bytes.size() || bytes[offset] >> 4 != 0x6)
-            continue;
-        std::uint64_t units = bytes[offset] & 0xf;
-        std::uint64_t start = offset + 1;
-        if (units == 0xf) {
-            if (start >= bytes.size() || bytes[start] >> 4 != 0x1 || (bytes[start] & 0xf) > 3)
-                continue;
-            const std::size_t size = std::size_t{1} << (bytes[start] & 0xf);
-            if (start + 1 + size > bytes.size())
-                continue;
-            units = bigEndian(bytes.subspan(start + 1, size));
-            start += 1 + size;
-        }
-        for (std::uint64_t unit = 0; unit < units && start + 2 * unit + 1 < bytes.size(); ++unit) {
-            if (bytes[start + 2 * unit] == 0 && bytes[start + 2 * unit + 1] == 0)
-                return true;
-        }
-    }
-    return false;
-}
 
 std::optional<NSDictionary> convertDictionary(plist_t node, int depth) {
     NSMutableDictionary dictionary;
@@ -144,7 +101,7 @@ std::optional<CFPropertyList> convertScalar(plist_t node) {
 }
 
 std::optional<CFPropertyList> convert(plist_t node, int depth) {
-    if (depth > maximumDepth)
+    if (depth > PropertyListLimits::maximumDepth)
         return std::nullopt;
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
@@ -195,30 +152,187 @@ PlistNode toPlist(const CFPropertyList& value) {
     return PlistNode(plist_new_real(value.doubleValue().value_or(0)));
 }
 
+std::optional<std::string_view> limitProblem(std::span<const std::uint8_t> bytes) {
+    using PropertyListLimits::Verdict;
+    switch (PropertyListLimits::check(bytes)) {
+    case Verdict::acceptable:
+        return std::nullopt;
+    case Verdict::tooDeep:
+        return "it is nested more than 64 levels deep";
+    case Verdict::tooManyObjects:
+        return "it holds more objects than a property list of ours may";
+    case Verdict::nulInString:
+        return "it holds a string with a NUL character";
+    case Verdict::malformed:
+        break;
+    }
+    return "it is not a well-formed property list";
+}
+
+std::optional<std::string> serializedProblem(const std::string& xml) {
+    if (xml.empty())
+        return "it could not be written as XML";
+    if (xml.size() > maximumFileSize)
+        return "the file would be larger than 16 MiB";
+    if (const auto problem =
+            limitProblem(std::span(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size())))
+        return "the file would be refused: " + std::string(*problem);
+    return std::nullopt;
+}
+
+bool isXmlCharacter(char32_t character) {
+    return character == 0x9 || character == 0xa || character == 0xd ||
+           (character >= 0x20 && character <= 0xd7ff) || (character >= 0xe000 && character <= 0xfffd) ||
+           character >= 0x10000;
+}
+
+// One UTF-8 sequence at the start of `text`: its code point and length, or nothing when it is malformed,
+// overlong, a surrogate or beyond U+10FFFF.
+std::optional<std::pair<char32_t, std::size_t>> decodeUtf8(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text.front());
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xe0) == 0xc0 ? 2
+                               : (lead & 0xf0) == 0xe0 ? 3
+                               : (lead & 0xf8) == 0xf0 ? 4
+                                                       : 0;
+    if (length == 0 || length > text.size())
+        return std::nullopt;
+    constexpr unsigned char leadBits[] = {0, 0x7f, 0x1f, 0x0f, 0x07};
+    char32_t character = lead & leadBits[length];
+    for (std::size_t index = 1; index < length; ++index) {
+        const auto next = static_cast<unsigned char>(text[index]);
+        if ((next & 0xc0) != 0x80)
+            return std::nullopt;
+        character = character << 6 | (next & 0x3f);
+    }
+    constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (character < smallest[length] || character > 0x10ffff || (character >= 0xd800 && character <= 0xdfff))
+        return std::nullopt;
+    return std::pair{character, length};
+}
+
+std::optional<std::string> textProblem(std::string_view text) {
+    while (!text.empty()) {
+        const auto decoded = decodeUtf8(text);
+        if (!decoded)
+            return "a key or string is not valid UTF-8";
+        if (!isXmlCharacter(decoded->first)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(decoded->first));
+            return "a key or string holds " + std::string(code) + ", which XML 1.0 cannot carry";
+        }
+        text.remove_prefix(decoded->second);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> textProblem(const CFPropertyList& value);
+
+std::optional<std::string> textProblem(const NSDictionary& dictionary) {
+    for (const auto& [key, value] : dictionary.entries()) {
+        if (auto problem = textProblem(std::string_view(key)))
+            return problem;
+        if (auto problem = textProblem(value))
+            return problem;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> textProblem(const CFPropertyList& value) {
+    if (const auto* text = value.stringValue())
+        return textProblem(std::string_view(*text));
+    if (const auto* dictionary = value.dictionaryValue())
+        return textProblem(*dictionary);
+    if (const auto* array = value.arrayValue()) {
+        for (const auto& item : *array) {
+            if (auto problem = textProblem(item))
+                return problem;
+        }
+    }
+    return std::nullopt;
+}
+
+NSPropertyListReadError::Kind readErrorKind(FileIO::ReadStatus status) {
+    using Kind = NSPropertyListReadError::Kind;
+    switch (status) {
+    case FileIO::ReadStatus::read:
+        return Kind::none;
+    case FileIO::ReadStatus::missing:
+        return Kind::missing;
+    case FileIO::ReadStatus::notRegularFile:
+        return Kind::notRegularFile;
+    case FileIO::ReadStatus::tooLarge:
+    case FileIO::ReadStatus::failed:
+        break;
+    }
+    return Kind::unreadable;
+}
+
+std::string readProblem(const FileIO::ReadResult& result) {
+    switch (result.status) {
+    case FileIO::ReadStatus::read:
+    case FileIO::ReadStatus::missing:
+        return {};
+    case FileIO::ReadStatus::notRegularFile:
+        return "it is not a regular file";
+    case FileIO::ReadStatus::tooLarge:
+        return "it is larger than 16 MiB";
+    case FileIO::ReadStatus::failed:
+        break;
+    }
+    return "it cannot be read: " + std::error_code(result.error, std::generic_category()).message();
+}
+
 } // namespace
 
-std::optional<NSDictionary>
-NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max() || hasUtf16Nul(bytes))
+std::optional<NSDictionary> NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes,
+                                                                         std::string& error) {
+    if (bytes.empty() || bytes.size() > maximumFileSize) {
+        error = bytes.empty() ? "it is empty" : "it is larger than 16 MiB";
         return std::nullopt;
+    }
+    if (const auto problem = limitProblem(bytes)) {
+        error = *problem;
+        return std::nullopt;
+    }
     plist_t raw = nullptr;
     plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()),
                       &raw);
     const PlistNode root(raw);
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
+        error = root ? "its root is not a dictionary" : "it is not a well-formed property list";
         return std::nullopt;
-    return convertDictionary(root.get(), 0);
+    }
+    auto dictionary = convertDictionary(root.get(), 0);
+    if (!dictionary)
+        error = "it holds a value that is not a property-list object";
+    return dictionary;
 }
 
-std::optional<NSDictionary> NSDictionary::dictionaryWithContentsOfFile(std::string_view path) {
+std::optional<NSDictionary>
+NSDictionary::dictionaryWithPropertyListData(std::span<const std::uint8_t> bytes) {
+    std::string ignored;
+    return dictionaryWithPropertyListData(bytes, ignored);
+}
+
+std::optional<NSDictionary> NSDictionary::dictionaryWithContentsOfFile(std::string_view path,
+                                                                       NSPropertyListReadError& error) {
     // Settings are read on every change: one buffer serves every read, released again after a large file.
     thread_local std::vector<std::uint8_t> buffer;
     constexpr std::size_t keptCapacity = 64 * 1024;
-    const bool read = FileIO::readFile(DeviceRoot::resolve(path), maximumFileSize, buffer);
-    auto dictionary = read ? dictionaryWithPropertyListData(buffer) : std::nullopt;
+    const auto read = FileIO::readDeviceFile(path, maximumFileSize, buffer);
+    error = {readErrorKind(read.status), readProblem(read)};
+    auto dictionary = read ? dictionaryWithPropertyListData(buffer, error.reason) : std::nullopt;
+    if (!dictionary && error.kind == NSPropertyListReadError::Kind::none)
+        error.kind = NSPropertyListReadError::Kind::unreadable;
     if (buffer.capacity() > keptCapacity)
         std::vector<std::uint8_t>().swap(buffer);
     return dictionary;
+}
+
+std::optional<NSDictionary> NSDictionary::dictionaryWithContentsOfFile(std::string_view path) {
+    NSPropertyListReadError ignored;
+    return dictionaryWithContentsOfFile(path, ignored);
 }
 
 std::string NSDictionary::xmlPropertyList() const {
@@ -230,13 +344,20 @@ std::string NSDictionary::xmlPropertyList() const {
     return text;
 }
 
+std::optional<std::string> NSDictionary::writingProblem() const {
+    if (auto problem = textProblem(*this))
+        return problem;
+    return serializedProblem(xmlPropertyList());
+}
+
 bool NSDictionary::writeToFile(std::string_view path, bool atomically) const {
+    if (textProblem(*this))
+        return false;
     const std::string xml = xmlPropertyList();
-    if (xml.empty())
+    if (serializedProblem(xml))
         return false;
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size());
-    const auto target = DeviceRoot::resolve(path);
-    if (!(atomically ? FileIO::writeFileAtomically(target, bytes) : FileIO::writeFile(target, bytes)))
+    if (!(atomically ? FileIO::writeDeviceFileAtomically(path, bytes) : FileIO::writeDeviceFile(path, bytes)))
         return false;
     EventLog::record("plist.written", {{"path", path}, {"keys", std::to_string(count())}});
     return true;

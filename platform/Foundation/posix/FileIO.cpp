@@ -1,14 +1,18 @@
 #include "Foundation/posix/FileIO.h"
 
+#include "Foundation/DeviceRoot.h"
+
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
-using FileIO::FileDescriptor;
-
 namespace {
+
+using FileIO::FileDescriptor;
 
 bool makeParentFolders(const std::filesystem::path& path) {
     std::error_code error;
@@ -20,6 +24,36 @@ void syncFolder(const std::filesystem::path& folder) {
     FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0)
         ::fsync(fd.get());
+}
+
+FileIO::ReadResult failure(FileIO::ReadStatus status, int error = 0) {
+    return {status, error};
+}
+
+FileIO::ReadResult readOpened(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes) {
+    if (fd < 0)
+        return failure(errno == ENOENT ? FileIO::ReadStatus::missing : FileIO::ReadStatus::failed, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return failure(FileIO::ReadStatus::failed, errno);
+    if (!S_ISREG(info.st_mode))
+        return failure(FileIO::ReadStatus::notRegularFile);
+    if (static_cast<std::uint64_t>(info.st_size) > limit)
+        return failure(FileIO::ReadStatus::tooLarge);
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t count = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return failure(FileIO::ReadStatus::failed, errno);
+        if (count == 0)
+            break;
+        filled += static_cast<std::size_t>(count);
+    }
+    bytes.resize(filled);
+    return {FileIO::ReadStatus::read, 0};
 }
 
 } // namespace
@@ -38,27 +72,33 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool readFile(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes) {
+int openBelow(int folderFd, const std::filesystem::path& relative, int flags, mode_t mode) {
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+    how.mode = (flags & O_CREAT) ? mode : 0;
+    how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
+    const char* path = relative.empty() ? "." : relative.c_str();
+    long fd = -1;
+    do
+        fd = ::syscall(SYS_openat2, folderFd, path, &how, sizeof how);
+    while (fd < 0 && errno == EAGAIN);
+    return static_cast<int>(fd);
+}
+
+std::filesystem::path relativeDevicePath(std::string_view devicePath) {
+    return (std::filesystem::path("/") / devicePath).lexically_normal().relative_path();
+}
+
+std::filesystem::path resolveKeepingName(std::string_view devicePath) {
+    const auto relative = relativeDevicePath(devicePath);
+    if (relative.empty())
+        return DeviceRoot::resolve("/");
+    return DeviceRoot::resolve(("/" / relative.parent_path()).native()) / relative.filename();
+}
+
+ReadResult readFile(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    if (static_cast<std::uint64_t>(info.st_size) > limit)
-        return false;
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t count = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return false;
-        if (count == 0)
-            break;
-        filled += static_cast<std::size_t>(count);
-    }
-    bytes.resize(filled);
-    return true;
+    return readOpened(fd.get(), limit, bytes);
 }
 
 std::optional<std::vector<std::uint8_t>> readFile(const std::filesystem::path& path, std::size_t limit) {
@@ -68,13 +108,25 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::filesystem::path& p
     return bytes;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+ReadResult readDeviceFile(std::string_view devicePath, std::size_t limit, std::vector<std::uint8_t>& bytes) {
+    FileDescriptor root(::open(DeviceRoot::current().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (root.get() < 0)
+        return readOpened(-1, limit, bytes);
+    FileDescriptor fd(openBelow(root.get(), relativeDevicePath(devicePath), O_RDONLY | O_NONBLOCK));
+    return readOpened(fd.get(), limit, bytes);
+}
+
+bool isTemporaryFileOf(std::string_view fileName, std::string_view name) {
+    constexpr std::size_t uniquePart = 6;
+    return fileName.size() == name.size() + 2 + uniquePart && fileName.front() == '.' &&
+           fileName.substr(1, name.size()) == name && fileName[name.size() + 1] == '.';
+}
+
+bool writeDeviceFileAtomically(std::string_view devicePath, std::span<const std::uint8_t> bytes) {
+    const auto path = resolveKeepingName(devicePath);
     if (!makeParentFolders(path))
         return false;
-    std::string name = ".";
-    name += path.filename().string();
-    name += ".XXXXXX";
-    std::string temporary = (path.parent_path() / name).string();
+    std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return false;
@@ -87,10 +139,11 @@ bool writeFileAtomically(const std::filesystem::path& path, std::span<const std:
     return true;
 }
 
-bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+bool writeDeviceFile(std::string_view devicePath, std::span<const std::uint8_t> bytes) {
+    const auto path = resolveKeepingName(devicePath);
     if (!makeParentFolders(path))
         return false;
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
     return fd.get() >= 0 && writeAll(fd.get(), bytes) && fd.close();
 }
 

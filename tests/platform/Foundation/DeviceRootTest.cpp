@@ -1,0 +1,97 @@
+#include "CoreFoundation/CFNotificationCenter.h"
+#include "Foundation/NSDictionary.h"
+#include "Foundation/NSFileManager.h"
+#include "support/TemporaryDevice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view preferences = "/var/mobile/Library/Preferences";
+constexpr std::string_view path = "/var/mobile/Library/Preferences/test.plist";
+
+NSDictionary oneKey(std::string_view key) {
+    NSMutableDictionary dictionary;
+    dictionary.setObject(CFPropertyList::integer(1), key);
+    return dictionary;
+}
+
+std::size_t entries(const fs::path& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+// A device and a folder outside it that holds one file, which no test may change.
+class DeviceWithOutside : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        DeviceRoot::set(outside.root());
+        ASSERT_TRUE(oneKey("OUTSIDE").writeToFile("/secret.plist", true));
+        DeviceRoot::set(device.root());
+    }
+    void link(std::string_view devicePath, const fs::path& target) const {
+        fs::create_directories(device.hostPath(devicePath).parent_path());
+        fs::create_symlink(target, device.root() / fs::path(devicePath).relative_path());
+    }
+    void expectOutsideUntouched() const {
+        EXPECT_EQ(entries(outside.root()), 1u);
+        DeviceRoot::set(outside.root());
+        EXPECT_EQ(NSDictionary::dictionaryWithContentsOfFile("/secret.plist"), oneKey("OUTSIDE"));
+        DeviceRoot::set(device.root());
+    }
+
+    TemporaryDevice outside;
+    TemporaryDevice device;
+};
+
+TEST(DeviceRootResolve, PathsStayBelowTheRoot) {
+    TemporaryDevice device;
+    EXPECT_EQ(DeviceRoot::resolve("/var/mobile/a.plist"), device.root() / "var/mobile/a.plist");
+    EXPECT_EQ(DeviceRoot::resolve("/../../etc/passwd"), device.root() / "etc/passwd");
+    EXPECT_EQ(DeviceRoot::resolve("/var/../../../x"), device.root() / "x");
+    EXPECT_EQ(DeviceRoot::resolve("relative/y"), device.root() / "relative/y");
+}
+
+TEST_F(DeviceWithOutside, LinkedFoldersLeadToTheSamePlaceInsideTheDevice) {
+    // Absolute and relative links, the relative one climbing further than the root goes.
+    link(preferences, outside.root());
+    link("/var/run/notifyd", "../../../../../../../../" + outside.root().relative_path().string());
+    ASSERT_TRUE(oneKey("ICON_SIZE").writeToFile(path, true));
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), "com.example.posted",
+                                         nullptr, nullptr, true);
+    EXPECT_EQ(NSDictionary::dictionaryWithContentsOfFile(path), oneKey("ICON_SIZE"));
+    EXPECT_TRUE(fs::exists(device.root() / outside.root().relative_path() / "test.plist"));
+    EXPECT_TRUE(fs::exists(device.root() / outside.root().relative_path() / "com.example.posted"));
+    expectOutsideUntouched();
+}
+
+TEST_F(DeviceWithOutside, ALinkedFileIsReadAsTheDeviceSeesItAndReplacedNotFollowedOnWrite) {
+    link(path, outside.root() / "secret.plist");
+    EXPECT_FALSE(NSDictionary::dictionaryWithContentsOfFile(path)) << "the outside file was read";
+    ASSERT_TRUE(oneKey("ICON_SIZE").writeToFile(path, true));
+    EXPECT_FALSE(fs::is_symlink(device.hostPath(preferences) / "test.plist"));
+
+    link("/var/mobile/Library/Preferences/other.plist", outside.root() / "secret.plist");
+    EXPECT_FALSE(oneKey("ICON_SIZE").writeToFile("/var/mobile/Library/Preferences/other.plist", false));
+    EXPECT_TRUE(
+        NSFileManager::defaultManager().removeItemAtPath("/var/mobile/Library/Preferences/other.plist"));
+    expectOutsideUntouched();
+}
+
+TEST_F(DeviceWithOutside, ADanglingLinkLeadsInsideAndALoopOfLinksLeadsNowhere) {
+    link(preferences, outside.root() / "new");
+    ASSERT_TRUE(oneKey("ICON_SIZE").writeToFile(path, true));
+    EXPECT_TRUE(fs::exists(device.root() / outside.root().relative_path() / "new/test.plist"));
+
+    link("/loop/a", "/loop/b");
+    link("/loop/b", "/loop/a");
+    EXPECT_FALSE(oneKey("ICON_SIZE").writeToFile("/loop/a/test.plist", true));
+    EXPECT_EQ(DeviceRoot::resolve("/loop/a/test.plist"), DeviceRoot::unresolvable / "loop/a/test.plist");
+    expectOutsideUntouched();
+}
+
+} // namespace
