@@ -46,6 +46,15 @@ std::optional<CFPropertyList> typed(std::optional<Value> value, CFPropertyList (
     return make(*value);
 }
 
+bool isTypeFlag(const std::string& word) {
+    for (const std::string_view flag :
+         {"-int", "-integer", "-real", "-float", "-bool", "-boolean", "-string"}) {
+        if (word == flag)
+            return true;
+    }
+    return false;
+}
+
 std::optional<CFPropertyList> inferred(const std::string& text) {
     if (const auto integer = parseInteger(text))
         return CFPropertyList::integer(*integer);
@@ -56,8 +65,14 @@ std::optional<CFPropertyList> inferred(const std::string& text) {
     return CFPropertyList::string(text);
 }
 
-int readSettings(std::span<const std::string> keys, std::ostream& out) {
-    const auto file = NSDictionary::dictionaryWithContentsOfFile(settingsPath);
+int readSettings(std::span<const std::string> keys, std::ostream& out, std::ostream& errors) {
+    NSPropertyListReadError error;
+    const auto file = NSDictionary::dictionaryWithContentsOfFile(settingsPath, error);
+    if (!file && error.kind != NSPropertyListReadError::Kind::missing) {
+        errors << "the settings file cannot be read (the section uses every default): " << error.reason
+               << "\n";
+        return 1;
+    }
     if (keys.empty()) {
         if (!file) {
             out << "no settings file: the section uses every default\n";
@@ -75,18 +90,41 @@ int readSettings(std::span<const std::string> keys, std::ostream& out) {
     return 0;
 }
 
+// Reports a change that did not simply succeed; answers the exit status. `done` says what was done.
+int report(const SettingsChange& change, const std::string& done, std::ostream& out, std::ostream& errors) {
+    using Status = SettingsChange::Status;
+    if (!change.keptAsideAs.empty())
+        out << "kept the unreadable settings file aside as " << change.keptAsideAs << " (" << change.reason
+            << ")\n";
+    switch (change.status) {
+    case Status::written:
+        out << done << "\n";
+        return 0;
+    case Status::unannounced:
+        out << done << "\n";
+        errors << "the change could not be announced: " << change.reason << "\n";
+        return 1;
+    case Status::unchanged:
+        out << "there was no settings file to delete: nothing posted\n";
+        return 0;
+    case Status::refused:
+        errors << "refused: " << change.reason << "; the settings file is unchanged\n";
+        return 1;
+    case Status::failed:
+        break;
+    }
+    errors << "could not change the settings file: " << change.reason << "\n";
+    return 1;
+}
+
 int writeSetting(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
     const auto value = words.size() >= 2 ? parseTypedValue(words.subspan(1)) : std::nullopt;
     if (!value) {
         errors << "usage: defaults write KEY [-int|-real|-bool|-string] VALUE\n";
         return 2;
     }
-    if (!writeSettingsValue(words.front(), *value)) {
-        errors << "could not write the settings file\n";
-        return 1;
-    }
-    out << "wrote " << words.front() << " = " << describeValue(*value) << "\n";
-    return 0;
+    return report(writeSettingsValue(words.front(), *value),
+                  "wrote " + words.front() + " = " + describeValue(*value), out, errors);
 }
 
 int deleteSetting(std::span<const std::string> keys, std::ostream& out, std::ostream& errors) {
@@ -95,25 +133,15 @@ int deleteSetting(std::span<const std::string> keys, std::ostream& out, std::ost
         return 2;
     }
     const std::string_view key = keys.front();
-    if (!removeSettingsKeys(std::span(&key, 1))) {
-        errors << "could not write the settings file\n";
-        return 1;
-    }
-    out << "deleted " << key << "\n";
-    return 0;
-}
-
-int resetSettings(std::ostream& out) {
-    out << (resetAll() ? "deleted the settings file\n"
-                       : "there was no settings file to delete: nothing posted\n");
-    return 0;
+    return report(removeSettingsKeys(std::span(&key, 1)), "deleted " + keys.front(), out, errors);
 }
 
 } // namespace
 
 std::optional<CFPropertyList> parseTypedValue(std::span<const std::string> words) {
+    // A type flag alone is a slip, not a string to store.
     if (words.size() == 1)
-        return inferred(words[0]);
+        return isTypeFlag(words[0]) ? std::nullopt : inferred(words[0]);
     if (words.size() != 2)
         return std::nullopt;
     const std::string& type = words[0];
@@ -133,13 +161,13 @@ int runDefaults(std::span<const std::string> arguments, std::ostream& out, std::
     const std::string verb = arguments.empty() ? std::string() : arguments.front();
     const auto rest = arguments.empty() ? arguments : arguments.subspan(1);
     if (verb == "read" && rest.size() <= 1)
-        return readSettings(rest, out);
+        return readSettings(rest, out, errors);
     if (verb == "write")
         return writeSetting(rest, out, errors);
     if (verb == "delete")
         return deleteSetting(rest, out, errors);
     if (verb == "reset" && rest.empty())
-        return resetSettings(out);
+        return report(resetAll(), "deleted the settings file", out, errors);
     errors
         << "usage: defaults read [KEY] | write KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset\n";
     return 2;

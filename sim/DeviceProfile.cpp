@@ -231,10 +231,15 @@ std::optional<DeviceProfile> parseDeviceProfile(std::span<const std::uint8_t> by
 }
 
 std::optional<DeviceProfile> readDeviceProfile(const std::filesystem::path& file, std::string& error) {
+    // Opening a pipe waits for a writer: anything but a regular file is refused before it is opened.
     std::error_code code;
+    if (!std::filesystem::is_regular_file(file, code)) {
+        error = file.string() + ": no such file, or not a regular file";
+        return std::nullopt;
+    }
     std::ifstream in(file, std::ios::binary);
-    if (!std::filesystem::is_regular_file(file, code) || !in) {
-        error = file.string() + ": no such file, or it cannot be read";
+    if (!in) {
+        error = file.string() + ": it cannot be read";
         return std::nullopt;
     }
     const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});

@@ -71,8 +71,10 @@ int runCommands(Simulator& device, const std::vector<std::string>& command) {
     if (fromInput)
         return runScript(run, std::cin, "stdin", std::cout, std::cerr);
     if (command.size() == 2 && command[0] == "script") {
+        std::error_code error;
         std::ifstream file(command[1]);
-        if (!file) {
+        // A folder opens as a stream that merely reads nothing.
+        if (!file || std::filesystem::is_directory(command[1], error)) {
             std::cerr << "cannot read the script " << command[1] << "\n";
             return 1;
         }

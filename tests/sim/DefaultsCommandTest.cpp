@@ -68,6 +68,7 @@ TEST(DefaultsCommand, MalformedCommandsChangeNothing) {
     for (const auto& words :
          std::vector<std::vector<std::string>>{{"defaults", "write", "ICON_SIZE"},
                                                {"defaults", "write", "ICON_SIZE", "-int", "x"},
+                                               {"defaults", "write", "ICON_SIZE", "-int"},
                                                {"defaults", "delete"},
                                                {"defaults", "frobnicate"},
                                                {"jump"}}) {
@@ -77,6 +78,46 @@ TEST(DefaultsCommand, MalformedCommandsChangeNothing) {
     }
     EXPECT_EQ(notifications.received, 0);
     EXPECT_FALSE(std::filesystem::exists(device.hostPath(settingsPath)));
+}
+
+TEST(DefaultsCommand, AnUnreadableFileIsReportedByReadAndKeptAsideByWrite) {
+    TemporaryDevice device;
+    device.writeText(settingsPath, "not a property list");
+    for (const auto& words :
+         std::vector<std::vector<std::string>>{{"defaults", "read"}, {"defaults", "read", "ICON_SIZE"}}) {
+        const auto read = run(words);
+        EXPECT_EQ(read.status, 1);
+        EXPECT_EQ(read.errors,
+                  "the settings file cannot be read (the section uses every default): it is not a "
+                  "well-formed property list\n");
+    }
+    const auto write = run({"defaults", "write", "ICON_SIZE", "-int", "30"});
+    EXPECT_EQ(write.status, 0);
+    EXPECT_TRUE(write.out.starts_with("kept the unreadable settings file aside as " +
+                                      std::string(settingsPath) + ".unreadable-"))
+        << write.out;
+    EXPECT_EQ(run({"defaults", "read"}).out, "ICON_SIZE = 30\n");
+}
+
+TEST(DefaultsCommand, FailuresAreReportedWithStatusOne) {
+    TemporaryDevice device;
+    const auto refused = run({"defaults", "write", "NAME", "-string", "a\x01\xff"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.errors.find("refused: "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(device.hostPath(settingsPath)));
+
+    device.writeText("/var/run/notifyd", "a file where the run folder belongs");
+    const auto unannounced = run({"defaults", "write", "ICON_SIZE", "30"});
+    EXPECT_EQ(unannounced.status, 1);
+    EXPECT_EQ(unannounced.out, "wrote ICON_SIZE = 30\n");
+    EXPECT_EQ(unannounced.errors,
+              "the change could not be announced: the change notification could not be posted\n");
+
+    std::filesystem::remove(device.hostPath(settingsPath));
+    std::filesystem::create_directories(device.hostPath(settingsPath));
+    const auto reset = run({"defaults", "reset"});
+    EXPECT_EQ(reset.status, 1);
+    EXPECT_EQ(reset.errors, "could not change the settings file: a folder is at the settings path\n");
 }
 
 } // namespace

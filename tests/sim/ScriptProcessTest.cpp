@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // orvane-sim as a person runs it: scripts, profiles and the demo, with its standard error folded into the
 // output that the test reads.
@@ -134,6 +135,19 @@ TEST(SimulatorProcess, OptionsThatDoNotFitAreAUsageError) {
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_EQ(result.output.rfind("usage: orvane-sim", 0), 0u) << arguments;
     }
+}
+
+TEST(SimulatorProcess, AFolderAsScriptAndAPipeAsProfileAreRefusedAtOnce) {
+    TemporaryDevice device;
+    const auto folder = runShell(sim(device) + " script " + device.root().string());
+    EXPECT_EQ(folder.status, 1) << folder.output;
+    EXPECT_NE(folder.output.find("cannot read the script"), std::string::npos) << folder.output;
+
+    const auto pipe = device.root() / "profile.fifo";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const auto profile = runShell(sim(device) + " --profile " + pipe.string() + " describe");
+    EXPECT_EQ(profile.status, 1) << profile.output;
+    EXPECT_NE(profile.output.find("not a regular file"), std::string::npos) << profile.output;
 }
 
 } // namespace

@@ -125,9 +125,27 @@ TEST_F(SimulatorTest, OpeningTwiceOrClosingTwiceIsAnError) {
 }
 
 TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
-    for (const auto* line : {"install now", "open --width", "open --width 0", "open --height 3", "close x",
-                             "width", "width -3", "width nan", "lock x", "screenshot", "describe x",
-                             "presented x", "dismiss x", "wait", "wait 0", "wait 100000"}) {
+    for (const auto* line : {"install now",
+                             "open --width",
+                             "open --width 0",
+                             "open --width inf",
+                             "open --width -5",
+                             "open --width nan",
+                             "open --height 3",
+                             "close x",
+                             "width",
+                             "width -3",
+                             "width nan",
+                             "width inf",
+                             "width -inf",
+                             "lock x",
+                             "screenshot",
+                             "describe x",
+                             "presented x",
+                             "dismiss x",
+                             "wait",
+                             "wait 0",
+                             "wait 100000"}) {
         const auto result = run(line);
         EXPECT_EQ(result.status, 2) << line;
         EXPECT_EQ(result.errors.rfind("usage: ", 0), 0u) << line << ": " << result.errors;
