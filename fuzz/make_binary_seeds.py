@@ -44,19 +44,32 @@ SEEDS = {
 }
 
 
-def utf16_nul_key():
-    """{U+0000: true} with the key as one UTF-16 unit, which Python's encoder would write as ASCII. libplist 2.2
-    aborts on it (an assertion in plist_get_key_val), so it stays here as a regression seed."""
-    objects = [bytes([0xD1, 0x01, 0x02]), bytes([0x61, 0x00, 0x00]), bytes([0x09])]
+def binary_plist(objects, size):
+    """The objects in order, object 0 on top; offsets and references take `size` bytes."""
     body = bytearray(b"bplist00")
     offsets = []
     for item in objects:
         offsets.append(len(body))
         body += item
     table = len(body)
-    body += bytes(offsets)
-    body += bytes(6) + bytes([1, 1]) + len(objects).to_bytes(8, "big") + bytes(8) + table.to_bytes(8, "big")
+    body += b"".join(offset.to_bytes(size, "big") for offset in offsets)
+    body += bytes(6) + bytes([size, size]) + len(objects).to_bytes(8, "big") + bytes(8) + table.to_bytes(8, "big")
     return bytes(body)
+
+
+def utf16_nul_key():
+    """{U+0000: true} with the key as one UTF-16 unit, which Python's encoder would write as ASCII. libplist 2.2
+    aborts on it (an assertion in plist_get_key_val), so it stays here as a regression seed."""
+    return binary_plist([bytes([0xD1, 0x01, 0x02]), bytes([0x61, 0x00, 0x00]), bytes([0x09])], 1)
+
+
+def deeply_nested(levels):
+    """{"A": [[[...1...]]]} nested `levels` deep. libplist's parser recurses once per level and slows down with
+    the square of the depth: 100,000 levels overflowed the stack before the reader bounded the depth."""
+    objects = [b"\xd1" + (1).to_bytes(4, "big") + (2).to_bytes(4, "big"), b"\x51A"]
+    objects += [b"\xa1" + (3 + level).to_bytes(4, "big") for level in range(levels)]
+    objects.append(b"\x10\x01")
+    return binary_plist(objects, 4)
 
 
 def main():
@@ -65,6 +78,8 @@ def main():
     for name, content in SEEDS.items():
         (folder / name).write_bytes(plistlib.dumps(content, fmt=plistlib.FMT_BINARY, sort_keys=False))
     (folder / "utf16-nul-key.bplist").write_bytes(utf16_nul_key())
+    (folder / "nested-100000.bplist").write_bytes(deeply_nested(100000))
+    (folder / "nested-64.bplist").write_bytes(deeply_nested(64))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #include "Foundation/NSDictionary.h"
 #include "common/FunctionCatalogue.h"
 #include "common/SectionSettings.h"
+#include "fuzz/Require.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,11 +10,6 @@
 #include <span>
 
 namespace {
-
-void require(bool condition) {
-    if (!condition)
-        __builtin_trap();
-}
 
 bool inUnitRange(double value) {
     return value >= 0 && value <= 1;

@@ -1,4 +1,5 @@
 #include "CoreGraphics/CGImage.h"
+#include "fuzz/Require.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,16 +8,12 @@
 
 namespace {
 
-void require(bool condition) {
-    if (!condition)
-        __builtin_trap();
-}
-
 bool sameAlpha(const CGImage& one, const CGImage& other) {
     const auto first = one.pixels();
     const auto second = other.pixels();
-    return std::ranges::equal(first, second, {}, [](std::uint32_t pixel) { return pixel >> 24; },
-                              [](std::uint32_t pixel) { return pixel >> 24; });
+    return std::ranges::equal(
+        first, second, {}, [](std::uint32_t pixel) { return pixel >> 24; },
+        [](std::uint32_t pixel) { return pixel >> 24; });
 }
 
 } // namespace

@@ -1,17 +1,9 @@
 #include "Foundation/NSStringsFile.h"
+#include "fuzz/Require.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
-
-namespace {
-
-void require(bool condition) {
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 // A strings table is whatever a bundle on the device holds; the parser must refuse or take it whole, and a
 // table it takes must come out the same from a second parse of the same bytes.

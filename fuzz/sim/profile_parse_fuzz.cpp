@@ -1,18 +1,10 @@
+#include "fuzz/Require.h"
 #include "sim/DeviceProfile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
-
-namespace {
-
-void require(bool condition) {
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 // A profile is a file a person hands the simulator. It is taken whole with values in their documented ranges,
 // or refused with a reason.

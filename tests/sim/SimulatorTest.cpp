@@ -53,6 +53,23 @@ TEST_F(SimulatorTest, InstallingPutsTheBuiltBundleWhereTheLoaderLooks) {
     EXPECT_EQ(run("install").status, 0) << "installing again replaces the copy";
 }
 
+TEST_F(SimulatorTest, InstallingThroughALinkedFolderTouchesNothingOutsideTheDevice) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-outside-XXXXXX").string();
+    ASSERT_TRUE(::mkdtemp(pattern.data()));
+    const std::filesystem::path outside = pattern;
+    std::filesystem::create_directories(outside / "OrvaneCC.bundle");
+    std::ofstream(outside / "OrvaneCC.bundle/keep") << "not the device's";
+    std::filesystem::create_directories(root.hostPath("/Library/Caddex"));
+    std::filesystem::create_symlink(outside, root.root() / "Library/Caddex/Bundles");
+
+    EXPECT_EQ(run("install").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(outside / "OrvaneCC.bundle/keep"));
+    EXPECT_FALSE(std::filesystem::exists(outside / "OrvaneCC.bundle/OrvaneCC"));
+    EXPECT_TRUE(
+        std::filesystem::is_regular_file(root.root() / outside.relative_path() / "OrvaneCC.bundle/OrvaneCC"));
+    std::filesystem::remove_all(outside);
+}
+
 TEST_F(SimulatorTest, InstallingWithNothingBuiltFails) {
     device.reset();
     device = std::make_unique<Simulator>(defaultDeviceProfile(), root.root() / "nothing-staged");
