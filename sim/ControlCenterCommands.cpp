@@ -1,6 +1,7 @@
 #include "ControlCenterCommands.h"
 
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/NSBundle.h"
 #include "ParseNumber.h"
 #include "Screenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -69,6 +70,15 @@ bool ControlCenterCommands::sectionLoaded() {
     return _loader.section() || _loader.loadSection();
 }
 
+std::optional<std::string> ControlCenterCommands::sectionLoadProblem() {
+    if (sectionLoaded())
+        return std::nullopt;
+    const auto bundle = NSBundle::bundleWithPath(CaddexLoader::sectionBundlePath);
+    if (!bundle)
+        return std::nullopt;
+    return bundle->loadError().empty() ? "its principal class makes no section" : bundle->loadError();
+}
+
 void ControlCenterCommands::printControlCenter(std::ostream& out) const {
     const auto controlCenter = SBControlCenterController::sharedInstance();
     out << "Control Center " << (controlCenter->isVisible() ? "open" : "closed") << ", "
@@ -111,7 +121,10 @@ int ControlCenterCommands::open(std::span<const std::string> arguments, std::ost
     const auto newWidth = widthGiven ? parsePositive<double>(arguments[1]) : std::nullopt;
     if (!(arguments.empty() || newWidth))
         return usageError("open", errors);
-    sectionLoaded();
+    if (const auto problem = sectionLoadProblem()) {
+        errors << "the section bundle could not be loaded: " << *problem << "\n";
+        return 1;
+    }
     const auto settle = [this, newWidth] { _loader.setControlCenterWidth(*newWidth); };
     if (!_loader.appear(newWidth ? std::function<void()>(settle) : nullptr)) {
         errors << "Control Center is already open\n";

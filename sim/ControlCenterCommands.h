@@ -4,7 +4,9 @@
 #include "Commands.h"
 
 #include <filesystem>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 // The commands that play SpringBoard's Control Center and the section in it: install, open, close, width,
@@ -34,6 +36,8 @@ class ControlCenterCommands {
     int usageError(std::string_view name, std::ostream& errors) const;
     // The section, loaded when it is installed and not loaded yet.
     bool sectionLoaded();
+    // Why the installed section bundle gives no section; nothing when it is loaded or none is installed.
+    std::optional<std::string> sectionLoadProblem();
     void printControlCenter(std::ostream& out) const;
 
     CaddexLoader& _loader;

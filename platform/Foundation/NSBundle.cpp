@@ -4,6 +4,7 @@
 #include "Foundation/EventLog.h"
 #include "Foundation/NSStringsFile.h"
 #include "Foundation/posix/FileIO.h"
+#include "Foundation/posix/ModuleCheck.h"
 
 #include <algorithm>
 #include <dlfcn.h>
@@ -84,6 +85,8 @@ bool NSBundle::load() {
     if (!executable || executable->empty())
         return refuse("Info.plist names no CFBundleExecutable");
     const auto modulePath = DeviceRoot::resolve(_path + "/" + *executable);
+    if (const auto problem = moduleProblem(modulePath))
+        return refuse(*problem);
     void* module = ::dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         const char* reason = ::dlerror();

@@ -1,6 +1,7 @@
 #include "common/SettingsWriter.h"
 #include "Foundation/NSDictionary.h"
 #include "common/SectionSettings.h"
+#include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
 
 #include <csignal>
@@ -80,6 +81,8 @@ TEST_F(SettingsWriter, AnUnreadableFileIsKeptAsideBeforeAFreshOneIsWritten) {
         EXPECT_EQ(change.keptAsideAs, "/var/mobile/Library/Preferences/" + *otherFiles(device).begin());
         EXPECT_TRUE(change.keptAsideAs.starts_with(std::string(settingsPath) + ".unreadable-"));
         EXPECT_EQ(contents(device.hostPath(change.keptAsideAs)), text);
+        EXPECT_EQ(loggedEvents("file.moved").back(),
+                  "file.moved path=" + std::string(settingsPath) + " to=" + change.keptAsideAs);
         EXPECT_FALSE(change.reason.empty());
     }
     // A second unreadable file in the same second gets a name of its own.

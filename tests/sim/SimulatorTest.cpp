@@ -86,6 +86,19 @@ TEST_F(SimulatorTest, ControlCenterOpensWithoutASectionUntilOneIsInstalled) {
     EXPECT_EQ(output("open"), "Control Center open, 320 wide; section 320 x 46\n");
 }
 
+TEST_F(SimulatorTest, ABrokenSectionBundleIsReportedWithItsReasonAndLogged) {
+    output("install");
+    std::filesystem::resize_file(root.hostPath("/Library/Caddex/Bundles/OrvaneCC.bundle/OrvaneCC"), 3000);
+    const auto truncated = run("open");
+    EXPECT_EQ(truncated.status, 1);
+    EXPECT_TRUE(truncated.errors.starts_with("the section bundle could not be loaded: ")) << truncated.errors;
+    EXPECT_TRUE(has(truncated.errors, "truncated")) << truncated.errors;
+    EXPECT_TRUE(has(loggedEvents("bundle.refused").back(), "truncated"));
+
+    std::ofstream(root.hostPath("/Library/Caddex/Bundles/OrvaneCC.bundle/OrvaneCC")) << "#!/bin/sh\n";
+    EXPECT_EQ(run("open").errors, "the section bundle could not be loaded: the module is not an ELF file\n");
+}
+
 TEST_F(SimulatorTest, DescribeShowsTheRowAsLaidOut) {
     output("install");
     output("open");

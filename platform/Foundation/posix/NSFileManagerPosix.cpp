@@ -59,6 +59,7 @@ bool NSFileManager::moveItemAtPath(std::string_view source, std::string_view des
     const auto to = FileIO::resolveKeepingName(destination);
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         error.clear();
+        EventLog::record("file.moved", {{"path", source}, {"to", destination}});
         return true;
     }
     error = lastError();
