@@ -3,7 +3,9 @@
 #include "Foundation/NSFileManager.h"
 #include "support/TemporaryDevice.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace {
 
@@ -28,22 +30,18 @@ std::size_t entries(const fs::path& folder) {
 // A device and a folder outside it that holds one file, which no test may change.
 class DeviceWithOutside : public ::testing::Test {
   protected:
-    void SetUp() override {
-        DeviceRoot::set(outside.root());
-        ASSERT_TRUE(oneKey("OUTSIDE").writeToFile("/secret.plist", true));
-        DeviceRoot::set(device.root());
-    }
+    void SetUp() override { std::ofstream(outside.root() / "secret.plist") << secret; }
     void link(std::string_view devicePath, const fs::path& target) const {
         fs::create_directories(device.hostPath(devicePath).parent_path());
         fs::create_symlink(target, device.root() / fs::path(devicePath).relative_path());
     }
     void expectOutsideUntouched() const {
         EXPECT_EQ(entries(outside.root()), 1u);
-        DeviceRoot::set(outside.root());
-        EXPECT_EQ(NSDictionary::dictionaryWithContentsOfFile("/secret.plist"), oneKey("OUTSIDE"));
-        DeviceRoot::set(device.root());
+        std::ifstream in(outside.root() / "secret.plist");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), secret);
     }
 
+    const std::string secret = xmlPlist("<dict><key>OUTSIDE</key><integer>1</integer></dict>");
     TemporaryDevice outside;
     TemporaryDevice device;
 };
