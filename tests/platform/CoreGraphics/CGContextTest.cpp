@@ -115,21 +115,21 @@ TEST(CGContextImages, ImagesAreUprightAndStretchedWithSharpEdges) {
     }
 }
 
-// Every pixel of a 5 x 3 image its own colour, half of them translucent.
-const CGImageRef distinct = imageOf(5, 3, [](std::size_t x, std::size_t y) {
-    return RGBA{std::uint8_t(40 * x + 10), std::uint8_t(80 * y + 10), 200,
+// Every pixel of a 9 x 7 image its own colour, half of them translucent: whole blocks of four and odd edges.
+const CGImageRef distinct = imageOf(9, 7, [](std::size_t x, std::size_t y) {
+    return RGBA{std::uint8_t(25 * x + 10), std::uint8_t(30 * y + 10), 200,
                 std::uint8_t((x + y) % 2 ? 255 : 128)};
 });
 
-// The eight turns and mirrors of the image into a 7 x 7 bitmap, at an offset, one pixel per pixel.
+// The eight turns and mirrors of the image into an 11 x 11 bitmap, at an offset, one pixel per pixel.
 CGImageRef drawTurned(int quarterTurns, bool mirrored, bool clipped) {
-    const auto context = CGBitmapContextCreate(7, 7);
+    const auto context = CGBitmapContextCreate(11, 11);
     if (clipped)
-        CGContextClipToRect(context, CGRectMake(0, 0, 7, 7));
-    CGContextTranslateCTM(context, 3.5, 3.5);
+        CGContextClipToRect(context, CGRectMake(0, 0, 11, 11));
+    CGContextTranslateCTM(context, 5.5, 5.5);
     CGContextRotateCTM(context, quarterTurns * std::numbers::pi / 2);
     CGContextScaleCTM(context, mirrored ? -1 : 1, 1);
-    CGContextDrawImage(context, CGRectMake(-2.5, -1.5, 5, 3), distinct);
+    CGContextDrawImage(context, CGRectMake(-4.5, -3.5, 9, 7), distinct);
     return CGBitmapContextCreateImage(context);
 }
 
@@ -140,13 +140,13 @@ TEST(CGContextImages, RightAngleTurnsMovePixelsExactlyAsResamplingWould) {
             const auto direct = drawTurned(turns, mirrored, false);
             const auto resampled = drawTurned(turns, mirrored, true);
             std::size_t covered = 0;
-            for (std::size_t y = 0; y < 7; ++y) {
-                for (std::size_t x = 0; x < 7; ++x) {
+            for (std::size_t y = 0; y < 11; ++y) {
+                for (std::size_t x = 0; x < 11; ++x) {
                     EXPECT_EQ(direct->pixelAt(x, y), resampled->pixelAt(x, y)) << x << ", " << y;
                     covered += direct->pixelAt(x, y).alpha != 0;
                 }
             }
-            EXPECT_EQ(covered, 15u);
+            EXPECT_EQ(covered, 63u);
         }
     }
 }
