@@ -34,7 +34,7 @@ struct Fixture {
         writeSettingsValue("ROUNDED_ICON", CFPropertyList::boolean(true));
         resetSectionState();
         resetSectionSettingsState();
-        section = OrvaneCCSection::init();
+        section = OrvaneCCSection::make();
         section->setBundle(NSBundle::bundleWithPath(bundlePath));
         container->addSubview(section->view());
         section->controlCenterWillAppear();

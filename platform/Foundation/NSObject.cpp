@@ -24,7 +24,10 @@ bool NSObject::setValueForKey(const std::shared_ptr<NSObject>& value, std::strin
 }
 
 std::string NSObject::description() const {
-    return "<" + std::string(className()) + ">";
+    // Appended rather than "<" + name: GCC 12 at -O3 misreads the insert as an overlapping copy (-Wrestrict).
+    std::string text = "<";
+    text += className();
+    return text += '>';
 }
 
 std::string NSNumber::description() const {
