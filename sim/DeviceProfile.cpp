@@ -1,5 +1,6 @@
 #include "DeviceProfile.h"
 
+#include "AVFoundation/AVCaptureHost.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "MessageUI/MessageUIHost.h"
@@ -189,6 +190,24 @@ std::optional<std::string> readMissingClasses(const CFPropertyList& value, Devic
     return std::nullopt;
 }
 
+// The cameras a device has: "back", "front", both, or none (an empty array).
+std::optional<std::string> readCameras(const CFPropertyList& value, DeviceProfile& profile) {
+    const auto names = strings(value);
+    if (!names)
+        return "must be an array of strings";
+    profile.cameras.clear();
+    for (const auto& name : *names) {
+        const auto position = name == "back"    ? AVCaptureDevicePositionBack
+                              : name == "front" ? AVCaptureDevicePositionFront
+                                                : AVCaptureDevicePositionUnspecified;
+        if (position == AVCaptureDevicePositionUnspecified ||
+            std::find(profile.cameras.begin(), profile.cameras.end(), position) != profile.cameras.end())
+            return "must list \"back\" and \"front\" at most once each";
+        profile.cameras.push_back(position);
+    }
+    return std::nullopt;
+}
+
 const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
     static const std::map<std::string, KeyReader, std::less<>> readers = {
         {"Name", readName},
@@ -205,6 +224,7 @@ const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
         {"Accounts", readAccounts},
         {"PhotoLibrary", booleanKey(&DeviceProfile::photoLibrary)},
         {"Library", readLibrary},
+        {"Cameras", readCameras},
     };
     return readers;
 }
@@ -278,6 +298,7 @@ void applyDeviceProfile(const DeviceProfile& profile) {
     MessageUIHost::setCanSendAttachments(profile.messageAttachments);
     SocialHost::setAccounts(profile.socialAccounts);
     MediaHost::setPhotoLibraryAvailable(profile.photoLibrary);
+    AVCaptureHost::setCameras(profile.cameras);
 }
 
 void stockPhotoLibrary(const DeviceProfile& profile) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AVFoundation/AVCaptureDevice.h"
 #include "CoreGraphics/CGGeometry.h"
 #include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UIDevice.h"
@@ -14,8 +15,8 @@
 #include <vector>
 
 // What a simulated device is: its screen, Control Center, lock state, the application in front, the
-// installed applications, the SpringBoard classes a plug-in cannot find, its accounts and its photo library.
-// Read from an XML property list; keys a profile leaves out keep the values below.
+// installed applications, the SpringBoard classes a plug-in cannot find, its accounts, its photo library and
+// its cameras. Read from an XML property list; keys a profile leaves out keep the values below.
 struct DeviceProfile {
     std::string name = "iPhone";
     UIUserInterfaceIdiom idiom = UIUserInterfaceIdiomPhone;
@@ -35,6 +36,8 @@ struct DeviceProfile {
     bool photoLibrary = true;
     // The host folder whose photos and videos a fresh device's library starts with; empty for none.
     std::filesystem::path library = ORVANE_STAGED_LIBRARY;
+    std::vector<AVCaptureDevicePosition> cameras = {AVCaptureDevicePositionBack,
+                                                    AVCaptureDevicePositionFront};
 };
 
 // Where a device keeps its photos and videos.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <vector>
 
 class CGPath;
@@ -49,6 +50,14 @@ void CGContextSetRGBFillColor(const CGContextRef& context, CGFloat red, CGFloat 
 void CGContextSetRGBStrokeColor(const CGContextRef& context, CGFloat red, CGFloat green, CGFloat blue,
                                 CGFloat alpha);
 void CGContextSetLineWidth(const CGContextRef& context, CGFloat width);
+
+enum CGLineCap { kCGLineCapButt = 0, kCGLineCapRound = 1, kCGLineCapSquare = 2 };
+enum CGLineJoin { kCGLineJoinMiter = 0, kCGLineJoinRound = 1, kCGLineJoinBevel = 2 };
+void CGContextSetLineCap(const CGContextRef& context, CGLineCap cap);
+void CGContextSetLineJoin(const CGContextRef& context, CGLineJoin join);
+// Strokes alternate the lengths drawn and skipped, starting `phase` into the pattern; no lengths (or lengths
+// that draw nothing) give a solid line.
+void CGContextSetLineDash(const CGContextRef& context, CGFloat phase, std::span<const CGFloat> lengths);
 
 void CGContextFillRect(const CGContextRef& context, CGRect rect);
 void CGContextClearRect(const CGContextRef& context, CGRect rect);

@@ -133,3 +133,20 @@ const std::map<std::string, std::string, std::less<>>& NSBundle::stringTable(std
         .emplace(name, std::move(parsed).value_or(std::map<std::string, std::string, std::less<>>()))
         .first->second;
 }
+
+namespace {
+
+std::string& mainBundlePath() {
+    static std::string path = "/System/Library/CoreServices/SpringBoard.app";
+    return path;
+}
+
+} // namespace
+
+std::shared_ptr<NSBundle> NSBundle::mainBundle() {
+    return bundleWithPath(mainBundlePath());
+}
+
+void NSBundle::setMainBundlePath(std::string_view path) {
+    mainBundlePath() = path;
+}

@@ -19,6 +19,11 @@ class NSBundle : public NSObject {
     OBJC_OBJECT(NSBundle, NSObject)
     // The bundle at that folder; nothing when the folder does not exist. One object per folder per process.
     static std::shared_ptr<NSBundle> bundleWithPath(std::string_view path);
+    // The application the process runs: SpringBoard's, "/System/Library/CoreServices/SpringBoard.app", unless
+    // the host names another; nothing when its folder does not exist.
+    static std::shared_ptr<NSBundle> mainBundle();
+    // For hosts.
+    static void setMainBundlePath(std::string_view path);
     // The bundle that registered the class; nothing for classes no bundle registered.
     static std::shared_ptr<NSBundle> bundleForClass(Class cls);
 

@@ -52,5 +52,14 @@ void UIBezierPath::fill() const {
 }
 
 void UIBezierPath::stroke() const {
-    onCurrentContext(_path, CGContextStrokePath);
+    const CGContextRef context = UIGraphicsGetCurrentContext();
+    if (!context)
+        return;
+    CGContextSaveGState(context);
+    CGContextSetLineWidth(context, _lineWidth);
+    CGContextSetLineCap(context, _lineCap);
+    CGContextSetLineJoin(context, _lineJoin);
+    CGContextAddPath(context, _path);
+    CGContextStrokePath(context);
+    CGContextRestoreGState(context);
 }

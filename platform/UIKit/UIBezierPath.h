@@ -16,6 +16,10 @@ class UIBezierPath : public NSObject {
     void addLineToPoint(CGPoint point);
     void closePath();
     const ::CGPath& CGPath() const { return _path; }
+    CGFloat lineWidth() const { return _lineWidth; }
+    void setLineWidth(CGFloat width) { _lineWidth = width; }
+    void setLineCapStyle(CGLineCap cap) { _lineCap = cap; }
+    void setLineJoinStyle(CGLineJoin join) { _lineJoin = join; }
 
     // Act on the current image context (UIGraphics).
     void addClip() const;
@@ -27,4 +31,7 @@ class UIBezierPath : public NSObject {
 
   private:
     ::CGPath _path;
+    CGFloat _lineWidth = 1;
+    CGLineCap _lineCap = kCGLineCapButt;
+    CGLineJoin _lineJoin = kCGLineJoinMiter;
 };

@@ -11,11 +11,12 @@ void setImageForState(ImagesByState& images, std::shared_ptr<UIImage> image, UIC
         images.erase(state);
 }
 
-std::shared_ptr<UIImage> imageForStateOrNormal(const ImagesByState& images, UIControlState state) {
-    if (const auto found = images.find(state); found != images.end())
+template <typename Value>
+Value valueForStateOrNormal(const std::map<UIControlState, Value>& values, UIControlState state) {
+    if (const auto found = values.find(state); found != values.end())
         return found->second;
-    const auto normal = images.find(UIControlStateNormal);
-    return normal == images.end() ? nullptr : normal->second;
+    const auto normal = values.find(UIControlStateNormal);
+    return normal == values.end() ? Value() : normal->second;
 }
 
 } // namespace
@@ -41,6 +42,21 @@ void UIControl::registerProperties(NSPropertyTable<UIControl>& table) {
     table.add("enabled", &UIControl::isEnabled, &UIControl::setEnabled);
 }
 
+void UIControl::touchesBegan() {
+    _highlighted = true;
+}
+
+void UIControl::touchesMoved() {}
+
+void UIControl::touchesEnded() {
+    _highlighted = false;
+    sendActionsForControlEvents(UIControlEventTouchUpInside);
+}
+
+void UIControl::touchesCancelled() {
+    _highlighted = false;
+}
+
 UIControlState UIControl::state() const {
     return static_cast<UIControlState>((_highlighted ? UIControlStateHighlighted : UIControlStateNormal) |
                                        (_enabled ? UIControlStateNormal : UIControlStateDisabled));
@@ -61,9 +77,25 @@ void UIButton::setBackgroundImage(std::shared_ptr<UIImage> image, UIControlState
 }
 
 std::shared_ptr<UIImage> UIButton::imageForState(UIControlState state) const {
-    return imageForStateOrNormal(_images, state);
+    return valueForStateOrNormal(_images, state);
 }
 
 std::shared_ptr<UIImage> UIButton::backgroundImageForState(UIControlState state) const {
-    return imageForStateOrNormal(_backgroundImages, state);
+    return valueForStateOrNormal(_backgroundImages, state);
+}
+
+void UIButton::setTitle(std::string title, UIControlState state) {
+    _titles.insert_or_assign(state, std::move(title));
+}
+
+std::string UIButton::titleForState(UIControlState state) const {
+    return valueForStateOrNormal(_titles, state);
+}
+
+void UIButton::setTitleColor(std::shared_ptr<UIColor> color, UIControlState state) {
+    _titleColors.insert_or_assign(state, std::move(color));
+}
+
+std::shared_ptr<UIColor> UIButton::titleColorForState(UIControlState state) const {
+    return valueForStateOrNormal(_titleColors, state);
 }

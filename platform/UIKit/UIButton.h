@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 enum UIControlState : unsigned {
     UIControlStateNormal = 0,
@@ -30,6 +31,13 @@ class UIControl : public UIView {
     void sendActionsForControlEvents(UIControlEvents events);
     // How many actions are registered for any of these events.
     std::size_t actionCountForControlEvents(UIControlEvents events) const;
+
+    // A finger on the control: it is highlighted while the finger is down, and lifting the finger sends the
+    // touch-up-inside actions. Overrides call the base first.
+    virtual void touchesBegan();
+    virtual void touchesMoved();
+    virtual void touchesEnded();
+    virtual void touchesCancelled();
 
     bool isHighlighted() const { return _highlighted; }
     void setHighlighted(bool highlighted) { _highlighted = highlighted; }
@@ -67,6 +75,11 @@ class UIButton : public UIControl {
     std::shared_ptr<UIImage> backgroundImageForState(UIControlState state) const;
     // The image shown now, for the current state.
     std::shared_ptr<UIImage> currentImage() const { return imageForState(state()); }
+    void setTitle(std::string title, UIControlState state);
+    // The state's own title, or the normal state's.
+    std::string titleForState(UIControlState state) const;
+    void setTitleColor(std::shared_ptr<UIColor> color, UIControlState state);
+    std::shared_ptr<UIColor> titleColorForState(UIControlState state) const;
 
   protected:
     explicit UIButton(UIButtonType type);
@@ -76,4 +89,6 @@ class UIButton : public UIControl {
     UIButtonType _type;
     std::map<UIControlState, std::shared_ptr<UIImage>> _images;
     std::map<UIControlState, std::shared_ptr<UIImage>> _backgroundImages;
+    std::map<UIControlState, std::string> _titles;
+    std::map<UIControlState, std::shared_ptr<UIColor>> _titleColors;
 };

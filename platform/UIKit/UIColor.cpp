@@ -1,4 +1,5 @@
 #include "UIKit/UIColor.h"
+#include "UIKit/UIGraphics.h"
 
 UIColor::UIColor(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
     : _red(red), _green(green), _blue(blue), _alpha(alpha) {}
@@ -19,6 +20,24 @@ std::shared_ptr<UIColor> UIColor::blackColor() {
 }
 std::shared_ptr<UIColor> UIColor::whiteColor() {
     return colorWithWhite(1, 1);
+}
+
+std::shared_ptr<UIColor> UIColor::grayColor() {
+    return colorWithWhite(0.5, 1);
+}
+std::shared_ptr<UIColor> UIColor::darkGrayColor() {
+    return colorWithWhite(1.0 / 3, 1);
+}
+std::shared_ptr<UIColor> UIColor::lightGrayColor() {
+    return colorWithWhite(2.0 / 3, 1);
+}
+
+void UIColor::setFill() const {
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), _red, _green, _blue, _alpha);
+}
+
+void UIColor::setStroke() const {
+    CGContextSetRGBStrokeColor(UIGraphicsGetCurrentContext(), _red, _green, _blue, _alpha);
 }
 
 bool UIColor::isEqual(const UIColor& other) const {

@@ -1,6 +1,7 @@
 #include "UIKit/UIImage.h"
 #include "CoreGraphics/libjpeg/JPEGCodec.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/NSBundle.h"
 #include "Foundation/posix/FileIO.h"
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UIScreen.h"
@@ -125,4 +126,11 @@ std::vector<std::uint8_t> UIImagePNGRepresentation(const UIImage& image) {
 std::vector<std::uint8_t> UIImageJPEGRepresentation(const UIImage& image, CGFloat compressionQuality) {
     const int quality = static_cast<int>(std::lround(std::clamp<CGFloat>(compressionQuality, 0, 1) * 99)) + 1;
     return JPEGCodec::encode(image.CGImage(), quality, ExifOrientation::payloadFor(image.imageOrientation()));
+}
+
+std::shared_ptr<UIImage> UIImage::imageNamed(std::string_view name) {
+    const auto bundle = NSBundle::mainBundle();
+    if (!bundle || name.empty() || name.find('/') != std::string_view::npos)
+        return nullptr;
+    return imageWithContentsOfFile(bundle->bundlePath() + "/" + std::string(name) + ".png");
 }

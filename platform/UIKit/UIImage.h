@@ -28,6 +28,8 @@ class UIImage : public NSObject {
     // a screen of scale 2 or more, "name@2x.png" beside "name.png" is preferred and gives scale 2; otherwise
     // the scale is 1. Nothing when no file can be read and decoded.
     static std::shared_ptr<UIImage> imageWithContentsOfFile(std::string_view path);
+    // "name.png" (or its "@2x" sibling) in the main bundle; nothing when it has none.
+    static std::shared_ptr<UIImage> imageNamed(std::string_view name);
     // PNG, or JPEG with its EXIF orientation (EXIF's 1 to 8 as UIKit names them; any other value is up).
     static std::shared_ptr<UIImage> imageWithData(std::span<const std::uint8_t> bytes, CGFloat scale = 1);
     static std::shared_ptr<UIImage> imageWithCGImage(CGImageRef image, CGFloat scale,

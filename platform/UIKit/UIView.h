@@ -2,12 +2,18 @@
 
 #include "CoreGraphics/CGGeometry.h"
 #include "Foundation/NSObject.h"
+#include "QuartzCore/CALayer.h"
+#include "UIKit/NSLayoutConstraint.h"
 #include "UIKit/UIColor.h"
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class UIGestureRecognizer;
+class UIImage;
 
 // A rectangle in its superview, drawn as its background colour and then its subviews in order (later
 // subviews above earlier ones). A view owns its subviews and its gesture recognizers; it only refers to its
@@ -15,7 +21,9 @@ class UIGestureRecognizer;
 class UIView : public NSObject {
     OBJC_OBJECT(UIView, NSObject)
     CGRect frame() const { return _frame; }
-    void setFrame(CGRect frame) { _frame = frame; }
+    // Inside an animation block the change is animated (see animateWithDuration); outside, it ends any
+    // animation of the frame.
+    void setFrame(CGRect frame);
     // The frame's size at the origin.
     CGRect bounds() const { return {{0, 0}, _frame.size}; }
 
@@ -38,6 +46,34 @@ class UIView : public NSObject {
         return _recognizers;
     }
 
+    // The layer's sublayers draw above the view's content and below its subviews.
+    const std::shared_ptr<CALayer>& layer() const { return _layer; }
+    // Drawing always stays inside the bounds; the property is kept for what asks for it.
+    bool clipsToBounds() const { return _clipsToBounds; }
+    void setClipsToBounds(bool clips) { _clipsToBounds = clips; }
+
+    // drawRect runs in the next display pass after setNeedsDisplay, into an image of the view's bounds at the
+    // screen's scale, which the view then shows above its background.
+    void setNeedsDisplay() { _needsDisplay = true; }
+    bool needsDisplay() const { return _needsDisplay; }
+    // The display pass over this view and its subviews.
+    void displayIfNeeded();
+
+    // Constraints between this view's subviews and its edges; the layout pass places the subviews by them.
+    void addConstraints(const std::vector<NSLayoutConstraint>& constraints);
+    const std::vector<NSLayoutConstraint>& constraints() const { return _constraints; }
+    void setNeedsLayout() { _needsLayout = true; }
+    // The layout pass over this view and its subviews.
+    void layoutIfNeeded();
+
+    // Runs `animations` at once, recording each frame change it makes as an animation of `duration` seconds
+    // from the frame before to the frame after. What is drawn is the frame at the moment of drawing; the
+    // frame the view reports is already the final one, as with UIKit's model values.
+    static void animateWithDuration(double duration, const std::function<void()>& animations);
+    // The frame as drawn now, part way through an animation.
+    CGRect presentationFrame() const;
+    bool isAnimating() const;
+
     // Draws this view and its visible subviews into the current image context (UIGraphics), with `rect` as
     // this view's bounds: background colours, images of buttons and image views, at their alpha.
     void drawViewHierarchyInRect(CGRect rect) const;
@@ -49,11 +85,28 @@ class UIView : public NSObject {
     // What the view itself shows above its background, in its own bounds (the context is already
     // positioned and clipped); subclasses that show content override it.
     virtual void drawContent(CGRect bounds) const;
+    // The display pass's drawing, into the view's image (the current image context), in its bounds.
+    virtual void drawRect(CGRect rect);
+    // Places the subviews; by default by the view's constraints.
+    virtual void layoutSubviews();
 
   private:
+    struct Animation {
+        CGRect from;
+        std::chrono::steady_clock::time_point start;
+        std::chrono::duration<double> duration;
+    };
+
     void drawInParentSpace(CGFloat inheritedAlpha) const;
 
     CGRect _frame;
+    std::shared_ptr<CALayer> _layer = CALayer::layer();
+    bool _clipsToBounds = false;
+    bool _needsDisplay = false;
+    bool _needsLayout = false;
+    std::shared_ptr<UIImage> _contents;
+    std::vector<NSLayoutConstraint> _constraints;
+    std::optional<Animation> _animation;
     bool _hidden = false;
     CGFloat _alpha = 1;
     std::shared_ptr<UIColor> _backgroundColor;

@@ -56,6 +56,8 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
     _presented = controller;
     controller->_presenting = std::static_pointer_cast<UIViewController>(shared_from_this());
     recordPresentationEvent("uikit.presented", *controller, *this, flag(animated));
+    controller->viewWillAppear(animated);
+    controller->layoutAndDisplayIfNeeded();
     if (auto* host = PresentationHost::current())
         host->didPresent(controller, animated);
     runLater(std::move(completion));
@@ -90,6 +92,7 @@ void UIViewController::dismissPresented(bool animated) {
     _presented = nullptr;
     if (presented->_presented)
         presented->dismissPresented(animated);
+    presented->viewWillDisappear(animated);
     presented->_presenting.reset();
     recordPresentationEvent("uikit.dismissed", *presented, *this, flag(animated));
     if (auto* host = PresentationHost::current())
@@ -101,4 +104,26 @@ std::shared_ptr<UIViewController> UIViewController::visibleViewController() {
     while (visible->_presented)
         visible = visible->_presented;
     return visible;
+}
+
+void UIViewController::layoutAndDisplayIfNeeded() {
+    viewWillLayoutSubviews();
+    _view->layoutIfNeeded();
+    _view->displayIfNeeded();
+    if (_presented)
+        _presented->layoutAndDisplayIfNeeded();
+}
+
+void UIViewController::rotateToInterfaceOrientation(UIInterfaceOrientation orientation) {
+    if (orientation == _interfaceOrientation || !shouldAutorotate())
+        return;
+    willRotateToInterfaceOrientation(orientation, 0.3);
+    _interfaceOrientation = orientation;
+    const CGRect screen = UIScreen::mainScreen().bounds();
+    const bool landscape = orientation == UIInterfaceOrientationLandscapeLeft ||
+                           orientation == UIInterfaceOrientationLandscapeRight;
+    const CGFloat shorter = std::min(screen.size.width, screen.size.height);
+    const CGFloat longer = std::max(screen.size.width, screen.size.height);
+    _view->setFrame(landscape ? CGRectMake(0, 0, longer, shorter) : CGRectMake(0, 0, shorter, longer));
+    layoutAndDisplayIfNeeded();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Foundation/NSObject.h"
+#include "UIKit/UIBarButtonItem.h"
 #include "UIKit/UIView.h"
 
 #include <functional>
@@ -10,6 +11,16 @@
 // A controller of one view. A controller presents at most one other controller at a time, modally, over its
 // own view; the presented controller may present the next one. The presenting controller owns the one it
 // presents; the presented one only refers back to it.
+class UINavigationController;
+
+enum UIInterfaceOrientation {
+    UIInterfaceOrientationUnknown = 0,
+    UIInterfaceOrientationPortrait = 1,
+    UIInterfaceOrientationPortraitUpsideDown = 2,
+    UIInterfaceOrientationLandscapeRight = 3,
+    UIInterfaceOrientationLandscapeLeft = 4,
+};
+
 class UIViewController : public NSObject {
     OBJC_OBJECT(UIViewController, NSObject)
     using Completion = std::function<void()>;
@@ -28,6 +39,29 @@ class UIViewController : public NSObject {
     // turn of the main run loop, also when there was nothing to dismiss.
     void dismissViewControllerAnimated(bool animated, Completion completion);
 
+    // The view's life cycle as UIKit drives it: will-appear when presented, will-disappear when dismissed,
+    // will-layout before each layout pass of the view. Overrides call the base.
+    virtual void viewDidLoad() {}
+    virtual void viewWillAppear(bool) {}
+    virtual void viewWillDisappear(bool) {}
+    virtual void viewWillLayoutSubviews() {}
+    // The display cycle that follows a turn of the run loop: will-layout, then the view's layout and display
+    // passes, then the same for the controllers shown through this one.
+    virtual void layoutAndDisplayIfNeeded();
+
+    // Rotation: the device turns to `orientation` if the controller agrees.
+    virtual bool shouldAutorotate() const { return true; }
+    virtual void willRotateToInterfaceOrientation(UIInterfaceOrientation, double) {}
+    UIInterfaceOrientation interfaceOrientation() const { return _interfaceOrientation; }
+    // The device turns (for hosts): will-rotate, the new orientation, a layout of the view.
+    void rotateToInterfaceOrientation(UIInterfaceOrientation orientation);
+
+    const std::shared_ptr<UINavigationItem>& navigationItem() const { return _navigationItem; }
+    // The navigation controller whose stack holds this controller, or nothing.
+    std::shared_ptr<UINavigationController> navigationController() const {
+        return _navigationController.lock();
+    }
+
     const std::shared_ptr<UIViewController>& presentedViewController() const { return _presented; }
     std::shared_ptr<UIViewController> presentingViewController() const { return _presenting.lock(); }
     // The controller the person sees of this one's chain: the last one presented above it, or itself.
@@ -37,10 +71,15 @@ class UIViewController : public NSObject {
     UIViewController();
 
   private:
+    friend class UINavigationController;
+
     std::string_view refusalReason(const UIViewController& controller) const;
     void dismissPresented(bool animated);
 
     std::shared_ptr<UIView> _view;
     std::shared_ptr<UIViewController> _presented;
     std::weak_ptr<UIViewController> _presenting;
+    std::shared_ptr<UINavigationItem> _navigationItem = UINavigationItem::make();
+    std::weak_ptr<UINavigationController> _navigationController;
+    UIInterfaceOrientation _interfaceOrientation = UIInterfaceOrientationPortrait;
 };

@@ -1,6 +1,7 @@
 #include "CoreFoundation/MainThread.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UIGraphics.h"
+#include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
 
 #include <algorithm>
@@ -45,15 +46,21 @@ void UIView::drawInParentSpace(CGFloat inheritedAlpha) const {
         return;
     const CGContextRef context = UIGraphicsGetCurrentContext();
     const CGFloat alpha = inheritedAlpha * _alpha;
+    const CGRect shown = presentationFrame();
+    const CGRect area = {{0, 0}, shown.size};
     CGContextSaveGState(context);
-    CGContextTranslateCTM(context, _frame.origin.x, _frame.origin.y);
+    CGContextTranslateCTM(context, shown.origin.x, shown.origin.y);
     CGContextSaveGState(context);
-    CGContextClipToRect(context, bounds());
-    // The background and the content fade together, as one picture, to the view's alpha.
+    CGContextClipToRect(context, area);
+    // The background, the content and the layer's sublayers fade together, as one picture, to the view's
+    // alpha.
     CGContextSetAlpha(context, alpha);
     CGContextBeginTransparencyLayer(context);
-    fillBackground(context, _backgroundColor.get(), bounds());
-    drawContent(bounds());
+    fillBackground(context, _backgroundColor.get(), area);
+    drawContent(area);
+    if (_contents)
+        _contents->drawInRect(area);
+    _layer->renderSublayersInContext(context);
     CGContextEndTransparencyLayer(context);
     CGContextRestoreGState(context);
     for (const auto& subview : _subviews)

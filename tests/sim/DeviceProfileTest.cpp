@@ -134,6 +134,10 @@ TEST(DeviceProfile, BadValuesAreRefusedNamingTheKey) {
              Case{"<key>Accounts</key><dict><key>MySpace</key><true/></dict>", "MySpace is not an account"},
              Case{"<key>PhotoLibrary</key><integer>1</integer>", "PhotoLibrary must be"},
              Case{"<key>Library</key><true/>", "Library must be a string"},
+             Case{"<key>Cameras</key><string>back</string>", "Cameras must be"},
+             Case{"<key>Cameras</key><array><string>side</string></array>", "Cameras must list"},
+             Case{"<key>Cameras</key><array><string>back</string><string>back</string></array>",
+                  "Cameras must list"},
          }) {
         std::string error;
         EXPECT_EQ(parse(xmlPlist(std::string("<dict>") + bad.body + "</dict>"), error), std::nullopt)
@@ -231,6 +235,21 @@ TEST_F(AppliedProfile, TheProfileBecomesTheScreenTheDeviceAndSpringBoard) {
         SBApplicationController::sharedInstance()->applicationWithBundleIdentifier("com.skype.SkypeForiPad"),
         nullptr);
     EXPECT_NE(NSClassFromString("SBIconController"), nullptr);
+}
+
+TEST_F(AppliedProfile, TheProfilesCamerasAreTheDevicesCameras) {
+    std::string error;
+    auto frontOnly =
+        parse(xmlPlist("<dict><key>Cameras</key><array><string>front</string></array></dict>"), error);
+    ASSERT_TRUE(frontOnly) << error;
+    applyDeviceProfile(*frontOnly);
+    const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
+    ASSERT_EQ(cameras.size(), 1u);
+    EXPECT_EQ(cameras[0]->position(), AVCaptureDevicePositionFront);
+    applyDeviceProfile(*parse(xmlPlist("<dict><key>Cameras</key><array/></dict>"), error));
+    EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo), nullptr);
+    applyDeviceProfile(defaultDeviceProfile());
+    EXPECT_EQ(AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo).size(), 2u);
 }
 
 TEST_F(AppliedProfile, MissingClassesCannotBeLookedUp) {

@@ -23,6 +23,10 @@ struct GraphicsState {
     Colour stroke;
     CGFloat lineWidth = 1;
     bool clipped = false;
+    CGLineCap lineCap = kCGLineCapButt;
+    CGLineJoin lineJoin = kCGLineJoinMiter;
+    std::vector<double> dashLengths;
+    CGFloat dashPhase = 0;
     // What CGContextClipToMask leaves in force, as coverage per device pixel (A8); saved states share it.
     std::shared_ptr<cairo_surface_t> mask;
 };
@@ -226,10 +230,43 @@ void fill(CGContext& context, const Shape& shape) {
     });
 }
 
+cairo_line_cap_t cairoLineCap(CGLineCap cap) {
+    switch (cap) {
+    case kCGLineCapRound:
+        return CAIRO_LINE_CAP_ROUND;
+    case kCGLineCapSquare:
+        return CAIRO_LINE_CAP_SQUARE;
+    default:
+        return CAIRO_LINE_CAP_BUTT;
+    }
+}
+
+cairo_line_join_t cairoLineJoin(CGLineJoin join) {
+    switch (join) {
+    case kCGLineJoinRound:
+        return CAIRO_LINE_JOIN_ROUND;
+    case kCGLineJoinBevel:
+        return CAIRO_LINE_JOIN_BEVEL;
+    default:
+        return CAIRO_LINE_JOIN_MITER;
+    }
+}
+
+// cairo puts a context in an error state for good on a pattern it cannot draw; CoreGraphics strokes solid.
+bool isDrawableDash(std::span<const CGFloat> lengths) {
+    return std::all_of(lengths.begin(), lengths.end(),
+                       [](CGFloat l) { return std::isfinite(l) && l >= 0; }) &&
+           std::any_of(lengths.begin(), lengths.end(), [](CGFloat l) { return l > 0; });
+}
+
 void stroke(CGContext& context, const Shape& shape) {
     draw(context, blendOperator(context), [&](cairo_t* cairo) {
         prepareShape(cairo, context, context.state.stroke, shape);
         cairo_set_line_width(cairo, context.state.lineWidth);
+        cairo_set_line_cap(cairo, cairoLineCap(context.state.lineCap));
+        cairo_set_line_join(cairo, cairoLineJoin(context.state.lineJoin));
+        cairo_set_dash(cairo, context.state.dashLengths.data(), int(context.state.dashLengths.size()),
+                       context.state.dashPhase);
         cairo_stroke(cairo);
     });
 }
@@ -403,6 +440,25 @@ void CGContextSetRGBStrokeColor(const CGContextRef& context, CGFloat red, CGFloa
 void CGContextSetLineWidth(const CGContextRef& context, CGFloat width) {
     if (context)
         context->state.lineWidth = std::max<CGFloat>(width, 0);
+}
+
+void CGContextSetLineCap(const CGContextRef& context, CGLineCap cap) {
+    if (context)
+        context->state.lineCap = cap;
+}
+
+void CGContextSetLineJoin(const CGContextRef& context, CGLineJoin join) {
+    if (context)
+        context->state.lineJoin = join;
+}
+
+void CGContextSetLineDash(const CGContextRef& context, CGFloat phase, std::span<const CGFloat> lengths) {
+    if (!context)
+        return;
+    const bool dashed = isDrawableDash(lengths) && std::isfinite(phase);
+    context->state.dashLengths =
+        dashed ? std::vector<double>(lengths.begin(), lengths.end()) : std::vector<double>();
+    context->state.dashPhase = dashed ? phase : 0;
 }
 
 void CGContextFillRect(const CGContextRef& context, CGRect rect) {

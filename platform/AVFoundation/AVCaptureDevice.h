@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CoreGraphics/CGImage.h"
+#include "Foundation/NSObject.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::string_view AVMediaTypeVideo = "vide";
+inline constexpr std::string_view AVMediaTypeAudio = "soun";
+
+enum AVCaptureDevicePosition {
+    AVCaptureDevicePositionUnspecified = 0,
+    AVCaptureDevicePositionBack = 1,
+    AVCaptureDevicePositionFront = 2,
+};
+
+// One of the device's cameras. It sees whatever the person holds in front of it (AVCaptureHost); while a
+// running session captures from it, frames of that scene flow at its frame rate.
+class AVCaptureDevice : public NSObject {
+    OBJC_OBJECT(AVCaptureDevice, NSObject)
+    static constexpr std::size_t frameWidth = 1920;
+    static constexpr std::size_t frameHeight = 1080;
+    static constexpr int framesPerSecond = 30;
+
+    // The back camera, or the first camera there is; nothing on a device without cameras or for another
+    // media type.
+    static std::shared_ptr<AVCaptureDevice> defaultDeviceWithMediaType(std::string_view mediaType);
+    // Every camera, back before front.
+    static std::vector<std::shared_ptr<AVCaptureDevice>> devicesWithMediaType(std::string_view mediaType);
+
+    AVCaptureDevicePosition position() const { return _position; }
+    const std::string& uniqueID() const { return _uniqueID; }
+    const std::string& localizedName() const { return _localizedName; }
+    bool hasMediaType(std::string_view mediaType) const { return mediaType == AVMediaTypeVideo; }
+
+    // What the camera sees now: a frameWidth x frameHeight picture, never nothing.
+    const CGImageRef& currentFrame() const { return _frame; }
+
+  protected:
+    explicit AVCaptureDevice(AVCaptureDevicePosition position);
+
+  private:
+    friend class AVCaptureHostAccess;
+
+    AVCaptureDevicePosition _position;
+    std::string _uniqueID;
+    std::string _localizedName;
+    CGImageRef _frame;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "UIKit/UIBarButtonItem.h"
+#include "UIKit/UIView.h"
+
+#include <memory>
+
+// The bar at the top of a navigation controller: translucent, reaching under the status bar, with the top
+// controller's title in the middle and its bar button items at the sides.
+class UINavigationBar : public UIView {
+    OBJC_OBJECT(UINavigationBar, UIView)
+
+    const std::shared_ptr<UINavigationItem>& topItem() const { return _topItem; }
+    void setTopItem(std::shared_ptr<UINavigationItem> item) { _topItem = std::move(item); }
+
+  protected:
+    explicit UINavigationBar(CGRect frame);
+    void drawContent(CGRect bounds) const override;
+
+  private:
+    std::shared_ptr<UINavigationItem> _topItem;
+};

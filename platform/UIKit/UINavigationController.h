@@ -1,0 +1,40 @@
+#pragma once
+
+#include "UIKit/UIViewController.h"
+
+#include <memory>
+#include <vector>
+
+class UINavigationBar;
+
+// A stack of controllers, the top one shown full screen under a translucent navigation bar that shows its
+// navigation item. The navigation controller owns the controllers of its stack.
+class UINavigationController : public UIViewController {
+    OBJC_OBJECT(UINavigationController, UIViewController)
+
+    const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const { return _viewControllers; }
+    std::shared_ptr<UIViewController> topViewController() const;
+    // What a controller presented over the top one shows, or else the top controller.
+    std::shared_ptr<UIViewController> visibleViewController() override;
+    void pushViewController(const std::shared_ptr<UIViewController>& controller);
+    const std::shared_ptr<UINavigationBar>& navigationBar() const { return _navigationBar; }
+
+    // The bar lies below the status bar's 20 points and is 44 high.
+    static constexpr CGFloat navigationBarTop = 20;
+    static constexpr CGFloat navigationBarHeight = 44;
+
+    void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
+    void layoutAndDisplayIfNeeded() override;
+
+  protected:
+    // Made with its root controller, as initWithRootViewController.
+    explicit UINavigationController(std::shared_ptr<UIViewController> rootViewController)
+        : _root(std::move(rootViewController)) {}
+    void init() override;
+
+  private:
+    std::shared_ptr<UIViewController> _root;
+    std::vector<std::shared_ptr<UIViewController>> _viewControllers;
+    std::shared_ptr<UINavigationBar> _navigationBar;
+};

@@ -1,0 +1,46 @@
+#include "CoreImage/CIDetector.h"
+#include "support/CodePictures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::shared_ptr<CIFeature>> featuresIn(const CGImageRef& picture) {
+    const auto detector = CIDetector::detectorOfType(
+        CIDetectorTypeQRCode, {{std::string(CIDetectorAccuracy), std::string(CIDetectorAccuracyHigh)}});
+    return detector->featuresInImage(*CIImage::imageWithCGImage(picture));
+}
+
+const CIQRCodeFeature& qrAt(const std::vector<std::shared_ptr<CIFeature>>& features, std::size_t index) {
+    return dynamic_cast<const CIQRCodeFeature&>(*features.at(index));
+}
+
+} // namespace
+
+TEST(CIDetectorTest, FindsQRCodesOnlyWithTheirMessages) {
+    EXPECT_EQ(CIDetector::detectorOfType("CIDetectorTypeFace"), nullptr);
+    EXPECT_EQ(CIImage::imageWithCGImage(nullptr), nullptr);
+
+    const auto features = featuresIn(CodePictures::code(ZXing::BarcodeFormat::QRCode, "still picture"));
+    ASSERT_EQ(features.size(), 1u);
+    EXPECT_EQ(features[0]->type(), CIFeatureTypeQRCode);
+    EXPECT_EQ(qrAt(features, 0).messageString(), "still picture");
+    EXPECT_GT(features[0]->bounds().size.width, 100);
+
+    EXPECT_TRUE(featuresIn(CodePictures::code(ZXing::BarcodeFormat::EAN13, "4006381333931")).empty());
+    EXPECT_TRUE(featuresIn(CodePictures::code(ZXing::BarcodeFormat::DataMatrix, "matrix")).empty());
+    const auto binary = featuresIn(CodePictures::binaryQRCode());
+    ASSERT_EQ(binary.size(), 1u);
+    EXPECT_EQ(qrAt(binary, 0).messageString(), std::nullopt);
+}
+
+TEST(CIDetectorTest, ReadsTransparentPicturesAsIfOnWhite) {
+    // Black modules on a transparent background: read as black on white, not as black on black.
+    const auto opaque = CodePictures::code(ZXing::BarcodeFormat::QRCode, "cut out");
+    std::vector<std::uint32_t> pixels(opaque->pixels().begin(), opaque->pixels().end());
+    for (auto& pixel : pixels)
+        pixel = pixel == 0xffffffffu ? 0 : pixel;
+    const auto features = featuresIn(CGImageCreate(opaque->width(), opaque->height(), std::move(pixels)));
+    ASSERT_EQ(features.size(), 1u);
+    EXPECT_EQ(qrAt(features, 0).messageString(), "cut out");
+}
