@@ -1,12 +1,14 @@
 #include "OrvaneCCSection.h"
 
 #include "IconImages.h"
+#include "Presentation.h"
 #include "SectionState.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SBIconController.h"
 #include "SpringBoard/SBIconModel.h"
 #include "SpringBoard/SpringBoard.h"
+#include "TapDispatch.h"
 #include "UIKit/UIGraphics.h"
 #include "common/SectionSettings.h"
 #include "objc/runtime.h"
@@ -181,8 +183,10 @@ void OrvaneCCSection::controlCenterDidAppear() {
     }
 }
 
-// Closing what the section presents comes with the presentation layer; until then nothing is ever presented.
-void OrvaneCCSection::controlCenterWillDisappear() {}
+// No sheet outlives Control Center.
+void OrvaneCCSection::controlCenterWillDisappear() {
+    closePresentedController();
+}
 
 double OrvaneCCSection::sectionWidth() const {
     if (const auto superview = _backgroundView ? _backgroundView->superview() : nullptr)
@@ -197,13 +201,31 @@ bool OrvaneCCSection::deviceLocked() const {
     return springBoard && springBoard->isLocked();
 }
 
-// What a tap or a long press does comes with the button actions; each slot already has its own method.
-void OrvaneCCSection::button1Pressed(UIControl&) {}
-void OrvaneCCSection::button2Pressed(UIControl&) {}
-void OrvaneCCSection::button3Pressed(UIControl&) {}
-void OrvaneCCSection::button4Pressed(UIControl&) {}
-void OrvaneCCSection::button5Pressed(UIControl&) {}
-void OrvaneCCSection::button6Pressed(UIControl&) {}
+void OrvaneCCSection::button1Pressed(UIControl&) {
+    performSlotAction(1);
+}
+void OrvaneCCSection::button2Pressed(UIControl&) {
+    performSlotAction(2);
+}
+void OrvaneCCSection::button3Pressed(UIControl&) {
+    performSlotAction(3);
+}
+void OrvaneCCSection::button4Pressed(UIControl&) {
+    performSlotAction(4);
+}
+void OrvaneCCSection::button5Pressed(UIControl&) {
+    performSlotAction(5);
+}
+void OrvaneCCSection::button6Pressed(UIControl&) {
+    performSlotAction(6);
+}
+
+// The slot's function is read at the moment of the tap, as is its action.
+void OrvaneCCSection::performSlotAction(std::size_t slot) {
+    performDefaultAction(sectionSettingsState().settings.functions.at(slot - 1));
+}
+
+// What a long press does comes with the action menus; each slot already has its own method.
 void OrvaneCCSection::button1LonePressed(UIGestureRecognizer&) {}
 void OrvaneCCSection::button2LonePressed(UIGestureRecognizer&) {}
 void OrvaneCCSection::button3LonePressed(UIGestureRecognizer&) {}

@@ -74,6 +74,7 @@ class OrvaneCCSection : public NSObject, public CCSection {
                   PressMethod press);
     void observeLoader();
     void applyColours();
+    void performSlotAction(std::size_t slot);
     bool deviceLocked() const;
 
     std::shared_ptr<UIView> _backgroundView;

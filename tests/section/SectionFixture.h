@@ -15,7 +15,8 @@
 
 inline constexpr std::string_view sectionBundlePath = "/Library/Caddex/Bundles/OrvaneCC.bundle";
 
-// A section that counts its rebuilds and layouts and records which slot method each tap or press reached.
+// A section that counts its rebuilds and layouts and records which slot method each tap or press reached;
+// taps then act as they would.
 class RecordingSection : public OrvaneCCSection {
     OBJC_OBJECT(RecordingSection, OrvaneCCSection)
     int reloads = 0;
@@ -30,12 +31,30 @@ class RecordingSection : public OrvaneCCSection {
         ++layouts;
         OrvaneCCSection::layoutSubviews();
     }
-    void button1Pressed(UIControl&) override { calls.push_back("tap 1"); }
-    void button2Pressed(UIControl&) override { calls.push_back("tap 2"); }
-    void button3Pressed(UIControl&) override { calls.push_back("tap 3"); }
-    void button4Pressed(UIControl&) override { calls.push_back("tap 4"); }
-    void button5Pressed(UIControl&) override { calls.push_back("tap 5"); }
-    void button6Pressed(UIControl&) override { calls.push_back("tap 6"); }
+    void button1Pressed(UIControl& sender) override {
+        calls.push_back("tap 1");
+        OrvaneCCSection::button1Pressed(sender);
+    }
+    void button2Pressed(UIControl& sender) override {
+        calls.push_back("tap 2");
+        OrvaneCCSection::button2Pressed(sender);
+    }
+    void button3Pressed(UIControl& sender) override {
+        calls.push_back("tap 3");
+        OrvaneCCSection::button3Pressed(sender);
+    }
+    void button4Pressed(UIControl& sender) override {
+        calls.push_back("tap 4");
+        OrvaneCCSection::button4Pressed(sender);
+    }
+    void button5Pressed(UIControl& sender) override {
+        calls.push_back("tap 5");
+        OrvaneCCSection::button5Pressed(sender);
+    }
+    void button6Pressed(UIControl& sender) override {
+        calls.push_back("tap 6");
+        OrvaneCCSection::button6Pressed(sender);
+    }
     void button1LonePressed(UIGestureRecognizer&) override { calls.push_back("press 1"); }
     void button2LonePressed(UIGestureRecognizer&) override { calls.push_back("press 2"); }
     void button3LonePressed(UIGestureRecognizer&) override { calls.push_back("press 3"); }

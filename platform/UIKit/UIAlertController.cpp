@@ -1,0 +1,74 @@
+#include "UIKit/UIAlertController.h"
+
+#include <algorithm>
+
+std::string_view UIAlertActionStyleName(UIAlertActionStyle style) {
+    switch (style) {
+    case UIAlertActionStyleCancel:
+        return "cancel";
+    case UIAlertActionStyleDestructive:
+        return "destructive";
+    default:
+        return "default";
+    }
+}
+
+UIAlertAction::UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler)
+    : _title(std::move(title)), _style(style), _handler(std::move(handler)) {}
+
+std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(std::string title, UIAlertActionStyle style,
+                                                              Handler handler) {
+    return std::make_shared<UIAlertAction>(std::move(title), style, std::move(handler));
+}
+
+UIAlertController::UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
+                                     UIAlertControllerStyle style)
+    : _title(std::move(title)), _message(std::move(message)), _style(style) {}
+
+std::shared_ptr<UIAlertController>
+UIAlertController::alertControllerWithTitle(std::optional<std::string> title,
+                                            std::optional<std::string> message,
+                                            UIAlertControllerStyle preferredStyle) {
+    return std::make_shared<UIAlertController>(std::move(title), std::move(message), preferredStyle);
+}
+
+void UIAlertController::addAction(std::shared_ptr<UIAlertAction> action) {
+    const auto isCancel = [](const auto& added) { return added->style() == UIAlertActionStyleCancel; };
+    if (!action || (isCancel(action) && std::any_of(_actions.begin(), _actions.end(), isCancel)))
+        return;
+    _actions.push_back(std::move(action));
+}
+
+void UIAlertController::setPreferredAction(const std::shared_ptr<UIAlertAction>& action) {
+    if (!action || std::find(_actions.begin(), _actions.end(), action) != _actions.end())
+        _preferredAction = action;
+}
+
+std::string_view UIAlertController::styleName() const {
+    return _style == UIAlertControllerStyleActionSheet ? "action sheet" : "alert";
+}
+
+std::string UIAlertController::actionsDescription() const {
+    std::string text;
+    for (const auto& action : _actions) {
+        if (!text.empty())
+            text += "; ";
+        text += action->title() + " (" + std::string(UIAlertActionStyleName(action->style())) +
+                (action == preferredAction() ? ", preferred)" : ")");
+    }
+    return text;
+}
+
+bool UIAlertController::chooseActionWithTitle(std::string_view title) {
+    const auto found = std::find_if(_actions.begin(), _actions.end(),
+                                    [title](const auto& action) { return action->title() == title; });
+    if (found == _actions.end())
+        return false;
+    // The handler may drop the last owner of the alert; the action must outlive its own call.
+    const auto action = *found;
+    const auto self = shared_from_this();
+    dismissViewControllerAnimated(true, nullptr);
+    if (action->_handler)
+        action->_handler(*action);
+    return true;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "UIKit/UIViewController.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum UIAlertControllerStyle {
+    UIAlertControllerStyleActionSheet = 0,
+    UIAlertControllerStyleAlert = 1,
+};
+
+enum UIAlertActionStyle {
+    UIAlertActionStyleDefault = 0,
+    UIAlertActionStyleCancel = 1,
+    UIAlertActionStyleDestructive = 2,
+};
+
+// "default", "cancel" or "destructive".
+std::string_view UIAlertActionStyleName(UIAlertActionStyle style);
+
+// One button of an alert or action sheet, with what runs when the person chooses it.
+class UIAlertAction : public NSObject {
+  public:
+    using Handler = std::function<void(UIAlertAction& action)>;
+
+    static std::shared_ptr<UIAlertAction> actionWithTitle(std::string title, UIAlertActionStyle style,
+                                                          Handler handler);
+
+    const std::string& title() const { return _title; }
+    UIAlertActionStyle style() const { return _style; }
+
+    UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler);
+
+  private:
+    friend class UIAlertController;
+
+    std::string _title;
+    UIAlertActionStyle _style;
+    Handler _handler;
+};
+
+// An alert in the middle of the screen, or an action sheet rising from its bottom: an optional title and
+// message and the actions in the order they were added.
+class UIAlertController : public UIViewController {
+  public:
+    static std::shared_ptr<UIAlertController> alertControllerWithTitle(std::optional<std::string> title,
+                                                                       std::optional<std::string> message,
+                                                                       UIAlertControllerStyle preferredStyle);
+
+    const std::optional<std::string>& title() const { return _title; }
+    const std::optional<std::string>& message() const { return _message; }
+    UIAlertControllerStyle preferredStyle() const { return _style; }
+
+    // As UIKit allows one cancel action at most, a second one is not added.
+    void addAction(std::shared_ptr<UIAlertAction> action);
+    const std::vector<std::shared_ptr<UIAlertAction>>& actions() const { return _actions; }
+    // The emphasised action; only an action of this alert can be preferred.
+    void setPreferredAction(const std::shared_ptr<UIAlertAction>& action);
+    std::shared_ptr<UIAlertAction> preferredAction() const { return _preferredAction.lock(); }
+
+    // "alert" or "action sheet".
+    std::string_view styleName() const;
+    // The actions in order, each with its style and the preferred one marked:
+    // "OK (default, preferred); Cancel (cancel)".
+    std::string actionsDescription() const;
+
+    // The person chose the action with this title: the alert goes away, then the action's handler runs.
+    // Answers false, doing nothing, when the alert has no such action.
+    bool chooseActionWithTitle(std::string_view title);
+
+    UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
+                      UIAlertControllerStyle style);
+
+  private:
+    std::optional<std::string> _title;
+    std::optional<std::string> _message;
+    UIAlertControllerStyle _style;
+    std::vector<std::shared_ptr<UIAlertAction>> _actions;
+    std::weak_ptr<UIAlertAction> _preferredAction;
+};

@@ -1,0 +1,112 @@
+#include "Presentation.h"
+
+#include "ApplicationLaunch.h"
+#include "OrvaneCCSection.h"
+#include "SectionState.h"
+#include "SpringBoard/SBControlCenterController.h"
+#include "SpringBoard/SpringBoard.h"
+#include "UIKit/UIActionSheet.h"
+#include "UIKit/UIAlertController.h"
+#include "common/SectionSettings.h"
+
+namespace {
+
+// Module-level code reaches the section's bundle through the section created last.
+std::shared_ptr<NSBundle> sectionBundle() {
+    const auto section = sectionState().currentSection.lock();
+    return section ? section->bundle() : nullptr;
+}
+
+// The slot keeps the alert and the presenter shows it; an alert nobody can present is not kept.
+void presentInSlot(const std::shared_ptr<UIViewController>& controller) {
+    const auto presenter = sectionState().controlCenterViewController.lock();
+    if (!presenter)
+        return;
+    sectionState().presentedController = controller;
+    presenter->presentViewController(controller, true, nullptr);
+}
+
+// An action of `alert` whose handler runs `then`, or else lets the alert go, and empties the slot.
+std::shared_ptr<UIAlertAction> closingAction(const std::shared_ptr<UIAlertController>& alert,
+                                             std::string_view title, UIAlertActionStyle style,
+                                             std::function<void()> then = nullptr) {
+    const std::weak_ptr<UIAlertController> weakAlert = alert;
+    auto action =
+        UIAlertAction::actionWithTitle(localizedString(title), style, [weakAlert, then](UIAlertAction&) {
+            if (then)
+                then();
+            else if (const auto shown = weakAlert.lock())
+                shown->dismissViewControllerAnimated(true, nullptr);
+            sectionState().presentedController = nullptr;
+        });
+    alert->addAction(action);
+    return action;
+}
+
+std::string formatted(std::string format, std::string_view argument) {
+    const auto placeholder = format.find("%@");
+    if (placeholder != std::string::npos)
+        format.replace(placeholder, 2, argument);
+    return format;
+}
+
+} // namespace
+
+std::string localizedString(std::string_view key) {
+    const auto bundle = sectionBundle();
+    return bundle ? bundle->localizedStringForKey(key, "", "Localizable") : std::string(key);
+}
+
+void closePresentedController() {
+    // Taken out of the slot first: a dismissal may run code that fills the slot again.
+    const auto presented = std::move(sectionState().presentedController);
+    sectionState().presentedController = nullptr;
+    if (presented)
+        presented->dismissViewControllerAnimated(true, nullptr);
+}
+
+void warmUpPresentation() {
+    auto& state = sectionState();
+    const auto section = state.currentSection.lock();
+    if (state.warmUpDone || !section)
+        return;
+    const auto sheet = UIActionSheet::make(std::nullopt);
+    sheet->showFromRect(section->view()->frame(), section->view(), false);
+    sheet->dismissWithClickedButtonIndex(sheet->cancelButtonIndex(), false);
+    state.warmUpDone = true;
+}
+
+bool presentLandscapeAlertIfNeeded() {
+    const auto springBoard = sectionState().springBoardApp.lock();
+    const int orientation = springBoard ? springBoard->_frontMostAppOrientation() : 0;
+    if (orientation == 1 || orientation == 2 || sectionSettingsState().settings.landscapeEnabled)
+        return false;
+    const auto alert = UIAlertController::alertControllerWithTitle(
+        std::nullopt, localizedString("Landscape mode is currently not supported."),
+        UIAlertControllerStyleAlert);
+    alert->setPreferredAction(closingAction(alert, "OK", UIAlertActionStyleCancel));
+    presentInSlot(alert);
+    return true;
+}
+
+void promptAppStore(std::string_view appStoreName, std::string_view appStorePath) {
+    const auto message =
+        formatted(localizedString("Open App Store to download \"%@\"?"), localizedString(appStoreName));
+    const auto alert =
+        UIAlertController::alertControllerWithTitle(std::nullopt, message, UIAlertControllerStyleAlert);
+    const auto ok = closingAction(alert, "OK", UIAlertActionStyleDefault,
+                                  [path = std::string(appStorePath)] { openAppStorePage(path); });
+    closingAction(alert, "Cancel", UIAlertActionStyleCancel);
+    alert->setPreferredAction(ok);
+    presentInSlot(alert);
+}
+
+void openAppStorePage(std::string_view appStorePath) {
+    openURLString("https://" + std::string(appStoreHost) + "/app/" + std::string(appStorePath));
+}
+
+void dismissControlCenterIfWanted() {
+    const auto controlCenter = sectionState().controlCenterController.lock();
+    if (sectionSettingsState().settings.ccDismiss && controlCenter && controlCenter->isVisible())
+        controlCenter->dismissAnimated(true);
+}
