@@ -37,8 +37,9 @@ std::optional<std::string> copyBundle(const std::filesystem::path& from, std::st
 
 } // namespace
 
-ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, std::filesystem::path stagedBundles)
-    : _loader(loader), _stagedBundles(std::move(stagedBundles)) {
+ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, const PresentationStack& presented,
+                                             std::filesystem::path stagedBundles)
+    : _loader(loader), _presented(presented), _stagedBundles(std::move(stagedBundles)) {
     const auto bind = [this](int (ControlCenterCommands::*method)(std::span<const std::string>, std::ostream&,
                                                                   std::ostream&)) {
         return [this, method](std::span<const std::string> arguments, std::ostream& out,
@@ -55,7 +56,9 @@ ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, std::filesyst
         {"lock", "lock", "lock the device", bind(&ControlCenterCommands::lock)},
         {"unlock", "unlock", "unlock the device", bind(&ControlCenterCommands::unlock)},
         {"screenshot", "screenshot FILE.png",
-         "the section as drawn over Control Center, at the screen's scale",
+         "the section as drawn over Control Center, at the screen's scale; the whole screen when something "
+         "is "
+         "presented over it",
          bind(&ControlCenterCommands::screenshot)},
         {"describe", "describe", "Control Center and the section's views",
          bind(&ControlCenterCommands::describe)},
@@ -184,7 +187,10 @@ int ControlCenterCommands::screenshot(std::span<const std::string> arguments, st
         errors << "no section to draw: install it first\n";
         return 1;
     }
-    const auto image = screenshotOfView(*_loader.containerView());
+    const auto shown = _presented.shown();
+    const auto alert = shown.empty() ? nullptr : std::dynamic_pointer_cast<UIAlertController>(shown.back());
+    const auto image = alert ? screenshotOfScreen(*_loader.containerView(), *alert)
+                             : screenshotOfView(*_loader.containerView());
     const auto problem = image ? writePNG(*image, arguments[0]) : "Control Center has no width to draw";
     if (problem) {
         errors << *problem << "\n";

@@ -2,6 +2,7 @@
 
 #include "Caddex/CaddexLoader.h"
 #include "Commands.h"
+#include "UIKit/PresentationHost.h"
 
 #include <filesystem>
 #include <optional>
@@ -14,8 +15,9 @@
 class ControlCenterCommands {
   public:
     // `stagedBundles` holds the bundles as the build lays them out (OrvaneCC.bundle, ...); `install` copies
-    // them onto the device. The loader outlives these commands.
-    ControlCenterCommands(CaddexLoader& loader, std::filesystem::path stagedBundles);
+    // them onto the device. The loader and what is presented outlive these commands.
+    ControlCenterCommands(CaddexLoader& loader, const PresentationStack& presented,
+                          std::filesystem::path stagedBundles);
     ControlCenterCommands(const ControlCenterCommands&) = delete;
     ControlCenterCommands& operator=(const ControlCenterCommands&) = delete;
 
@@ -41,6 +43,7 @@ class ControlCenterCommands {
     void printControlCenter(std::ostream& out) const;
 
     CaddexLoader& _loader;
+    const PresentationStack& _presented;
     std::filesystem::path _stagedBundles;
     std::vector<Command> _commands;
 };

@@ -1,19 +1,138 @@
 #include "PersonCommands.h"
 
-#include "UIKit/UIViewController.h"
+#include "ParseNumber.h"
+#include "SpringBoard/SBControlCenterController.h"
+#include "SpringBoard/SpringBoard.h"
+#include "UIKit/UIAlertController.h"
+#include "UIKit/UIButton.h"
 
-PersonCommands::PersonCommands(PresentationStack& presented) : _presented(presented) {
+#include <iomanip>
+
+namespace {
+
+void printText(std::ostream& out, std::string_view label, const std::optional<std::string>& text) {
+    out << label << ": ";
+    if (text)
+        out << std::quoted(*text);
+    else
+        out << "none";
+    out << "\n";
+}
+
+void printAlert(const UIAlertController& alert, std::ostream& out) {
+    out << "UIAlertController, " << alert.styleName() << " style\n";
+    printText(out, "title", alert.title());
+    printText(out, "message", alert.message());
+    for (const auto& action : alert.actions()) {
+        out << "action: " << std::quoted(action->title()) << " (" << UIAlertActionStyleName(action->style())
+            << (action == alert.preferredAction() ? ", preferred" : "") << ")\n";
+    }
+}
+
+// The buttons of the section's row, slot 1 first.
+std::vector<std::shared_ptr<UIButton>> rowButtons(const UIView& row) {
+    std::vector<std::shared_ptr<UIButton>> buttons;
+    for (const auto& view : row.subviews()) {
+        if (auto button = std::dynamic_pointer_cast<UIButton>(view))
+            buttons.push_back(std::move(button));
+    }
+    return buttons;
+}
+
+std::optional<int> integerFrom(const std::string& text, int lowest, int highest) {
+    const auto number = text == "0" ? std::optional<int>(0) : parsePositive<int>(text);
+    return number && *number >= lowest && *number <= highest ? number : std::nullopt;
+}
+
+} // namespace
+
+PersonCommands::PersonCommands(const CaddexLoader& loader, PresentationStack& presented)
+    : _loader(loader), _presented(presented) {
     const auto bind =
         [this](int (PersonCommands::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
             return [this, method](std::span<const std::string> arguments, std::ostream& out,
                                   std::ostream& errors) { return (this->*method)(arguments, out, errors); };
         };
     _commands = {
+        {"tap", "tap SLOT", "touch up inside button SLOT (1 to 6) of the section",
+         bind(&PersonCommands::tap)},
+        {"alert", "alert", "what is presented over Control Center, with its actions",
+         bind(&PersonCommands::alert)},
+        {"choose", "choose TITLE", "choose the action of that title in what is presented",
+         bind(&PersonCommands::choose)},
+        {"orientation", "orientation N",
+         "the front-most application's orientation: 1, 2 portrait; 3, 4 landscape; 0 unknown",
+         bind(&PersonCommands::orientation)},
         {"presented", "presented", "what is presented on the screen, bottom first, by class",
          bind(&PersonCommands::presented)},
         {"dismiss", "dismiss", "the person dismisses what is presented on top, as a sheet is swiped away",
          bind(&PersonCommands::dismiss)},
     };
+}
+
+int PersonCommands::tap(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    const auto slot = arguments.size() == 1 ? integerFrom(arguments[0], 1, 6) : std::nullopt;
+    if (!slot)
+        return printUsageError(_commands, "tap", errors);
+    const auto& section = _loader.section();
+    if (!section || !SBControlCenterController::sharedInstance()->isVisible()) {
+        errors << "Control Center is not open with the section in it\n";
+        return 1;
+    }
+    if (!_presented.shown().empty()) {
+        errors << "something is presented over Control Center: answer it first (alert, choose)\n";
+        return 1;
+    }
+    const auto buttons = rowButtons(*section->view());
+    const auto index = static_cast<std::size_t>(*slot - 1);
+    if (section->view()->isHidden() || index >= buttons.size() || buttons[index]->isHidden()) {
+        errors << "button " << *slot << " is not shown\n";
+        return 1;
+    }
+    buttons[index]->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    out << "tapped button " << *slot << "\n";
+    return 0;
+}
+
+int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (!arguments.empty())
+        return printUsageError(_commands, "alert", errors);
+    const auto shown = _presented.shown();
+    if (shown.empty()) {
+        out << "nothing presented\n";
+        return 0;
+    }
+    if (const auto alertShown = std::dynamic_pointer_cast<UIAlertController>(shown.back()))
+        printAlert(*alertShown, out);
+    return 0;
+}
+
+int PersonCommands::choose(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() != 1)
+        return printUsageError(_commands, "choose", errors);
+    const auto shown = _presented.shown();
+    const auto alertShown =
+        shown.empty() ? nullptr : std::dynamic_pointer_cast<UIAlertController>(shown.back());
+    if (!alertShown) {
+        errors << "no alert is presented\n";
+        return 1;
+    }
+    if (!alertShown->chooseActionWithTitle(arguments[0])) {
+        errors << "the alert has no action " << std::quoted(arguments[0]) << "\n";
+        return 1;
+    }
+    out << "chose " << std::quoted(arguments[0]) << "\n";
+    return 0;
+}
+
+int PersonCommands::orientation(std::span<const std::string> arguments, std::ostream& out,
+                                std::ostream& errors) {
+    const auto value = arguments.size() == 1 ? integerFrom(arguments[0], 0, 4) : std::nullopt;
+    if (!value)
+        return printUsageError(_commands, "orientation", errors);
+    SpringBoard::sharedApplication()->setFrontMostAppOrientation(*value);
+    out << "front-most application orientation " << *value << "\n";
+    return 0;
 }
 
 int PersonCommands::presented(std::span<const std::string> arguments, std::ostream& out,

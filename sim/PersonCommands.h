@@ -1,25 +1,32 @@
 #pragma once
 
+#include "Caddex/CaddexLoader.h"
 #include "Commands.h"
 #include "UIKit/PresentationHost.h"
 
 #include <span>
 #include <vector>
 
-// The commands that play the person holding the device: see what is presented and dismiss it.
+// The commands that play the person holding the device: tap a button, see and answer what is presented over
+// Control Center or dismiss it, turn the application in front.
 class PersonCommands {
   public:
-    // The presentation host outlives these commands.
-    explicit PersonCommands(PresentationStack& presented);
+    // The loader and the presentation host outlive these commands.
+    PersonCommands(const CaddexLoader& loader, PresentationStack& presented);
     PersonCommands(const PersonCommands&) = delete;
     PersonCommands& operator=(const PersonCommands&) = delete;
 
     std::span<const Command> commands() const { return _commands; }
 
   private:
+    int tap(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int alert(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int choose(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int orientation(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int presented(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int dismiss(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
 
+    const CaddexLoader& _loader;
     PresentationStack& _presented;
     std::vector<Command> _commands;
 };

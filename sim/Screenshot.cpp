@@ -1,20 +1,49 @@
 #include "Screenshot.h"
 
+#include "PresentedDrawing.h"
 #include "UIKit/UIGraphics.h"
+#include "UIKit/UIScreen.h"
 
 #include <fstream>
+#include <functional>
 
-std::shared_ptr<UIImage> screenshotOfView(const UIView& view) {
+namespace {
+
+// Control Center's backdrop with the view on it, a margin above and below, its top at `top`.
+void drawOnBackdrop(const UIView& view, CGFloat top) {
     const CGSize viewSize = view.frame().size;
-    const CGRect whole = CGRectMake(0, 0, viewSize.width, viewSize.height + 2 * screenshotMargin);
-    const auto backdrop = UIView::make(whole);
+    const CGRect area = CGRectMake(0, top, viewSize.width, viewSize.height + 2 * screenshotMargin);
+    const auto backdrop = UIView::make(area);
     backdrop->setBackgroundColor(UIColor::colorWithRed(0.11, 0.11, 0.13, 1));
-    UIGraphicsBeginImageContextWithOptions(whole.size, true, 0);
-    backdrop->drawViewHierarchyInRect(whole);
-    view.drawViewHierarchyInRect(CGRectMake(0, screenshotMargin, viewSize.width, viewSize.height));
+    backdrop->drawViewHierarchyInRect(area);
+    view.drawViewHierarchyInRect(CGRectMake(0, top + screenshotMargin, viewSize.width, viewSize.height));
+}
+
+std::shared_ptr<UIImage> drawnScreenshot(CGSize size, const std::function<void()>& draw) {
+    UIGraphicsBeginImageContextWithOptions(size, true, 0);
+    draw();
     auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     return image;
+}
+
+} // namespace
+
+std::shared_ptr<UIImage> screenshotOfView(const UIView& view) {
+    const CGSize viewSize = view.frame().size;
+    return drawnScreenshot(CGSizeMake(viewSize.width, viewSize.height + 2 * screenshotMargin),
+                           [&] { drawOnBackdrop(view, 0); });
+}
+
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIAlertController& alert) {
+    const CGRect screen = UIScreen::mainScreen().bounds();
+    return drawnScreenshot(screen.size, [&] {
+        const auto frontApplication = UIView::make(screen);
+        frontApplication->setBackgroundColor(UIColor::colorWithWhite(0.35, 1));
+        frontApplication->drawViewHierarchyInRect(screen);
+        drawOnBackdrop(section, screen.size.height - section.frame().size.height - 2 * screenshotMargin);
+        drawAlertOverScreen(alert, screen);
+    });
 }
 
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file) {

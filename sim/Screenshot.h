@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UIKit/UIAlertController.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
 
@@ -13,6 +14,9 @@
 std::shared_ptr<UIImage> screenshotOfView(const UIView& view);
 
 inline constexpr CGFloat screenshotMargin = 8;
+
+// The whole screen at its scale: Control Center at the bottom with the section in it, dimmed under the alert.
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIAlertController& alert);
 
 // Writes the image as a PNG file on the host; answers what went wrong, or nothing.
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file);

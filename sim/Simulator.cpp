@@ -22,8 +22,8 @@ Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedB
     PresentationHost::setCurrent(&_presented);
     stockPhotoLibrary(profile);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
-    _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, std::move(stagedBundles));
-    _person = std::make_unique<PersonCommands>(_presented);
+    _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, _presented, std::move(stagedBundles));
+    _person = std::make_unique<PersonCommands>(*_loader, _presented);
     registerCommands();
 }
 

@@ -9,9 +9,7 @@
 // The older action sheet, a view shown from a rectangle of another view. Only what a warm-up needs: a sheet
 // without delegate or buttons, shown and dismissed again.
 class UIActionSheet : public UIView {
-  public:
-    static std::shared_ptr<UIActionSheet> make(std::optional<std::string> title);
-
+    OBJC_OBJECT(UIActionSheet, UIView)
     const std::optional<std::string>& title() const { return _title; }
     // -1: the sheet has no cancel button.
     long cancelButtonIndex() const { return -1; }
@@ -21,6 +19,7 @@ class UIActionSheet : public UIView {
     // Nothing when the sheet is not shown.
     void dismissWithClickedButtonIndex(long buttonIndex, bool animated);
 
+  protected:
     explicit UIActionSheet(std::optional<std::string> title);
 
   private:

@@ -18,7 +18,7 @@ UIAlertAction::UIAlertAction(std::string title, UIAlertActionStyle style, Handle
 
 std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(std::string title, UIAlertActionStyle style,
                                                               Handler handler) {
-    return std::make_shared<UIAlertAction>(std::move(title), style, std::move(handler));
+    return make(std::move(title), style, std::move(handler));
 }
 
 UIAlertController::UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
@@ -29,7 +29,7 @@ std::shared_ptr<UIAlertController>
 UIAlertController::alertControllerWithTitle(std::optional<std::string> title,
                                             std::optional<std::string> message,
                                             UIAlertControllerStyle preferredStyle) {
-    return std::make_shared<UIAlertController>(std::move(title), std::move(message), preferredStyle);
+    return make(std::move(title), std::move(message), preferredStyle);
 }
 
 void UIAlertController::addAction(std::shared_ptr<UIAlertAction> action) {
@@ -57,6 +57,13 @@ std::string UIAlertController::actionsDescription() const {
                 (action == preferredAction() ? ", preferred)" : ")");
     }
     return text;
+}
+
+void UIAlertController::registerProperties(NSPropertyTable<UIAlertController>& table) {
+    table.add("style", [](const UIAlertController& alert) { return std::string(alert.styleName()); });
+    table.add("title", [](const UIAlertController& alert) { return alert._title.value_or(""); });
+    table.add("message", [](const UIAlertController& alert) { return alert._message.value_or(""); });
+    table.add("actions", &UIAlertController::actionsDescription);
 }
 
 bool UIAlertController::chooseActionWithTitle(std::string_view title) {

@@ -24,7 +24,7 @@ std::string_view UIAlertActionStyleName(UIAlertActionStyle style);
 
 // One button of an alert or action sheet, with what runs when the person chooses it.
 class UIAlertAction : public NSObject {
-  public:
+    OBJC_OBJECT(UIAlertAction, NSObject)
     using Handler = std::function<void(UIAlertAction& action)>;
 
     static std::shared_ptr<UIAlertAction> actionWithTitle(std::string title, UIAlertActionStyle style,
@@ -33,6 +33,7 @@ class UIAlertAction : public NSObject {
     const std::string& title() const { return _title; }
     UIAlertActionStyle style() const { return _style; }
 
+  protected:
     UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler);
 
   private:
@@ -46,7 +47,7 @@ class UIAlertAction : public NSObject {
 // An alert in the middle of the screen, or an action sheet rising from its bottom: an optional title and
 // message and the actions in the order they were added.
 class UIAlertController : public UIViewController {
-  public:
+    OBJC_OBJECT(UIAlertController, UIViewController)
     static std::shared_ptr<UIAlertController> alertControllerWithTitle(std::optional<std::string> title,
                                                                        std::optional<std::string> message,
                                                                        UIAlertControllerStyle preferredStyle);
@@ -72,8 +73,11 @@ class UIAlertController : public UIViewController {
     // Answers false, doing nothing, when the alert has no such action.
     bool chooseActionWithTitle(std::string_view title);
 
+  protected:
     UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
                       UIAlertControllerStyle style);
+    // "style", "title", "message" and "actions" as text: what the event log tells of an alert.
+    static void registerProperties(NSPropertyTable<UIAlertController>& table);
 
   private:
     std::optional<std::string> _title;

@@ -99,7 +99,7 @@ class ActionTest : public SectionTest {
     }
     // The warm-up's empty sheet, shown and at once dismissed.
     static std::vector<std::string> warmUpFlash() {
-        return {"uikit.actionSheet.shown title=", "uikit.actionSheet.dismissed buttonIndex=-1"};
+        return {"uikit.actionSheet.shown title=\"\"", "uikit.actionSheet.dismissed buttonIndex=-1"};
     }
 
     PresentationFixture presentation;

@@ -1,48 +1,14 @@
-#include "sim/Simulator.h"
 #include "CoreGraphics/CGImage.h"
+#include "SimulatorFixture.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
 #include "support/DeviceEvents.h"
-#include "support/TemporaryDevice.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
-// The simulator's commands in this process, with the section module the build staged.
 namespace {
-
-struct Result {
-    int status;
-    std::string out;
-    std::string errors;
-};
-
-class SimulatorTest : public ::testing::Test {
-  protected:
-    Result run(const std::string& line) {
-        std::istringstream split(line);
-        std::vector<std::string> words{std::istream_iterator<std::string>(split), {}};
-        std::ostringstream out, errors;
-        const int status = device->run(words, out, errors);
-        return {status, out.str(), errors.str()};
-    }
-    std::string output(const std::string& line) {
-        const auto result = run(line);
-        EXPECT_EQ(result.status, 0) << line << ": " << result.errors;
-        return result.out;
-    }
-    void useProfile(const DeviceProfile& profile) {
-        device.reset();
-        device = std::make_unique<Simulator>(profile);
-    }
-    static bool has(const std::string& text, std::string_view part) {
-        return text.find(part) != std::string::npos;
-    }
-
-    TemporaryDevice root;
-    std::unique_ptr<Simulator> device = std::make_unique<Simulator>(defaultDeviceProfile());
-};
 
 TEST_F(SimulatorTest, InstallingPutsTheBuiltBundleWhereTheLoaderLooks) {
     EXPECT_EQ(output("install"), "installed OrvaneCC.bundle in /Library/Caddex/Bundles/OrvaneCC.bundle/\n");
@@ -184,7 +150,8 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe presented dismiss wait help defaults watch events\n");
+              "describe tap alert choose orientation presented dismiss wait help defaults watch events
+");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
