@@ -4,8 +4,8 @@
 
 #include <memory>
 
-// SpringBoard's application object. Its state is the device's, set by the host; what it is asked to do is
-// recorded (SpringBoardHost::actions).
+// SpringBoard's application object. Its state is the device's, set by the host; what it is asked to do goes
+// to the device's event log.
 class SpringBoard : public UIApplication {
     OBJC_OBJECT(SpringBoard, UIApplication)
     // The process's SpringBoard, whether or not its class can be looked up by name.

@@ -31,6 +31,7 @@ class ActionTest : public SectionTest {
         SpringBoardHost::unregisterClasses();
         SpringBoardHost::reset();
         SpringBoardHost::registerClasses();
+        install("com.apple.AppStore");
         UIDevice::currentDevice().setUserInterfaceIdiom(idiom);
         section = makeSection();
         clearEvents();
@@ -89,6 +90,10 @@ class ActionTest : public SectionTest {
                " bundle=" + std::string(bundleIdentifier);
     }
     static std::string opened(std::string_view url) { return "springboard.openURL url=" + std::string(url); }
+    // The application's page, opened in the App Store.
+    static std::string openedStorePage(std::string_view path) {
+        return opened("https://apps.apple.com/app/" + std::string(path)) + " application=com.apple.AppStore";
+    }
     static std::string dismissedControlCenter() { return "springboard.dismissControlCenter animated=true"; }
     // An alert as the log describes it: its class, then `fields` (style, title, message, actions).
     static std::string presented(std::string_view fields) {

@@ -9,8 +9,9 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-const std::string weChatPrompt = "style=alert title=\"\" message=\"Open App Store to download \\\"WeChat\\\"?\" "
-                                 "actions=\"OK (default, preferred); Cancel (cancel)\"";
+const std::string weChatPrompt =
+    "style=alert title=\"\" message=\"Open App Store to download \\\"WeChat\\\"?\" "
+    "actions=\"OK (default, preferred); Cancel (cancel)\"";
 
 TEST_F(ActionTest, TheAppStorePromptOffersThePageAndLeavesControlCenterOpen) {
     controlCenterOpen();
@@ -21,7 +22,7 @@ TEST_F(ActionTest, TheAppStorePromptOffersThePageAndLeavesControlCenterOpen) {
 
     clearEvents();
     ASSERT_TRUE(alert->chooseActionWithTitle("OK"));
-    EXPECT_EQ(springBoardEvents(), Events{opened("https://apps.apple.com/app/wechat/id414478124")});
+    EXPECT_EQ(springBoardEvents(), Events{openedStorePage("wechat/id414478124")});
     EXPECT_EQ(presentationEvents(), Events{dismissed(weChatPrompt)});
     EXPECT_EQ(sectionState().presentedController, nullptr);
     EXPECT_TRUE(SBControlCenterController::sharedInstance()->isVisible());
@@ -31,7 +32,8 @@ TEST_F(ActionTest, TheAppStorePromptOffersThePageAndLeavesControlCenterOpen) {
     ASSERT_TRUE(std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController)
                     ->chooseActionWithTitle("Cancel"));
     EXPECT_EQ(springBoardEvents(), Events{});
-    EXPECT_EQ(presentationEvents(), Events{dismissed(weChatPrompt)}) << "the handler's own dismissal finds nothing left";
+    EXPECT_EQ(presentationEvents(), Events{dismissed(weChatPrompt)})
+        << "the handler's own dismissal finds nothing left";
     EXPECT_EQ(sectionState().presentedController, nullptr);
 }
 
@@ -42,9 +44,10 @@ TEST_F(ActionTest, TheLandscapeGuardSpeaksUnlessTheApplicationIsUprightOrLandsca
         EXPECT_EQ(shown, orientation == 0 || orientation > 2) << "orientation " << orientation;
         EXPECT_EQ(shownAlert(), shown ? "Landscape mode is currently not supported." : "");
         if (shown) {
-            EXPECT_EQ(presentationEvents().back(),
-                      presented("style=alert title=\"\" message=\"Landscape mode is currently not supported.\" "
-                                "actions=\"OK (cancel, preferred)\""));
+            EXPECT_EQ(
+                presentationEvents().back(),
+                presented("style=alert title=\"\" message=\"Landscape mode is currently not supported.\" "
+                          "actions=\"OK (cancel, preferred)\""));
             ASSERT_TRUE(std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController)
                             ->chooseActionWithTitle("OK"));
             EXPECT_EQ(sectionState().presentedController, nullptr);

@@ -6,10 +6,6 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-std::string page(std::string_view path) {
-    return "https://apps.apple.com/app/" + std::string(path);
-}
-
 // The functions the App Store offers, their application and their entry.
 struct StoreFunction {
     std::string_view functionId, bundleIdentifier, appStoreName, appStorePath;
@@ -46,7 +42,7 @@ TEST_F(ActionTest, AMissingStoreApplicationIsOfferedWhateverTheActionAndItsPageO
             tap(store.functionId, action);
             EXPECT_EQ(shownAlert(), "");
             EXPECT_EQ(springBoardEvents(), action == "Launch" ? Events{activated(store.bundleIdentifier)}
-                                                              : Events{opened(page(store.appStorePath))})
+                                                              : Events{openedStorePage(store.appStorePath)})
                 << store.functionId << " " << action;
         }
     }
@@ -177,7 +173,7 @@ TEST_F(ActionTest, SkypeFollowsTheDeviceFamily) {
     freshSpringBoard(UIUserInterfaceIdiomPad);
     install(phoneSkype);
     tap("APP-Skype", "AppStore");
-    EXPECT_EQ(springBoardEvents(), Events{opened(page("skype-for-ipad/id442012681"))});
+    EXPECT_EQ(springBoardEvents(), Events{openedStorePage("skype-for-ipad/id442012681")});
 }
 
 } // namespace

@@ -41,7 +41,8 @@ TEST_F(PersonTest, AMissingWeChatIsOfferedAndOKOpensItsPageWithControlCenterStil
     EXPECT_EQ(actionEvents(), (std::vector<std::string>{
                                   "uikit.present " + weChatPrompt,
                                   "uikit.dismiss " + weChatPrompt,
-                                  "springboard.openURL url=https://apps.apple.com/app/wechat/id414478124",
+                                  "springboard.openURL url=https://apps.apple.com/app/wechat/id414478124 "
+                                  "application=com.apple.AppStore",
                               }));
     EXPECT_TRUE(has(output("describe"), "Control Center open"));
     EXPECT_TRUE(

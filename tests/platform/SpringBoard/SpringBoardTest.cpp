@@ -178,6 +178,20 @@ TEST_F(SpringBoardTest, WhatSpringBoardIsAskedToDoIsRecordedInOrder) {
                                      "bundle=com.apple.mobilenotes"}));
 }
 
+TEST_F(SpringBoardTest, AppStorePagesOpenOnlyWhenTheAppStoreIsInstalled) {
+    UIApplication& application = *SpringBoard::sharedApplication();
+    const auto page = NSURL::URLWithString("https://apps.apple.com/app/wechat/id414478124");
+    EXPECT_FALSE(application.openURL(*page));
+    SpringBoardHost::installApplication({"com.apple.AppStore", true, {}, {}});
+    EXPECT_TRUE(application.openURL(*page));
+    EXPECT_TRUE(application.openURL(*NSURL::URLWithString("https://example.com/app/wechat")));
+    EXPECT_EQ(loggedEvents(),
+              (Lines{"springboard.openURL url=https://apps.apple.com/app/wechat/id414478124 application=\"\"",
+                     "springboard.openURL url=https://apps.apple.com/app/wechat/id414478124 "
+                     "application=com.apple.AppStore",
+                     "springboard.openURL url=https://example.com/app/wechat"}));
+}
+
 TEST_F(SpringBoardTest, DismissingControlCenterClosesItOnlyWhenVisible) {
     const auto controlCenter = SBControlCenterController::sharedInstance();
     controlCenter->dismissAnimated(true);
