@@ -19,7 +19,7 @@ struct Step {
     Words command;
 };
 
-// Each scene ends with Control Center open and a screenshot of the section.
+// Each scene ends with Control Center open and, when it names a picture, a screenshot.
 struct Scene {
     const char* says;
     std::vector<Words> commands;
@@ -85,6 +85,19 @@ const std::vector<Scene> controlCenterWalk = {
     {"Locked, the device collapses the section to nothing.",
      {{"close"}, {"lock"}, {"open"}}, "09-locked.png"},
 };
+
+const std::vector<Scene> tapWalk = {
+    {"Unlocked, with Calendar in slot 1 and Twitter in slot 2. A tap on Calendar opens it on its new-event "
+     "quick action; Twitter opens on its new-tweet one.",
+     {{"close"}, {"unlock"}, {"events", "--clear"}, write("FUNCTION_2", "-string", "APP-Twitter"), {"open"},
+      {"tap", "1"}, {"tap", "2"}}, nullptr},
+    {"WeChat in slot 1, but this iPhone lacks it: the tap offers it in the App Store, over Control Center.",
+     {write("FUNCTION_1", "-string", "APP-WeChat"), {"tap", "1"}, {"alert"}}, "10-app-store-prompt.png"},
+    {"OK opens WeChat's page in the App Store; Control Center stays open.",
+     {{"choose", "OK"}, {"alert"}}, nullptr},
+    {"What the person saw and what left the plug-in, from the device's event log.",
+     {{"events"}}, nullptr},
+};
 // clang-format on
 
 std::filesystem::path freshDeviceRoot() {
@@ -118,7 +131,8 @@ int playScene(Simulator& device, const Scene& scene, const std::filesystem::path
               std::ostream& errors) {
     out << "\n" << scene.says << "\n";
     std::vector<Words> commands(scene.commands);
-    commands.push_back({"screenshot", (pictures / scene.picture).string()});
+    if (scene.picture)
+        commands.push_back({"screenshot", (pictures / scene.picture).string()});
     for (const auto& command : commands) {
         printCommand(command, out);
         if (const int status = device.run(command, out, errors); status != 0)
@@ -135,8 +149,14 @@ int walkControlCenter(const std::filesystem::path& pictures, std::ostream& out, 
         if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
             return status;
     }
-    out << "\nThe section's views at the end:\n";
-    return device.run(Words{"describe"}, out, errors);
+    out << "\nThe section's views after the settings changes:\n";
+    if (const int status = device.run(Words{"describe"}, out, errors); status != 0)
+        return status;
+    for (const auto& scene : tapWalk) {
+        if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
+            return status;
+    }
+    return 0;
 }
 
 } // namespace
