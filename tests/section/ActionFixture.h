@@ -79,7 +79,13 @@ class ActionTest : public SectionTest {
     }
 
     static std::vector<std::string> springBoardEvents() { return loggedEvents("springboard."); }
-    static std::vector<std::string> presentationEvents() { return loggedEvents("uikit."); }
+    // Presentations and dismissals, without the warm-up's action sheets.
+    static std::vector<std::string> presentationEvents() {
+        auto events = loggedEvents("uikit.");
+        std::erase_if(events,
+                      [](const std::string& event) { return event.starts_with("uikit.actionSheet"); });
+        return events;
+    }
     static void clearEvents() { EventLog::clear(); }
 
     static std::string activated(std::string_view bundleIdentifier) {
@@ -97,10 +103,12 @@ class ActionTest : public SectionTest {
     static std::string dismissedControlCenter() { return "springboard.dismissControlCenter animated=true"; }
     // An alert as the log describes it: its class, then `fields` (style, title, message, actions).
     static std::string presented(std::string_view fields) {
-        return "uikit.present class=UIAlertController " + std::string(fields);
+        return "uikit.presented controller=UIAlertController presenter=UIViewController animated=true " +
+               std::string(fields);
     }
     static std::string dismissed(std::string_view fields) {
-        return "uikit.dismiss class=UIAlertController " + std::string(fields);
+        return "uikit.dismissed controller=UIAlertController presenter=UIViewController animated=true " +
+               std::string(fields);
     }
     // The warm-up's empty sheet, shown and at once dismissed.
     static std::vector<std::string> warmUpFlash() {

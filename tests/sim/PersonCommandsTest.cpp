@@ -25,7 +25,8 @@ class PersonTest : public SimulatorTest {
 };
 
 const std::string weChatPrompt =
-    "class=UIAlertController style=alert title=\"\" message=\"Open App Store to "
+    "controller=UIAlertController presenter=UIViewController animated=true style=alert title=\"\" "
+    "message=\"Open App Store to "
     "download \\\"WeChat\\\"?\" actions=\"OK (default, preferred); Cancel (cancel)\"";
 
 TEST_F(PersonTest, AMissingWeChatIsOfferedAndOKOpensItsPageWithControlCenterStillOpen) {
@@ -39,8 +40,8 @@ TEST_F(PersonTest, AMissingWeChatIsOfferedAndOKOpensItsPageWithControlCenterStil
     EXPECT_EQ(output("choose OK"), "chose \"OK\"\n");
     EXPECT_EQ(output("alert"), "nothing presented\n");
     EXPECT_EQ(actionEvents(), (std::vector<std::string>{
-                                  "uikit.present " + weChatPrompt,
-                                  "uikit.dismiss " + weChatPrompt,
+                                  "uikit.presented " + weChatPrompt,
+                                  "uikit.dismissed " + weChatPrompt,
                                   "springboard.openURL url=https://apps.apple.com/app/wechat/id414478124 "
                                   "application=com.apple.AppStore",
                               }));
@@ -77,7 +78,7 @@ TEST_F(PersonTest, ClosingControlCenterClosesTheAlertAndTapsNeedAnOpenUncoveredR
         << "the whole screen, at its scale";
     output("close");
     EXPECT_EQ(output("alert"), "nothing presented\n");
-    EXPECT_TRUE(has(output("events"), "uikit.dismiss " + weChatPrompt));
+    EXPECT_TRUE(has(output("events"), "uikit.dismissed " + weChatPrompt));
     EXPECT_EQ(run("tap 1").status, 1) << "Control Center is closed";
     EXPECT_EQ(run("choose OK").status, 1) << "nothing to choose from";
 }

@@ -150,8 +150,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe tap alert choose orientation presented dismiss wait help defaults watch events
-");
+              "describe tap alert choose orientation presented dismiss wait help defaults watch events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
