@@ -1,9 +1,12 @@
 #include "CoreGraphics/CGImage.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLogHost.h"
 #include "Foundation/posix/FileIO.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
 #include "section/OrvaneCCSection.h"
+#include "section/Presentation.h"
 #include "section/SectionState.h"
 #include "support/RatioReporter.h"
 
@@ -11,6 +14,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +26,7 @@ constexpr std::array<std::string_view, 6> functions = {"SYS-Facebook", "SYS-Mail
                                                        "APP-WeChat",   "SYS-Photo", "APP-Calendar"};
 
 // A section in a 320-point container, with six distinct functions at size 40, style 2, rounded, after its
-// first appearance.
+// first appearance. SpringBoard has Calendar with its new-event quick action, and no WeChat.
 struct Fixture {
     std::shared_ptr<UIView> container = UIView::make(CGRectMake(0, 0, 320, 100));
     std::shared_ptr<OrvaneCCSection> section;
@@ -34,6 +38,9 @@ struct Fixture {
         writeSettingsValue("ROUNDED_ICON", CFPropertyList::boolean(true));
         resetSectionState();
         resetSectionSettingsState();
+        SpringBoardHost::registerClasses();
+        SpringBoardHost::installApplication(
+            {"com.apple.mobilecal", true, {"com.apple.mobilecal.addevent"}, {}});
         section = OrvaneCCSection::make();
         section->setBundle(NSBundle::bundleWithPath(bundlePath));
         container->addSubview(section->view());
@@ -71,6 +78,40 @@ void willAppearAfterChange(benchmark::State& state) {
     }
     if (!hasSixImages(section))
         state.SkipWithError("the rebuild lost an image");
+}
+
+// A tap, with what it writes to the event log; `done` says whether the tap did what it should.
+void tap(benchmark::State& state, std::size_t slot, const std::function<void()>& undo,
+         const std::function<bool()>& done) {
+    auto& button = *fixture().section->button(slot);
+    for (auto _ : state) {
+        button.sendActionsForControlEvents(UIControlEventTouchUpInside);
+        undo();
+    }
+    if (!done())
+        state.SkipWithError("the tap did not act");
+}
+
+// WeChat is missing: the App Store prompt is presented, then closed for the next tap.
+void tapAppStorePrompt(benchmark::State& state) {
+    bool prompted = false;
+    tap(
+        state, 4,
+        [&] {
+            prompted = prompted || sectionState().presentedController;
+            closePresentedController();
+        },
+        [&] { return prompted; });
+}
+
+// Calendar opens on its new-event quick action.
+void tapShortcutItem(benchmark::State& state) {
+    tap(
+        state, 6, [] {},
+        [] {
+            const auto events = EventLog::events();
+            return !events.empty() && events.back().kind == "springboard.activateShortcutItem";
+        });
 }
 
 void reloadSixIcons(benchmark::State& state) {
@@ -113,8 +154,12 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("willAppear/unchanged", willAppearUnchanged)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("willAppear/afterChange", willAppearAfterChange)
         ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("tap/appStorePrompt", tapAppStorePrompt)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("tap/shortcutItem", tapShortcutItem)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("reloadIcons/six", reloadSixIcons)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("decodePNG/six", decodeSixFiles)->Unit(benchmark::kMicrosecond);
-    return runWithRatios(
-        {{"willAppear/afterChange", "willAppear/unchanged"}, {"reloadIcons/six", "decodePNG/six"}});
+    return runWithRatios({{"willAppear/afterChange", "willAppear/unchanged"},
+                          {"tap/appStorePrompt", "willAppear/afterChange"},
+                          {"tap/shortcutItem", "willAppear/afterChange"},
+                          {"reloadIcons/six", "decodePNG/six"}});
 }
