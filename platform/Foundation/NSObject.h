@@ -42,8 +42,8 @@ template <typename T> class NSPropertyTable;
     const ObjCClassInfo& objectClass() const override {                                                      \
         return classInfo();                                                                                  \
     }                                                                                                        \
-    template <typename... Args> static std::shared_ptr<klass> make(Args&&... args) {                         \
-        std::shared_ptr<klass> object(new klass(std::forward<Args>(args)...));                               \
+    template <typename K = klass, typename... Args> static std::shared_ptr<K> make(Args&&... args) {         \
+        std::shared_ptr<K> object(new K(std::forward<Args>(args)...));                                       \
         object->init();                                                                                      \
         return object;                                                                                       \
     }                                                                                                        \
