@@ -1,10 +1,12 @@
 #pragma once
 
 #include "CoreFoundation/CFNotificationCenter.h"
+#include "CoreFoundation/CFPropertyList.h"
 #include "FunctionCatalogue.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 inline constexpr std::string_view settingsPath = "/var/mobile/Library/Preferences/com.velquin.orvane.plist";
@@ -68,6 +70,10 @@ struct SettingsState {
 SettingsState& sectionSettingsState();
 // Puts the plug-in's instance back to its state at load, for tests.
 void resetSectionSettingsState();
+
+// The value a missing `key` stands for, as the file would hold it (reals as their 32-bit value); nothing for
+// a key the store does not know.
+std::optional<CFPropertyList> settingsDefault(std::string_view key);
 
 // Reads the settings file into the plug-in's instance.
 void loadSettings();

@@ -209,6 +209,24 @@ void resetSectionSettingsState() {
     sectionSettingsState() = SettingsState();
 }
 
+std::optional<CFPropertyList> settingsDefault(std::string_view key) {
+    const auto named = [key](const auto& entry) { return entry.key == key; };
+    if (const auto* entry = std::ranges::find_if(integerKeys, named); entry != std::end(integerKeys))
+        return CFPropertyList::integer(entry->defaultValue);
+    if (const auto* entry = std::ranges::find_if(booleanKeys, named); entry != std::end(booleanKeys))
+        return CFPropertyList::boolean(entry->defaultValue);
+    if (const auto* entry = std::ranges::find_if(realKeys, named); entry != std::end(realKeys))
+        return CFPropertyList::real(widened(entry->defaultValue));
+    const SectionSettings defaults;
+    if (const auto slot = std::ranges::find(functionSlotKeys, key); slot != functionSlotKeys.end())
+        return CFPropertyList::string(std::string(defaults.functions[slot - functionSlotKeys.begin()]));
+    for (const FunctionInfo& function : actionFunctions()) {
+        if (function.defaultActionKey == key)
+            return CFPropertyList::string(std::string(function.defaultAction));
+    }
+    return std::nullopt;
+}
+
 void loadSettings(SettingsState& state, const NSDictionary* file) {
     if (!file) {
         state.settings = SectionSettings();

@@ -1,6 +1,11 @@
 // Draws the button artwork of the section bundle: for every application a coloured tile with a white mark
 // ("<bundle id>-icon.png") and the bare mark in black on transparent ("<bundle id>-black.png"), at 50 x 50
 // points, in 1x and @2x files. Run at build time: orvane-icons OUTPUT_FOLDER.
+//
+// With --settings, it makes the settings pane's row icons instead, at the Settings application's 29 points:
+// the function picker's icons, shrunk from the section bundle's tiles and named as the pane and the
+// Preferences framework keep them, the framework's shared-post icon, and the pane's own icon.
+//   orvane-icons --settings SECTION_BUNDLE PANE_BUNDLE FRAMEWORK_FOLDER
 
 #include <algorithm>
 #include <cairo.h>
@@ -43,6 +48,43 @@ constexpr Artwork artwork[] = {
 // clang-format on
 
 constexpr int side = 50;
+constexpr int rowIconSide = 29;
+
+// A picker icon: the section tile it is made from, and its name ("Name.png" or a bare "Name") in the pane
+// bundle or the framework folder.
+struct RowIcon {
+    const char* bundleId;
+    const char* name;
+    bool inFramework;
+};
+
+// clang-format off
+constexpr RowIcon rowIcons[] = {
+    {"com.apple.mobilecal", "Calendar.png", true},
+    {"com.evernote.iPhone.Evernote", "Evernote", false},
+    {"com.facebook.Facebook", "FacebookSettings.png", true},
+    {"com.facebook.Messenger", "FacebookMessenger", false},
+    {"com.apple.mobileme.fmf1", "FMF.png", false},
+    {"com.burbn.instagram", "Instagram.png", false},
+    {"jp.naver.line", "LINE.png", false},
+    {"com.apple.mobilemail", "Mail.png", true},
+    {"com.apple.MobileSMS", "Messages.png", true},
+    {"com.apple.mobilenotes", "Notes.png", true},
+    {"com.apple.mobileslideshow", "Photos.png", true},
+    {"com.tencent.mqq", "QQ", false},
+    {"com.sina.weibo", "Weibo.png", true},
+    {"com.skype.skype", "Skype.png", false},
+    {"com.toyopagroup.picaboo", "Snapchat.png", false},
+    {"com.tencent.WeiBo", "TencentWeiboSettings.png", true},
+    {"com.atebits.Tweetie2", "Twitter.png", true},
+    {"com.tencent.xin", "WeChat.png", false},
+    {"net.whatsapp.WhatsApp", "WhatsApp.png", false},
+};
+// clang-format on
+
+// Drawn here rather than shrunk: the framework's icon for posting to any account, and the pane's own.
+constexpr Artwork wallpaperArt = {"Wallpaper", "\u21AA", 0.42, 0.47, 0.55, false};
+constexpr Artwork paneArt = {"icon", "O", 0.35, 0.24, 0.72, false};
 
 struct SurfaceDeleter {
     void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
@@ -83,10 +125,22 @@ void drawMark(cairo_t* context, const char* mark, double size) {
     cairo_restore(context);
 }
 
-bool writeImage(const std::string& folder, const Artwork& art, bool tile, int scale) {
-    const int pixels = side * scale;
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+
+bool writeSurface(cairo_surface_t* surface, const std::string& name) {
+    return cairo_surface_write_to_png(surface, name.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+// "Name.png" at 2x is "Name@2x.png"; a bare "Name" is "Name@2x".
+std::string scaledName(const std::string& name, int scale) {
+    if (scale == 1)
+        return name;
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? name + "@2x" : name.substr(0, dot) + "@2x" + name.substr(dot);
+}
+
+Surface drawArtwork(const Artwork& art, bool tile, int pixels) {
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
     std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
     if (tile) {
         roundedSquare(context.get(), pixels);
@@ -98,16 +152,63 @@ bool writeImage(const std::string& folder, const Artwork& art, bool tile, int sc
         cairo_set_source_rgb(context.get(), 0, 0, 0);
     }
     drawMark(context.get(), art.mark, pixels);
+    return surface;
+}
+
+bool writeImage(const std::string& folder, const Artwork& art, bool tile, int scale) {
     const std::string name =
         folder + "/" + art.bundleId + (tile ? "-icon" : "-black") + (scale == 2 ? "@2x" : "") + ".png";
-    return cairo_surface_write_to_png(surface.get(), name.c_str()) == CAIRO_STATUS_SUCCESS;
+    return writeSurface(drawArtwork(art, tile, side * scale).get(), name);
+}
+
+// The section's tile at this scale, shrunk to a row icon.
+bool writeRowIcon(const std::string& sectionBundle, const RowIcon& icon, const std::string& folder,
+                  int scale) {
+    const std::string tile =
+        sectionBundle + "/" + icon.bundleId + "-icon" + (scale == 2 ? "@2x" : "") + ".png";
+    Surface source(cairo_image_surface_create_from_png(tile.c_str()));
+    if (cairo_surface_status(source.get()) != CAIRO_STATUS_SUCCESS)
+        return false;
+    const int pixels = rowIconSide * scale;
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
+    std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    const double shrink = double(pixels) / cairo_image_surface_get_width(source.get());
+    cairo_scale(context.get(), shrink, shrink);
+    cairo_set_source_surface(context.get(), source.get(), 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(context.get()), CAIRO_EXTEND_PAD);
+    cairo_paint(context.get());
+    return writeSurface(surface.get(), folder + "/" + scaledName(icon.name, scale));
+}
+
+int writeSettingsIcons(const std::string& sectionBundle, const std::string& pane,
+                       const std::string& framework) {
+    for (const int scale : {1, 2}) {
+        for (const auto& icon : rowIcons) {
+            if (!writeRowIcon(sectionBundle, icon, icon.inFramework ? framework : pane, scale)) {
+                std::fprintf(stderr, "orvane-icons: cannot make %s from the section's icons\n", icon.name);
+                return 1;
+            }
+        }
+        const int pixels = rowIconSide * scale;
+        if (!writeSurface(drawArtwork(wallpaperArt, true, pixels).get(),
+                          framework + "/" + scaledName("Wallpaper.png", scale)) ||
+            !writeSurface(drawArtwork(paneArt, true, pixels).get(),
+                          pane + "/" + scaledName("icon.png", scale))) {
+            std::fprintf(stderr, "orvane-icons: cannot write the settings icons\n");
+            return 1;
+        }
+    }
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--settings")
+        return writeSettingsIcons(argv[2], argv[3], argv[4]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: orvane-icons OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: orvane-icons OUTPUT_FOLDER\n"
+                             "       orvane-icons --settings SECTION_BUNDLE PANE_BUNDLE FRAMEWORK_FOLDER\n");
         return 2;
     }
     for (const auto& art : artwork) {

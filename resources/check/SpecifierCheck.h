@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the pane's specifier plists must hold for the pane's code to work: the ids its code looks for, a
+// control for every settings key with the settings store's default, and list values taken from the function
+// catalogue. Run at build time, so that a wrong plist never reaches a device.
+struct SpecifierProblem {
+    // The line of the offending item (or of the file's start when something is missing); 0 for a binary
+    // plist.
+    int line;
+    std::string message;
+};
+
+// The problems of one of the three plists, named as loaded ("OrvanePrefs", "DefaultActions", "Colors").
+std::vector<SpecifierProblem> checkSpecifierPlist(std::string_view name, std::span<const std::uint8_t> bytes);
