@@ -105,6 +105,8 @@ class NSNumber : public NSObject {
     double doubleValue() const { return _value; }
     long long longLongValue() const { return static_cast<long long>(_value); }
     bool boolValue() const { return _value != 0; }
+    // What the number was made from: "c" a boolean, "q" an integer, "d" a real.
+    const char* objCType() const { return _kind == Kind::boolean ? "c" : _kind == Kind::integer ? "q" : "d"; }
     // Whether the number is integral (a boolean or an integer, or a real without a fraction).
     bool isIntegral() const { return std::isfinite(_value) && std::trunc(_value) == _value; }
     std::string description() const override;

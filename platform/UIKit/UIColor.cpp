@@ -21,6 +21,9 @@ std::shared_ptr<UIColor> UIColor::blackColor() {
 std::shared_ptr<UIColor> UIColor::whiteColor() {
     return colorWithWhite(1, 1);
 }
+std::shared_ptr<UIColor> UIColor::redColor() {
+    return colorWithRed(1, 0, 0, 1);
+}
 
 std::shared_ptr<UIColor> UIColor::grayColor() {
     return colorWithWhite(0.5, 1);

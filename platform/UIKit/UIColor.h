@@ -17,6 +17,7 @@ class UIColor : public NSObject {
     static std::shared_ptr<UIColor> grayColor();
     static std::shared_ptr<UIColor> darkGrayColor();
     static std::shared_ptr<UIColor> lightGrayColor();
+    static std::shared_ptr<UIColor> redColor();
 
     CGFloat red() const { return _red; }
     CGFloat green() const { return _green; }

@@ -35,6 +35,21 @@ void UINavigationController::pushViewController(const std::shared_ptr<UIViewCont
     _navigationBar->setTopItem(controller->navigationItem());
 }
 
+std::shared_ptr<UIViewController> UINavigationController::popViewControllerAnimated(bool animated) {
+    if (_viewControllers.size() < 2)
+        return nullptr;
+    auto top = _viewControllers.back();
+    _viewControllers.pop_back();
+    top->view()->removeFromSuperview();
+    top->_navigationController.reset();
+    const auto& shown = _viewControllers.back();
+    view()->addSubview(shown->view());
+    view()->addSubview(_navigationBar);
+    _navigationBar->setTopItem(shown->navigationItem());
+    shown->viewWillAppear(animated);
+    return top;
+}
+
 void UINavigationController::viewWillAppear(bool animated) {
     UIViewController::viewWillAppear(animated);
     if (const auto top = topViewController())

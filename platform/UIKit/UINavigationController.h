@@ -17,6 +17,9 @@ class UINavigationController : public UIViewController {
     // What a controller presented over the top one shows, or else the top controller.
     std::shared_ptr<UIViewController> visibleViewController() override;
     void pushViewController(const std::shared_ptr<UIViewController>& controller);
+    // Goes back one page: the controller below shows again and is told it will appear. The root stays; the
+    // controller taken off, or nothing.
+    std::shared_ptr<UIViewController> popViewControllerAnimated(bool animated);
     const std::shared_ptr<UINavigationBar>& navigationBar() const { return _navigationBar; }
 
     // The bar lies below the status bar's 20 points and is 44 high.

@@ -1,5 +1,7 @@
 #include "UIKit/UIViewController.h"
 
+#include <utility>
+
 #include "CoreFoundation/MainThread.h"
 #include "Foundation/EventLog.h"
 #include "Foundation/NSRunLoop.h"
@@ -126,4 +128,10 @@ void UIViewController::rotateToInterfaceOrientation(UIInterfaceOrientation orien
     const CGFloat longer = std::max(screen.size.width, screen.size.height);
     _view->setFrame(landscape ? CGRectMake(0, 0, longer, shorter) : CGRectMake(0, 0, shorter, longer));
     layoutAndDisplayIfNeeded();
+}
+
+void UIViewController::loadViewIfNeeded() {
+    if (std::exchange(_viewLoaded, true))
+        return;
+    viewDidLoad();
 }

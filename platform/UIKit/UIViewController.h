@@ -42,6 +42,8 @@ class UIViewController : public NSObject {
     // The view's life cycle as UIKit drives it: will-appear when presented, will-disappear when dismissed,
     // will-layout before each layout pass of the view. Overrides call the base.
     virtual void viewDidLoad() {}
+    // Runs viewDidLoad once, before whatever shows the controller first.
+    void loadViewIfNeeded();
     virtual void viewWillAppear(bool) {}
     virtual void viewWillDisappear(bool) {}
     virtual void viewWillLayoutSubviews() {}
@@ -81,5 +83,6 @@ class UIViewController : public NSObject {
     std::weak_ptr<UIViewController> _presenting;
     std::shared_ptr<UINavigationItem> _navigationItem = UINavigationItem::make();
     std::weak_ptr<UINavigationController> _navigationController;
+    bool _viewLoaded = false;
     UIInterfaceOrientation _interfaceOrientation = UIInterfaceOrientationPortrait;
 };
