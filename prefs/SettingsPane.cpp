@@ -1,0 +1,79 @@
+#include "SettingsPane.h"
+
+#include "Foundation/NSDateFormatter.h"
+#include "Foundation/NSPropertyListSerialization.h"
+#include "Foundation/NSURL.h"
+#include "UIKit/UIApplication.h"
+#include "common/SettingsWriter.h"
+
+#include <algorithm>
+
+std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier) {
+    const auto stored = readSettingsValue(specifier.stringPropertyForKey("key"), std::nullopt);
+    auto value = stored ? NSObjectFromPropertyList(*stored) : nullptr;
+    return value ? value : specifier.propertyForKey("default");
+}
+
+void writePaneValue(const std::shared_ptr<NSObject>& value, const PSSpecifier& specifier) {
+    const std::string key = specifier.stringPropertyForKey("key");
+    if (auto stored = NSPropertyListFromObject(value); stored && !key.empty())
+        writeSettingsValue(key, std::move(*stored));
+}
+
+std::string aboutNotice(std::string_view currentYear) {
+    const std::string years = currentYear == "2015" ? "2015" : "2015-" + std::string(currentYear);
+    return "Orvane \u00A9 " + years + " Velquin. Made for people who share a lot from Control Center.";
+}
+
+PSSpecifiers loadPaneSpecifiers(const std::shared_ptr<PSListController>& page, std::string_view plistName,
+                                std::string_view footerGroupId) {
+    auto specifiers = page->loadSpecifiersFromPlistName(plistName, page);
+    const auto group = std::ranges::find_if(specifiers, [footerGroupId](const auto& specifier) {
+        return specifier->stringPropertyForKey("id") == footerGroupId;
+    });
+    if (group == specifiers.end())
+        return specifiers;
+    const auto formatter = NSDateFormatter::make();
+    formatter->setDateFormat("yyyy");
+    (*group)->setPropertyForKey(
+        NSString::stringWithString(aboutNotice(formatter->stringFromDate(NSDateNow()))), "footerText");
+    return specifiers;
+}
+
+void openMakerPage(std::string_view url) {
+    const auto application = UIApplication::sharedApplication();
+    const auto page = NSURL::URLWithString(url);
+    if (application && page)
+        application->openURL(*page);
+}
+
+const PSSpecifiers& OrvanePaneController::specifiers() {
+    if (!_specifiers)
+        _specifiers = loadPaneSpecifiers(std::static_pointer_cast<PSListController>(shared_from_this()),
+                                         plistName(), footerGroupId());
+    return *_specifiers;
+}
+
+std::shared_ptr<UITableViewCell> OrvanePaneController::tableViewCellForRowAtIndexPath(UITableView& table,
+                                                                                      NSIndexPath indexPath) {
+    auto cell = Super::tableViewCellForRowAtIndexPath(table, indexPath);
+    auto* shown = dynamic_cast<PSTableCell*>(cell.get());
+    const auto specifier = specifierAtIndexPath(indexPath);
+    if (shown && specifier && std::ranges::count(resetButtonIds(), specifier->stringPropertyForKey("id")))
+        shown->setAlignment(PSTableCellAlignmentCenter);
+    return cell;
+}
+
+std::shared_ptr<NSObject> OrvanePaneController::readPreferenceValue(const PSSpecifier& specifier) {
+    return readPaneValue(specifier);
+}
+
+void OrvanePaneController::setPreferenceValue(const std::shared_ptr<NSObject>& value,
+                                              const PSSpecifier& specifier) {
+    writePaneValue(value, specifier);
+}
+
+void OrvanePaneController::resetThenReload(bool (*reset)()) {
+    reset();
+    reload();
+}
