@@ -12,24 +12,33 @@
 
 namespace {
 
-// Where the build's bundles go on a device.
+// Where the build's bundles go on a device. A bundle replaces what was there; the files of a shared folder
+// (the Settings application's entry plists, the system's Preferences framework) join what is there.
 struct StagedBundle {
     std::string_view folder;
     std::string_view devicePath;
+    bool sharedFolder = false;
 };
 constexpr StagedBundle bundlesToInstall[] = {
     {"OrvaneCC.bundle", CaddexLoader::sectionBundlePath},
     {"OrvanePrefs.bundle", "/Library/PreferenceBundles/OrvanePrefs.bundle/"},
+    {"PreferenceLoader", "/Library/PreferenceLoader/Preferences/", true},
+    {"System/Library/PrivateFrameworks/Preferences.framework",
+     "/System/Library/PrivateFrameworks/Preferences.framework/", true},
 };
 
-std::optional<std::string> copyBundle(const std::filesystem::path& from, std::string_view devicePath) {
-    const auto to = DeviceRoot::resolve(devicePath);
+std::optional<std::string> copyBundle(const std::filesystem::path& from, const StagedBundle& bundle) {
+    const auto to = DeviceRoot::resolve(bundle.devicePath);
     std::error_code error;
-    std::filesystem::remove_all(to, error);
+    if (!bundle.sharedFolder)
+        std::filesystem::remove_all(to, error);
     if (!error)
         std::filesystem::create_directories(to, error);
+    const auto options = std::filesystem::copy_options::recursive |
+                         (bundle.sharedFolder ? std::filesystem::copy_options::overwrite_existing
+                                              : std::filesystem::copy_options::none);
     if (!error)
-        std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
+        std::filesystem::copy(from, to, options, error);
     if (error)
         return "cannot install " + from.filename().string() + ": " + error.message();
     return std::nullopt;
@@ -104,7 +113,7 @@ int ControlCenterCommands::install(std::span<const std::string> arguments, std::
         const auto from = _stagedBundles / bundle.folder;
         if (!std::filesystem::is_directory(from))
             continue;
-        if (const auto problem = copyBundle(from, bundle.devicePath)) {
+        if (const auto problem = copyBundle(from, bundle)) {
             errors << *problem << "\n";
             return 1;
         }

@@ -2,9 +2,11 @@
 
 #include "Foundation/NSRunLoop.h"
 #include "ParseNumber.h"
+#include "SettingsApplicationCommands.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -39,9 +41,23 @@ void Simulator::registerCommands() {
          bind(&Simulator::wait)},
         {"help", "help", "this list", bind(&Simulator::help)},
     };
-    for (const auto group : {_controlCenter->commands(), _person->commands(),
-                             std::span<const Command>(session), settingsCommands(), eventsCommands()})
+    const auto application = settingsApplicationCommands(_settings);
+    for (const auto group :
+         {_controlCenter->commands(), _person->commands(), std::span<const Command>(application),
+          std::span<const Command>(session), settingsCommands(), eventsCommands()})
         _commands.insert(_commands.end(), group.begin(), group.end());
+    // One screen: a screenshot shows the Settings application when it is in front, else Control Center.
+    const auto screenshot = std::ranges::find(_commands, "screenshot", &Command::name);
+    screenshot->run = [this, drawSection = screenshot->run](std::span<const std::string> arguments,
+                                                            std::ostream& out, std::ostream& errors) {
+        if (arguments.size() == 1 && settingsInFront())
+            return runSettingsScreenshot(_settings, arguments[0], out, errors);
+        return drawSection(arguments, out, errors);
+    };
+}
+
+bool Simulator::settingsInFront() const {
+    return _settings.isOpen() && !SBControlCenterController::sharedInstance()->isVisible();
 }
 
 Simulator::~Simulator() {

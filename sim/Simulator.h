@@ -5,6 +5,7 @@
 #include "ControlCenterCommands.h"
 #include "DeviceProfile.h"
 #include "PersonCommands.h"
+#include "SettingsApplication.h"
 #include "UIKit/PresentationHost.h"
 
 #include <filesystem>
@@ -38,11 +39,15 @@ class Simulator {
 
     int wait(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int help(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    // The screen shows the Settings application while it is open and Control Center is not.
+    bool settingsInFront() const;
 
     // What is presented over Control Center, for the person to see and answer.
     PresentationStack _presented;
     std::unique_ptr<CaddexLoader> _loader;
     std::unique_ptr<ControlCenterCommands> _controlCenter;
     std::unique_ptr<PersonCommands> _person;
+
+    SettingsApplication _settings;
     std::vector<Command> _commands;
 };

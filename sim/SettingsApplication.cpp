@@ -1,0 +1,236 @@
+#include "SettingsApplication.h"
+
+#include "Foundation/DeviceRoot.h"
+#include "Foundation/NSBundle.h"
+#include "UIKit/UIImage.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+
+namespace {
+
+constexpr std::string_view entryFolder = "/Library/PreferenceLoader/Preferences";
+constexpr std::string_view bundleFolder = "/Library/PreferenceBundles";
+
+std::string entryBundlePath(const PSSpecifier& entry) {
+    return std::string(bundleFolder) + "/" + entry.stringPropertyForKey("bundle") + ".bundle";
+}
+
+// The entry plists' names, in the order the list shows them.
+std::vector<std::string> entryFileNames() {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& file : std::filesystem::directory_iterator(DeviceRoot::resolve(entryFolder), error)) {
+        if (file.path().extension() == ".plist")
+            names.push_back(file.path().filename().string());
+    }
+    std::ranges::sort(names);
+    return names;
+}
+
+std::optional<double> parseReal(std::string_view text) {
+    double value = 0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || stop != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+double numberProperty(const PSSpecifier& specifier, std::string_view key, double fallback) {
+    const auto* number = dynamic_cast<const NSNumber*>(specifier.propertyForKey(key).get());
+    return number ? number->doubleValue() : fallback;
+}
+
+std::shared_ptr<NSObject> switchValue(std::string_view text) {
+    if (text == "on" || text == "true" || text == "yes")
+        return NSNumber::numberWithBool(true);
+    if (text == "off" || text == "false" || text == "no")
+        return NSNumber::numberWithBool(false);
+    return nullptr;
+}
+
+std::shared_ptr<NSObject> sliderValue(const PSSpecifier& specifier, std::string_view text) {
+    const auto value = parseReal(text);
+    if (!value || *value < numberProperty(specifier, "min", 0) ||
+        *value > numberProperty(specifier, "max", 1))
+        return nullptr;
+    return NSNumber::numberWithDouble(*value);
+}
+
+std::shared_ptr<NSObject> listValue(const PSSpecifier& specifier, std::string_view text) {
+    const auto& values = specifier.values();
+    for (std::size_t index = 0; index < values.size(); ++index) {
+        if (specifier.titles()[index] == text || values[index]->description() == text)
+            return values[index];
+    }
+    return nullptr;
+}
+
+// The value a person gives a control by typing `text`; nothing when the control cannot take it.
+std::shared_ptr<NSObject> valueFor(const PSSpecifier& specifier, std::string_view text) {
+    switch (specifier.cellType()) {
+    case PSSwitchCell:
+        return switchValue(text);
+    case PSSliderCell:
+        return sliderValue(specifier, text);
+    case PSLinkListCell:
+        return listValue(specifier, text);
+    case PSEditTextCell:
+        return NSString::stringWithString(std::string(text));
+    default:
+        return nullptr;
+    }
+}
+
+std::optional<NSIndexPath> rowNamed(PSListController& page, std::string_view label) {
+    for (const auto& specifier : page.specifiers()) {
+        if (specifier->cellType() != PSGroupCell && specifier->name() == label)
+            return page.indexPathForSpecifier(*specifier);
+    }
+    return std::nullopt;
+}
+
+void describeCell(const UITableViewCell& cell, std::ostream& out) {
+    out << "  " << cell.textLabel()->text();
+    if (!cell.detailTextLabel()->text().empty())
+        out << " = " << cell.detailTextLabel()->text();
+    const auto* row = dynamic_cast<const PSTableCell*>(&cell);
+    if (row && row->specifier()->cellType() == PSButtonCell)
+        out << "  (button" << (row->alignment() == PSTableCellAlignmentCenter ? ", centred" : "") << ")";
+    if (const auto& image = cell.imageView()->image())
+        out << "  (icon " << image->size().width << " x " << image->size().height << ")";
+    if (const auto colour = cell.textLabel()->textColor(); colour && colour->isEqual(*UIColor::redColor()))
+        out << "  (red)";
+    if (cell.accessoryType() == UITableViewCellAccessoryDisclosureIndicator)
+        out << "  >";
+    if (cell.accessoryType() == UITableViewCellAccessoryCheckmark)
+        out << "  (chosen)";
+    out << "\n";
+}
+
+} // namespace
+
+const PSSpecifiers& SettingsRootController::specifiers() {
+    if (_specifiers)
+        return *_specifiers;
+    _specifiers.emplace();
+    _specifiers->push_back(PSSpecifier::make("Tweaks", PSGroupCell));
+    const auto self = std::static_pointer_cast<PSListController>(shared_from_this());
+    for (const auto& name : entryFileNames()) {
+        const auto plist = NSDictionary::dictionaryWithContentsOfFile(std::string(entryFolder) + "/" + name);
+        const CFPropertyList* entry = plist ? plist->objectForKey("entry") : nullptr;
+        std::vector<std::string> skipped;
+        if (const NSDictionary* item = entry ? entry->dictionaryValue() : nullptr)
+            if (auto specifier = PSSpecifierFromItem(*item, self, skipped, name))
+                _specifiers->push_back(std::move(specifier));
+    }
+    return *_specifiers;
+}
+
+void SettingsRootController::viewDidLoad() {
+    navigationItem()->setTitle("Settings");
+    Super::viewDidLoad();
+}
+
+std::shared_ptr<UITableViewCell>
+SettingsRootController::tableViewCellForRowAtIndexPath(UITableView& table, NSIndexPath indexPath) {
+    auto cell = Super::tableViewCellForRowAtIndexPath(table, indexPath);
+    const auto entry = specifierAtIndexPath(indexPath);
+    const std::string icon = entry ? entry->stringPropertyForKey("icon") : std::string();
+    if (cell && !icon.empty())
+        cell->imageView()->setImage(UIImage::imageWithContentsOfFile(entryBundlePath(*entry) + "/" + icon));
+    return cell;
+}
+
+std::shared_ptr<PSListController>
+SettingsRootController::controllerForSpecifier(const std::shared_ptr<PSSpecifier>& specifier) {
+    const auto bundle = NSBundle::bundleWithPath(entryBundlePath(*specifier));
+    if (!bundle || !bundle->load())
+        return nullptr;
+    const std::string detail = specifier->stringPropertyForKey("detail");
+    const Class cls = detail.empty() ? bundle->principalClass() : NSClassFromString(detail);
+    auto page = cls ? std::dynamic_pointer_cast<PSListController>(cls->makeInstance()) : nullptr;
+    if (page)
+        page->setSpecifier(specifier);
+    return page;
+}
+
+void SettingsApplication::open() {
+    _navigation = UINavigationController::make(SettingsRootController::make());
+}
+
+std::shared_ptr<PSListController> SettingsApplication::page() const {
+    return _navigation ? std::dynamic_pointer_cast<PSListController>(_navigation->topViewController())
+                       : nullptr;
+}
+
+std::string SettingsApplication::backTitle() const {
+    if (!_navigation || _navigation->viewControllers().size() < 2)
+        return {};
+    const auto& stack = _navigation->viewControllers();
+    return stack[stack.size() - 2]->navigationItem()->title();
+}
+
+std::optional<std::string> SettingsApplication::tap(std::string_view label) {
+    const auto shown = page();
+    if (!shown)
+        return "the Settings application is not open";
+    if (const auto path = rowNamed(*shown, label)) {
+        const auto depth = _navigation->viewControllers().size();
+        shown->tableViewDidSelectRowAtIndexPath(*shown->table(), *path);
+        const auto row = shown->specifierAtIndexPath(*path);
+        const bool opensPage = row->cellType() == PSLinkCell || row->cellType() == PSLinkListCell;
+        if (opensPage && _navigation->viewControllers().size() == depth)
+            return "\"" + std::string(label) + "\" opened nothing";
+        return std::nullopt;
+    }
+    const auto& button = shown->navigationItem()->rightBarButtonItem();
+    if (button && button->title() == label) {
+        button->press();
+        return std::nullopt;
+    }
+    return "no row \"" + std::string(label) + "\" on this page";
+}
+
+std::optional<std::string> SettingsApplication::set(std::string_view label, std::string_view text) {
+    const auto shown = page();
+    if (!shown)
+        return "the Settings application is not open";
+    const auto path = rowNamed(*shown, label);
+    if (!path)
+        return "no row \"" + std::string(label) + "\" on this page";
+    const auto specifier = shown->specifierAtIndexPath(*path);
+    const auto value = valueFor(*specifier, text);
+    if (!value)
+        return "\"" + std::string(label) + "\" cannot take " + std::string(text);
+    shown->setPreferenceValue(value, *specifier);
+    // The control shows what the finger set; the page itself is not read again.
+    if (auto* cell = dynamic_cast<PSTableCell*>(shown->table()->cellForRowAtIndexPath(*path).get()))
+        cell->setValue(value);
+    return std::nullopt;
+}
+
+bool SettingsApplication::back() {
+    return _navigation && _navigation->popViewControllerAnimated(true) != nullptr;
+}
+
+void SettingsApplication::describe(std::ostream& out) const {
+    const auto shown = page();
+    if (!shown)
+        return;
+    const auto& item = shown->navigationItem();
+    out << "page " << item->title();
+    if (const auto back = backTitle(); !back.empty())
+        out << "  < " << back;
+    if (item->rightBarButtonItem())
+        out << "  [" << item->rightBarButtonItem()->title() << "]";
+    out << "\n";
+    for (const auto& section : shown->table()->sections()) {
+        out << "group" << (section.header ? " " + *section.header : std::string()) << "\n";
+        for (const auto& cell : section.cells)
+            describeCell(*cell, out);
+        if (section.footer)
+            out << "  footer: " << *section.footer << "\n";
+    }
+}

@@ -1,0 +1,120 @@
+#include "SettingsApplicationCommands.h"
+
+#include "Foundation/DeviceClock.h"
+#include "Foundation/NSDateFormatter.h"
+#include "SettingsScreenshot.h"
+
+#include <ctime>
+
+namespace {
+
+constexpr std::string_view settingsUsage = "settings open | tap LABEL | set LABEL VALUE | back | show";
+constexpr std::string_view clockUsage = "clock [YYYY-MM-DD [HH:MM:SS] | system]";
+
+int usage(std::string_view text, std::ostream& errors) {
+    errors << "usage: " << text << "\n";
+    return 2;
+}
+
+int reportPage(const SettingsApplication& application, std::ostream& out) {
+    application.describe(out);
+    return 0;
+}
+
+int failed(const std::string& problem, std::ostream& errors) {
+    errors << problem << "\n";
+    return 1;
+}
+
+int runSettings(SettingsApplication& application, std::span<const std::string> arguments, std::ostream& out,
+                std::ostream& errors) {
+    const std::string verb = arguments.empty() ? std::string() : arguments[0];
+    if (verb == "open" && arguments.size() == 1) {
+        application.open();
+        return reportPage(application, out);
+    }
+    if (!application.isOpen() && (verb == "tap" || verb == "set" || verb == "back" || verb == "show"))
+        return failed("the Settings application is not open: settings open first", errors);
+    if (verb == "tap" && arguments.size() == 2) {
+        const auto problem = application.tap(arguments[1]);
+        return problem ? failed(*problem, errors) : reportPage(application, out);
+    }
+    if (verb == "set" && arguments.size() == 3) {
+        const auto problem = application.set(arguments[1], arguments[2]);
+        return problem ? failed(*problem, errors) : reportPage(application, out);
+    }
+    if (verb == "back" && arguments.size() == 1)
+        return application.back() ? reportPage(application, out) : failed("already on the top list", errors);
+    if (verb == "show" && arguments.size() == 1)
+        return reportPage(application, out);
+    return usage(settingsUsage, errors);
+}
+
+// Seconds since 2001 for a local date and time, or nothing for text that is no such moment.
+std::optional<NSDate> parseMoment(std::span<const std::string> words) {
+    std::tm moment{};
+    int year = 0, month = 0, day = 0, hour = 12, minute = 0, second = 0;
+    char tail = 0;
+    if (std::sscanf(words[0].c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3)
+        return std::nullopt;
+    if (words.size() == 2 &&
+        std::sscanf(words[1].c_str(), "%2d:%2d:%2d%c", &hour, &minute, &second, &tail) != 3)
+        return std::nullopt;
+    moment.tm_year = year - 1900;
+    moment.tm_mon = month - 1;
+    moment.tm_mday = day;
+    moment.tm_hour = hour;
+    moment.tm_min = minute;
+    moment.tm_sec = second;
+    moment.tm_isdst = -1;
+    const bool inRange = year >= 1970 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour < 24 &&
+                         minute < 60 && second < 60;
+    const std::time_t since1970 = inRange ? std::mktime(&moment) : -1;
+    if (since1970 == -1 || moment.tm_mday != day)
+        return std::nullopt;
+    constexpr double referenceDateOffset = 978307200;
+    return NSDate{static_cast<double>(since1970) - referenceDateOffset};
+}
+
+int runClock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() == 1 && arguments[0] == "system") {
+        DeviceClock::set(std::nullopt);
+    } else if (!arguments.empty()) {
+        const auto moment = arguments.size() <= 2 ? parseMoment(arguments) : std::nullopt;
+        if (!moment)
+            return usage(clockUsage, errors);
+        DeviceClock::set(*moment);
+    }
+    const auto formatter = NSDateFormatter::make();
+    formatter->setDateFormat("yyyy-MM-dd HH:mm:ss");
+    out << "device clock " << formatter->stringFromDate(NSDateNow()) << "\n";
+    return 0;
+}
+
+} // namespace
+
+int runSettingsScreenshot(const SettingsApplication& application, const std::string& file, std::ostream& out,
+                          std::ostream& errors) {
+    const auto written = writeSettingsScreenshot(application, file);
+    if (const auto* problem = std::get_if<std::string>(&written))
+        return failed(*problem, errors);
+    const auto size = std::get<PixelSize>(written);
+    out << "wrote " << file << ", " << size.width << " x " << size.height << " pixels\n";
+    return 0;
+}
+
+std::vector<Command> settingsApplicationCommands(SettingsApplication& application) {
+    return {
+        {"settings", settingsUsage,
+         "the Settings application: open it, tap a row or the navigation bar's button, set a switch, slider "
+         "or "
+         "list, go back, show the page",
+         [&application](std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+             return runSettings(application, arguments, out, errors);
+         }},
+        {"clock", clockUsage,
+         "the device's clock: show it, fix it at a moment (noon unless a time is given), or "
+         "let it follow the system clock again",
+         runClock},
+    };
+}
