@@ -1,0 +1,211 @@
+#include "PaneFixture.h"
+
+#include <fstream>
+
+namespace {
+
+TEST_F(PaneTest, TheAboutFooterCarriesTheYearsSince2015) {
+    DeviceClock::set(midJune(2015));
+    auto page = show<OrvanePrefsListController>();
+    EXPECT_NE(footers(*page).back().find("\u00A9 2015 "), std::string::npos) << footers(*page).back();
+
+    DeviceClock::set(midJune(2026));
+    EXPECT_NE(footers(*page).back().find("2015 "), std::string::npos) << "the footer is set once per loading";
+    page = show<OrvanePrefsListController>();
+    EXPECT_NE(footers(*page).back().find("\u00A9 2015-2026 "), std::string::npos) << footers(*page).back();
+    const auto colours = show<ColorsListController>();
+    EXPECT_NE(footers(*colours).back().find("2015-2026"), std::string::npos) << "the colours page's GROUP";
+}
+
+TEST_F(PaneTest, OnlyTheFirstAboutGroupGetsTheFooter) {
+    device.writeText(std::string(paneBundlePath) + "/OrvanePrefs.plist",
+                     xmlPlist("<dict><key>items</key><array>"
+                              "<dict><key>cell</key><string>PSGroupCell</string><key>id</key><string>ABOUT</string>"
+                              "<key>label</key><string>First</string></dict>"
+                              "<dict><key>cell</key><string>PSButtonCell</string><key>label</key><string>A</string>"
+                              "</dict>"
+                              "<dict><key>cell</key><string>PSGroupCell</string><key>id</key><string>ABOUT</string>"
+                              "<key>label</key><string>Second</string></dict>"
+                              "<dict><key>cell</key><string>PSButtonCell</string><key>label</key><string>B</string>"
+                              "</dict></array></dict>"));
+    const auto page = show<OrvanePrefsListController>();
+    ASSERT_EQ(footers(*page).size(), 2u);
+    EXPECT_NE(footers(*page)[0].find("Velquin"), std::string::npos);
+    EXPECT_EQ(footers(*page)[1], "");
+}
+
+TEST_F(PaneTest, ValuesComeFromTheFileOrTheSpecifiersDefault) {
+    auto page = show<OrvanePrefsListController>();
+    EXPECT_EQ(shown(*page, "Button 3"), "Mail") << "no file: every control shows its default";
+    EXPECT_EQ(shown(*page, "Height"), "46");
+    EXPECT_EQ(shown(*page, "App Store"), "ON");
+    ASSERT_TRUE(writeSettingsValue("FUNCTION_3", CFPropertyList::string("APP-Notes")));
+    ASSERT_TRUE(writeSettingsValue("APP_STORE_ENABLED", CFPropertyList::boolean(false)));
+    page->reload();
+    EXPECT_EQ(shown(*page, "Button 3"), "Notes");
+    EXPECT_EQ(shown(*page, "App Store"), "OFF");
+}
+
+TEST_F(PaneTest, AStoredValueKeepsTheFileNotifiesAndLeavesThePageAlone) {
+    ASSERT_TRUE(writeSettingsValue("ICON_SIZE", CFPropertyList::integer(30)));
+    const auto page = show<OrvanePrefsListController>();
+    const auto before = cell(*page, "Rounded Icons");
+    NotificationCounter posts(settingsChangedNotification);
+    page->setPreferenceValue(NSNumber::numberWithBool(true), *before->specifier());
+    EXPECT_EQ(posts.received, 1);
+    EXPECT_EQ(*file()->objectForKey("ROUNDED_ICON"), CFPropertyList::boolean(true)) << "written as a boolean";
+    EXPECT_EQ(*file()->objectForKey("ICON_SIZE"), CFPropertyList::integer(30));
+    EXPECT_EQ(cell(*page, "Rounded Icons"), before) << "the page is not reloaded";
+}
+
+TEST_F(PaneTest, AValueWrittenWhileTheFileIsUnreadableLeavesAFileWithThatKeyOnly) {
+    device.writeText(settingsPath, "this is no property list");
+    const auto page = show<OrvanePrefsListController>();
+    EXPECT_EQ(shown(*page, "Button 1"), "Facebook Post") << "an unreadable file reads as empty";
+    page->setPreferenceValue(NSNumber::numberWithDouble(60), *cell(*page, "Height")->specifier());
+    ASSERT_TRUE(file());
+    EXPECT_EQ(file()->count(), 1u);
+    EXPECT_EQ(*file()->objectForKey("VIEW_HEIGHT"), CFPropertyList::real(60));
+}
+
+TEST_F(PaneTest, ResetButtonsRemovesTheSlotsOnlyAndTheSectionReturnsToItsDefaults) {
+    for (const auto key : functionSlotKeys)
+        ASSERT_TRUE(writeSettingsValue(key, CFPropertyList::string("APP-QQ")));
+    ASSERT_TRUE(writeSettingsValue("ICON_SIZE", CFPropertyList::integer(20)));
+    const auto page = show<OrvanePrefsListController>();
+    EXPECT_EQ(shown(*page, "Button 6"), "QQ");
+    NotificationCounter posts(settingsChangedNotification);
+    tap(*page, "Reset Buttons");
+    EXPECT_EQ(posts.received, 1);
+    EXPECT_EQ(shown(*page, "Button 6"), "Photo") << "reloaded: the controls show their defaults";
+    EXPECT_EQ(file()->count(), 1u);
+    EXPECT_EQ(*file()->objectForKey("ICON_SIZE"), CFPropertyList::integer(20));
+    SettingsState section;
+    const auto written = file();
+    loadSettings(section, &*written);
+    EXPECT_EQ(section.settings.functions, SectionSettings().functions);
+}
+
+TEST_F(PaneTest, ResetHeightAndResetAllAndASecondResetAllThatDoesNothingAtAll) {
+    ASSERT_TRUE(writeSettingsValue("VIEW_HEIGHT", CFPropertyList::real(80)));
+    ASSERT_TRUE(writeSettingsValue("CC_DISMISS", CFPropertyList::boolean(true)));
+    const auto page = show<OrvanePrefsListController>();
+    tap(*page, "Reset Height");
+    EXPECT_EQ(shown(*page, "Height"), "46");
+    EXPECT_EQ(shown(*page, "Close Control Center"), "ON");
+
+    NotificationCounter posts(settingsChangedNotification);
+    tap(*page, "Reset All Settings");
+    EXPECT_FALSE(std::filesystem::exists(device.hostPath(settingsPath)));
+    EXPECT_EQ(posts.received, 1);
+    EXPECT_EQ(shown(*page, "Close Control Center"), "OFF");
+    const auto cellBefore = cell(*page, "Close Control Center");
+    tap(*page, "Reset All Settings");
+    EXPECT_EQ(posts.received, 1) << "no notification";
+    EXPECT_EQ(cell(*page, "Close Control Center"), cellBefore) << "no reload";
+    EXPECT_FALSE(std::filesystem::exists(device.hostPath(settingsPath))) << "no file written";
+}
+
+TEST_F(PaneTest, TheResetButtonsAreCentredAndNoOtherRow) {
+    const auto root = show<OrvanePrefsListController>();
+    for (const auto* label : {"Reset Buttons", "Reset Height", "Reset All Settings"})
+        EXPECT_EQ(cell(*root, label)->alignment(), PSTableCellAlignmentCenter) << label;
+    EXPECT_EQ(cell(*root, "Follow on Twitter")->alignment(), PSTableCellAlignmentNatural);
+    const auto colours = show<ColorsListController>();
+    for (const auto* label : {"Reset Button Alpha", "Reset Background Colour", "Reset Separator Colour"})
+        EXPECT_EQ(cell(*colours, label)->alignment(), PSTableCellAlignmentCenter) << label;
+    const auto actions = show<DefaultActionsListController>();
+    EXPECT_EQ(cell(*actions, "Reset Default Actions")->alignment(), PSTableCellAlignmentCenter);
+    EXPECT_EQ(cell(*actions, "Mail")->alignment(), PSTableCellAlignmentNatural);
+}
+
+TEST_F(PaneTest, DonateAndTheLinksOpenTheMakersPages) {
+    const auto page = show<OrvanePrefsListController>();
+    const auto& donate = page->navigationItem()->rightBarButtonItem();
+    ASSERT_TRUE(donate);
+    EXPECT_EQ(donate->title(), "Donate");
+    EXPECT_EQ(donate->style(), UIBarButtonItemStylePlain);
+    donate->press();
+    tap(*page, "Follow on Twitter");
+    tap(*page, "Follow on Weibo");
+    EXPECT_EQ(application->opened, (std::vector<std::string>{std::string(makerDonationURL),
+                                                             std::string(makerTwitterURL),
+                                                             std::string(makerWeiboURL)}));
+}
+
+TEST_F(PaneTest, TheColourResetsRemoveTheirGroupOnly) {
+    ASSERT_TRUE(writeSettingsValue("BUTTON_ALPHA", CFPropertyList::real(0.5)));
+    ASSERT_TRUE(writeSettingsValue("BACKGROUND_RED", CFPropertyList::real(0.5)));
+    ASSERT_TRUE(writeSettingsValue("SEPARATOR_BLUE", CFPropertyList::real(0.5)));
+    const auto page = show<ColorsListController>();
+    page->resetBackgroundColor();
+    EXPECT_EQ(file()->objectForKey("BACKGROUND_RED"), nullptr);
+    EXPECT_NE(file()->objectForKey("BUTTON_ALPHA"), nullptr);
+    EXPECT_NE(file()->objectForKey("SEPARATOR_BLUE"), nullptr);
+
+    NotificationCounter posts(settingsChangedNotification);
+    page->resetBackgroundColor();
+    EXPECT_EQ(posts.received, 1) << "a reset of keys the file lacks still writes and notifies";
+    EXPECT_EQ(file()->count(), 2u);
+}
+
+TEST_F(PaneTest, ResetDefaultsLeavesNoDefaultActionKey) {
+    for (const FunctionInfo& function : actionFunctions())
+        ASSERT_TRUE(writeSettingsValue(function.defaultActionKey,
+                                       CFPropertyList::string(std::string(function.actionSet.back()))));
+    ASSERT_TRUE(writeSettingsValue("ICON_STYLE", CFPropertyList::integer(1)));
+    const auto page = show<DefaultActionsListController>();
+    EXPECT_EQ(shown(*page, "Mail"), "Open the App");
+    tap(*page, "Reset Default Actions");
+    EXPECT_EQ(shown(*page, "Mail"), "New Mail");
+    EXPECT_EQ(file()->count(), 1u);
+    SettingsState section;
+    const auto written = file();
+    loadSettings(section, &*written);
+    EXPECT_EQ(section.settings.defaultActions, SectionSettings().defaultActions);
+}
+
+TEST_F(PaneTest, ThePickerShowsEveryFunctionWithItsIconAndStoresTheChoice) {
+    const auto root = show<OrvanePrefsListController>();
+    tap(*root, "Button 3");
+    const auto picker = std::dynamic_pointer_cast<IconListItemsController>(navigation->topViewController());
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->table()->sections().at(0).cells.size(), allowedFunctionIds.size());
+    EXPECT_EQ(cell(*picker, "Mail")->accessoryType(), UITableViewCellAccessoryCheckmark);
+
+    const auto disabled = cell(*picker, "Disabled");
+    EXPECT_TRUE(disabled->textLabel()->textColor()->isEqual(*UIColor::redColor()));
+    EXPECT_FALSE(disabled->imageView()->image());
+    EXPECT_TRUE(cell(*picker, "Notes")->textLabel()->textColor()->isEqual(*UIColor::blackColor()));
+    const auto post = cell(*picker, "Facebook Post")->imageView()->image();
+    ASSERT_TRUE(post);
+    for (const auto* shared : {"Sina Weibo Post", "Tencent Weibo Post", "Tweet"})
+        EXPECT_EQ(cell(*picker, shared)->imageView()->image(), post) << shared;
+    EXPECT_NE(cell(*picker, "Facebook")->imageView()->image(), post);
+    for (const auto& section : picker->table()->sections())
+        for (const auto& row : section.cells)
+            EXPECT_TRUE(row->imageView()->image() || row == disabled) << row->textLabel()->text();
+
+    NotificationCounter posts(settingsChangedNotification);
+    tap(*picker, "Notes");
+    EXPECT_EQ(posts.received, 1);
+    EXPECT_EQ(*file()->objectForKey("FUNCTION_3"), CFPropertyList::string("APP-Notes"));
+    EXPECT_EQ(cell(*picker, "Notes")->accessoryType(), UITableViewCellAccessoryCheckmark);
+    navigation->popViewControllerAnimated(true);
+    EXPECT_EQ(shown(*root, "Button 3"), "Notes") << "the root page reads its values again when it shows";
+}
+
+TEST_F(PaneTest, ThePickersIconsAreReadOnceAndAFailedLoadIsTriedAgain) {
+    const auto notes = functionRowIcon("APP-Notes");
+    ASSERT_TRUE(notes);
+    std::filesystem::remove_all(device.hostPath("/System/Library/PrivateFrameworks/Preferences.framework"));
+    EXPECT_EQ(functionRowIcon("APP-Notes"), notes) << "scrolling back reuses the cached image";
+    EXPECT_FALSE(functionRowIcon("SYS-Mail"));
+    install("System/Library/PrivateFrameworks/Preferences.framework",
+            "/System/Library/PrivateFrameworks/Preferences.framework");
+    EXPECT_TRUE(functionRowIcon("SYS-Mail")) << "a failed load leaves the slot empty for the next try";
+    EXPECT_FALSE(functionRowIcon("DISABLED"));
+    EXPECT_FALSE(functionRowIcon("APP-Nothing"));
+}
+
+} // namespace
