@@ -38,7 +38,7 @@ std::optional<double> parseReal(std::string_view text) {
 }
 
 double numberProperty(const PSSpecifier& specifier, std::string_view key, double fallback) {
-    const auto* number = dynamic_cast<const NSNumber*>(specifier.propertyForKey(key).get());
+    const auto number = std::dynamic_pointer_cast<NSNumber>(specifier.propertyForKey(key));
     return number ? number->doubleValue() : fallback;
 }
 

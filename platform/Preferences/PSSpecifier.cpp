@@ -106,7 +106,7 @@ std::string PSSpecifier::identifier() const {
 }
 
 std::string PSSpecifier::stringPropertyForKey(std::string_view key) const {
-    const auto* text = dynamic_cast<const NSString*>(propertyForKey(key).get());
+    const auto text = std::dynamic_pointer_cast<NSString>(propertyForKey(key));
     return text ? text->string() : std::string();
 }
 
