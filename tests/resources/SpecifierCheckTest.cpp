@@ -1,0 +1,76 @@
+#include "SpecifierCheck.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace {
+
+std::string shipped(const std::string& name) {
+    std::ifstream in(std::string(ORVANE_PREFS_SOURCES) + "/" + name + ".plist", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<SpecifierProblem> check(std::string_view name, const std::string& text) {
+    return checkSpecifierPlist(name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The line of the item that holds the text.
+int itemLine(const std::string& text, std::string_view needle) {
+    const auto item = text.rfind("<dict>", text.find(needle));
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(item), '\n'));
+}
+
+std::string messages(const std::vector<SpecifierProblem>& problems) {
+    std::string all;
+    for (const auto& problem : problems)
+        all += std::to_string(problem.line) + ": " + problem.message + "\n";
+    return all;
+}
+
+TEST(SpecifierCheck, TheShippedPlistsPass) {
+    for (const auto* name : {"OrvanePrefs", "DefaultActions", "Colors"})
+        EXPECT_EQ(messages(check(name, shipped(name))), "") << name;
+}
+
+TEST(SpecifierCheck, AWrongDefaultIsReportedAtItsItemsLine) {
+    const std::string text = replaced(shipped("Colors"), "<real>0.7</real>", "<real>0.75</real>");
+    const auto problems = check("Colors", text);
+    ASSERT_EQ(problems.size(), 1u) << messages(problems);
+    EXPECT_EQ(problems[0].line, itemLine(text, "<string>BUTTON_ALPHA</string>"));
+    EXPECT_NE(problems[0].message.find("BUTTON_ALPHA"), std::string::npos) << problems[0].message;
+}
+
+TEST(SpecifierCheck, MissingIdsActionsAndControlsAreReported) {
+    std::string text = replaced(shipped("OrvanePrefs"), "<string>ABOUT</string>", "<string>INFO</string>");
+    text = replaced(text, "<string>resetHeight</string>", "<string>resetAll</string>");
+    text = replaced(text, "<string>LANDSCAPE_ENABLED</string>", "<string>LANDSCAPE</string>");
+    const auto all = messages(check("OrvanePrefs", text));
+    EXPECT_NE(all.find("no group with the id \"ABOUT\""), std::string::npos) << all;
+    EXPECT_NE(all.find(std::to_string(itemLine(text, "RESET_HEIGHT")) + ": item 15 with the id RESET_HEIGHT must run "
+                                                                         "resetHeight"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("\"LANDSCAPE\", which is no settings key"), std::string::npos) << all;
+    EXPECT_NE(all.find("no control for LANDSCAPE_ENABLED"), std::string::npos) << all;
+}
+
+TEST(SpecifierCheck, ListValuesMustBeTheCataloguesIdsAndActionSets) {
+    const std::string functions = replaced(shipped("OrvanePrefs"), "<string>APP-Calendar</string>\n\t\t\t\t<string>APP-Evernote</string>",
+                                           "<string>APP-Evernote</string>\n\t\t\t\t<string>APP-Calendar</string>");
+    EXPECT_NE(messages(check("OrvanePrefs", functions)).find("the catalogue's function ids, in order, for FUNCTION_1"),
+              std::string::npos);
+    const std::string actions = replaced(shipped("DefaultActions"), "<string>Scan</string>", "<string>Post</string>");
+    EXPECT_NE(messages(check("DefaultActions", actions)).find("the action set of SYS-Photo"), std::string::npos);
+    EXPECT_EQ(check("Colors", "garbage").at(0).message, "is not a property list with an \"items\" array");
+    EXPECT_EQ(check("Other", shipped("Colors")).at(0).message, "is no specifier plist of the pane");
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "CoreGraphics/CGImage.h"
+#include "sim/Simulator.h"
+#include "support/ChildProcess.h"
+#include "support/TemporaryDevice.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The Settings application played in this process, with the bundles the build staged.
+class SettingsApplicationTest : public ::testing::Test {
+  protected:
+    SettingsApplicationTest() { EXPECT_EQ(run({"install"}).status, 0); }
+
+    struct Result {
+        int status;
+        std::string out;
+        std::string errors;
+    };
+    Result run(std::vector<std::string> words) {
+        std::ostringstream out, errors;
+        const int status = device->run(words, out, errors);
+        return {status, out.str(), errors.str()};
+    }
+    std::string page(std::vector<std::string> words) {
+        const auto result = run(words);
+        EXPECT_EQ(result.status, 0) << result.errors;
+        return result.out;
+    }
+    static bool has(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+    TemporaryDevice root;
+    std::unique_ptr<Simulator> device = std::make_unique<Simulator>(defaultDeviceProfile());
+};
+
+TEST_F(SettingsApplicationTest, TheListFindsThePaneThroughItsEntryPlist) {
+    EXPECT_TRUE(has(page({"settings", "open"}), "page Settings\ngroup Tweaks\n  Orvane  (icon 29 x 29)  >\n"));
+    std::filesystem::remove(root.hostPath("/Library/PreferenceLoader/Preferences/Orvane.plist"));
+    EXPECT_FALSE(has(page({"settings", "open"}), "Orvane")) << "nothing is hard-wired";
+    EXPECT_EQ(run({"settings", "tap", "Orvane"}).errors, "no row \"Orvane\" on this page\n");
+}
+
+TEST_F(SettingsApplicationTest, AFingerWalksThePagesAndSetsValues) {
+    page({"settings", "open"});
+    EXPECT_TRUE(has(page({"settings", "tap", "Orvane"}), "page Orvane  < Settings  [Donate]\ngroup Buttons\n"));
+    EXPECT_TRUE(has(page({"settings", "set", "Rounded Icons", "on"}), "  Rounded Icons = ON\n"));
+    EXPECT_TRUE(has(page({"settings", "set", "Height", "60"}), "  Height = 60\n"));
+    EXPECT_TRUE(has(page({"settings", "set", "Icon Size", "30 points"}), "  Icon Size = 30 points  >\n"));
+    EXPECT_EQ(run({"settings", "set", "Height", "20"}).status, 1) << "below the slider's range";
+    EXPECT_EQ(run({"settings", "set", "Rounded Icons", "maybe"}).status, 1);
+    EXPECT_EQ(run({"settings", "set", "Reset Height", "1"}).status, 1) << "a button takes no value";
+    EXPECT_TRUE(has(page({"defaults", "read"}), "ICON_SIZE = 30")) << page({"defaults", "read"});
+
+    const auto colours = page({"settings", "tap", "Colours"});
+    EXPECT_TRUE(has(colours, "page Colours  < Orvane\n")) << colours;
+    EXPECT_TRUE(has(colours, "  Reset Background Colour  (button, centred)\n"));
+    page({"settings", "set", "Button Alpha", "0.5"});
+    EXPECT_TRUE(has(page({"settings", "tap", "Reset Button Alpha"}), "  Button Alpha = 0.7\n"));
+    page({"settings", "back"});
+    EXPECT_TRUE(has(page({"settings", "tap", "Default Actions"}), "  Mail = New Mail  >\n"));
+    page({"settings", "tap", "Photo"});
+    EXPECT_TRUE(has(page({"settings", "tap", "Scan Code"}), "  Scan Code  (chosen)\n"));
+    EXPECT_TRUE(has(page({"settings", "back"}), "  Photo = Scan Code  >\n"));
+    page({"settings", "back"});
+    page({"settings", "back"});
+    EXPECT_EQ(run({"settings", "back"}).errors, "already on the top list\n");
+}
+
+TEST_F(SettingsApplicationTest, TheClockDecidesTheAboutYearsAndTheScreenshotDrawsThePage) {
+    EXPECT_EQ(page({"clock", "2015-03-01"}), "device clock 2015-03-01 12:00:00\n");
+    page({"settings", "open"});
+    EXPECT_TRUE(has(page({"settings", "tap", "Orvane"}), "footer: Orvane \u00A9 2015 Velquin"));
+    EXPECT_EQ(run({"clock", "2015-02-30"}).status, 2);
+    const auto file = (root.root() / "page.png").string();
+    EXPECT_TRUE(has(page({"screenshot", file}), "wrote " + file + ", 640 x "));
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    const auto image = CGImageCreateWithPNGData(bytes);
+    ASSERT_TRUE(image);
+    EXPECT_GT(image->height(), 2000u) << "the whole page, beyond the screen's height";
+    EXPECT_EQ(image->pixelAt(4, image->height() - 4), (CGImage::RGBA{239, 239, 244, 255})) << "grouped background";
+}
+
+// The Settings application in one process and SpringBoard in another: the change made through the picker
+// reaches the section, which shows it at Control Center's next appearance.
+TEST(SettingsAndSpringBoard, AFunctionPickedInThePaneShowsInControlCenter) {
+    TemporaryDevice device;
+    const auto script = [&](const std::string& name, const std::string& lines) {
+        const auto path = device.root() / name;
+        std::ofstream(path) << lines;
+        return path.string();
+    };
+    const auto picture = (device.root() / "section.png").string();
+    ChildProcess springBoard({ORVANE_SIM_PATH, "--device", device.root().string(), "script",
+                              script("springboard.txt", "install\nopen\nclose\nwatch --notifications 1 --seconds 60\n"
+                                                        "open\nscreenshot " +
+                                                            picture + "\n")});
+    ASSERT_TRUE(springBoard.readUntil("settings in force at start:", 30s)) << springBoard.output();
+    ChildProcess settings({ORVANE_SIM_PATH, "--device", device.root().string(), "script",
+                           script("settings.txt", "settings open\nsettings tap Orvane\nsettings tap \"Button 3\"\n"
+                                                  "settings tap Notes\n")});
+    EXPECT_EQ(settings.wait(), 0) << settings.output();
+    EXPECT_TRUE(settings.output().find("  Notes  (icon 29 x 29)  (chosen)\n") != std::string::npos);
+    ASSERT_EQ(springBoard.wait(), 0) << springBoard.output();
+
+    std::ifstream in(picture, std::ios::binary);
+    const auto image = CGImageCreateWithPNGData(std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), {}});
+    ASSERT_TRUE(image);
+    // The third of six slots: count the Notes tile's yellow there.
+    int yellow = 0;
+    for (std::size_t x = image->width() * 2 / 6; x < image->width() * 3 / 6; ++x) {
+        for (std::size_t y = 0; y < image->height(); ++y) {
+            const auto pixel = image->pixelAt(x, y);
+            yellow += pixel.red > 200 && pixel.green > 150 && pixel.blue < 60;
+        }
+    }
+    EXPECT_GT(yellow, 500) << "slot 3 shows the Notes icon";
+
+    ChildProcess events({ORVANE_SIM_PATH, "--device", device.root().string(), "events"});
+    ASSERT_EQ(events.wait(), 0);
+    const auto log = events.output();
+    const auto write = log.find("plist.written path=/var/mobile/Library/Preferences/com.velquin.orvane.plist keys=1");
+    EXPECT_NE(write, std::string::npos) << log;
+    EXPECT_NE(log.find("notify.posted name=com.velquin.orvane.changed", write), std::string::npos) << log;
+}
+
+} // namespace
