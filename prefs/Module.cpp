@@ -2,8 +2,9 @@
 #include "Foundation/NSBundle.h"
 #include "IconListItemsController.h"
 #include "OrvanePrefsListController.h"
+#include "PaneClasses.h"
 
-NS_BUNDLE_ENTRY_POINT {
+void registerPaneClasses() {
     ObjCRuntime::registerClass<OrvanePrefsListController>();
     ObjCRuntime::registerClass<IconListItemsController>();
     ObjCRuntime::registerClass<DefaultActionsListController>();

@@ -98,6 +98,24 @@ const std::vector<Scene> tapWalk = {
     {"What the person saw and what left the plug-in, from the device's event log.",
      {{"events"}}, nullptr},
 };
+
+const std::vector<Scene> paneWalk = {
+    {"The Settings application lists Orvane because of the pane's entry plist. Its top page shows what the "
+     "settings file holds, with the about notice under the last group and Donate in the navigation bar.",
+     {{"close"}, {"unlock"}, {"settings", "open"}, {"settings", "tap", "Orvane"}}, "11-settings-root.png"},
+    {"Button 3's function is picked from every function of the catalogue, each with its icon; Disabled is red.",
+     {{"settings", "tap", "Button 3"}}, "12-settings-picker.png"},
+    {"Notes goes into slot 3. Back on the top page, the icons get rounded and the row taller.",
+     {{"settings", "tap", "Notes"}, {"settings", "back"}, {"settings", "set", "Rounded Icons", "on"},
+      {"settings", "set", "Height", "60"}}, "13-settings-changed.png"},
+    {"The colours page gives the row a green background.",
+     {{"settings", "tap", "Colours"}, {"settings", "set", "Background/Green", "0.6"},
+      {"settings", "set", "Background/Alpha", "0.9"}}, "14-settings-colours.png"},
+    {"Control Center opens over the Settings application: the section shows everything the pane changed.",
+     {{"open"}}, "15-section-after-pane.png"},
+    {"Back in the pane, Reset All Settings deletes the file; every control shows its default again.",
+     {{"close"}, {"settings", "back"}, {"settings", "tap", "Reset All Settings"}}, "16-settings-reset.png"},
+};
 // clang-format on
 
 std::filesystem::path freshDeviceRoot() {
@@ -110,7 +128,7 @@ std::filesystem::path freshDeviceRoot() {
 void printCommand(const Words& command, std::ostream& out) {
     out << "$";
     for (const auto& word : command)
-        out << " " << word;
+        out << " " << (word.find(' ') == std::string::npos ? word : "\"" + word + "\"");
     out << "\n";
 }
 
@@ -152,9 +170,11 @@ int walkControlCenter(const std::filesystem::path& pictures, std::ostream& out, 
     out << "\nThe section's views after the settings changes:\n";
     if (const int status = device.run(Words{"describe"}, out, errors); status != 0)
         return status;
-    for (const auto& scene : tapWalk) {
-        if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
-            return status;
+    for (const auto* walk : {&tapWalk, &paneWalk}) {
+        for (const auto& scene : *walk) {
+            if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
+                return status;
+        }
     }
     return 0;
 }

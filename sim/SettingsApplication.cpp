@@ -83,9 +83,18 @@ std::shared_ptr<NSObject> valueFor(const PSSpecifier& specifier, std::string_vie
     }
 }
 
+// The first row of that label; "GROUP/LABEL" names the row within the group of that header, for labels that
+// several groups share.
 std::optional<NSIndexPath> rowNamed(PSListController& page, std::string_view label) {
+    const auto slash = label.find('/');
+    const std::string_view group =
+        slash == std::string_view::npos ? std::string_view() : label.substr(0, slash);
+    const std::string_view row = slash == std::string_view::npos ? label : label.substr(slash + 1);
+    std::string_view currentGroup;
     for (const auto& specifier : page.specifiers()) {
-        if (specifier->cellType() != PSGroupCell && specifier->name() == label)
+        if (specifier->cellType() == PSGroupCell)
+            currentGroup = specifier->name();
+        else if (specifier->name() == row && (group.empty() || group == currentGroup))
             return page.indexPathForSpecifier(*specifier);
     }
     return std::nullopt;

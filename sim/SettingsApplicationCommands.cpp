@@ -26,28 +26,28 @@ int failed(const std::string& problem, std::ostream& errors) {
     return 1;
 }
 
+bool wellFormed(std::string_view verb, std::size_t words) {
+    return ((verb == "open" || verb == "back" || verb == "show") && words == 1) ||
+           (verb == "tap" && words == 2) || (verb == "set" && words == 3);
+}
+
 int runSettings(SettingsApplication& application, std::span<const std::string> arguments, std::ostream& out,
                 std::ostream& errors) {
     const std::string verb = arguments.empty() ? std::string() : arguments[0];
-    if (verb == "open" && arguments.size() == 1) {
+    if (!wellFormed(verb, arguments.size()))
+        return usage(settingsUsage, errors);
+    if (verb == "open")
         application.open();
-        return reportPage(application, out);
-    }
-    if (!application.isOpen() && (verb == "tap" || verb == "set" || verb == "back" || verb == "show"))
+    else if (!application.isOpen())
         return failed("the Settings application is not open: settings open first", errors);
-    if (verb == "tap" && arguments.size() == 2) {
-        const auto problem = application.tap(arguments[1]);
-        return problem ? failed(*problem, errors) : reportPage(application, out);
-    }
-    if (verb == "set" && arguments.size() == 3) {
-        const auto problem = application.set(arguments[1], arguments[2]);
-        return problem ? failed(*problem, errors) : reportPage(application, out);
-    }
-    if (verb == "back" && arguments.size() == 1)
-        return application.back() ? reportPage(application, out) : failed("already on the top list", errors);
-    if (verb == "show" && arguments.size() == 1)
-        return reportPage(application, out);
-    return usage(settingsUsage, errors);
+    std::optional<std::string> problem;
+    if (verb == "tap")
+        problem = application.tap(arguments[1]);
+    else if (verb == "set")
+        problem = application.set(arguments[1], arguments[2]);
+    else if (verb == "back" && !application.back())
+        problem = "already on the top list";
+    return problem ? failed(*problem, errors) : reportPage(application, out);
 }
 
 // Seconds since 2001 for a local date and time, or nothing for text that is no such moment.

@@ -6,6 +6,7 @@
 #include "prefs/DefaultActionsListController.h"
 #include "prefs/IconListItemsController.h"
 #include "prefs/OrvanePrefsListController.h"
+#include "prefs/PaneClasses.h"
 #include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -64,10 +65,7 @@ int main(int argc, char** argv) {
                           std::filesystem::copy_options::recursive);
     const auto bundle = NSBundle::bundleWithPath(paneBundlePath);
     ObjCRuntime::setLoadingBundle(bundle.get());
-    ObjCRuntime::registerClass<OrvanePrefsListController>();
-    ObjCRuntime::registerClass<IconListItemsController>();
-    ObjCRuntime::registerClass<DefaultActionsListController>();
-    ObjCRuntime::registerClass<ColorsListController>();
+    registerPaneClasses();
     ObjCRuntime::setLoadingBundle(nullptr);
     writeSettingsFile();
 

@@ -1,6 +1,7 @@
 #include "Preferences/PSListController.h"
 
 #include "CoreFoundation/CFNotificationCenter.h"
+#include "Foundation/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSPropertyListSerialization.h"
 #include "UIKit/UINavigationController.h"
@@ -35,9 +36,13 @@ PSSpecifiers PSListController::loadSpecifiersFromPlistName(std::string_view name
     const auto bundle = NSBundle::bundleForClass(NSClassFromString(className()));
     if (!bundle)
         return {};
-    const auto plist =
-        NSDictionary::dictionaryWithContentsOfFile(bundle->bundlePath() + "/" + std::string(name) + ".plist");
+    const std::string path = bundle->bundlePath() + "/" + std::string(name) + ".plist";
+    const auto plist = NSDictionary::dictionaryWithContentsOfFile(path);
     auto loaded = PSSpecifiersFromPlist(plist ? *plist : NSDictionary(), target);
+    if (!plist)
+        loaded.skipped = {"no readable property list"};
+    for (const auto& skipped : loaded.skipped)
+        EventLog::record("preferences.skipped", {{"plist", path}, {"what", skipped}});
     return std::move(loaded.specifiers);
 }
 
@@ -50,6 +55,7 @@ void PSListController::viewDidLoad() {
 void PSListController::viewWillAppear(bool animated) {
     Super::viewWillAppear(animated);
     reload();
+    EventLog::record("preferences.page", {{"class", className()}, {"title", navigationItem()->title()}});
 }
 
 void PSListController::reload() {

@@ -9,6 +9,7 @@
 #include "prefs/DefaultActionsListController.h"
 #include "prefs/IconListItemsController.h"
 #include "prefs/OrvanePrefsListController.h"
+#include "prefs/PaneClasses.h"
 #include "support/TemporaryDevice.h"
 
 #include <filesystem>
@@ -28,8 +29,8 @@ class RecordingApplication : public UIApplication {
     }
 };
 
-// A fresh device with the pane's bundle, the section's strings and the framework's icons installed; the pane's
-// classes belong to the pane bundle, as when the Settings application loads it.
+// A fresh device with the pane's bundle, the section's strings and the framework's icons installed; the
+// pane's classes belong to the pane bundle, as when the Settings application loads it.
 class PaneTest : public ::testing::Test {
   protected:
     PaneTest() {
@@ -39,10 +40,7 @@ class PaneTest : public ::testing::Test {
                 "/System/Library/PrivateFrameworks/Preferences.framework");
         const auto bundle = NSBundle::bundleWithPath(paneBundlePath);
         ObjCRuntime::setLoadingBundle(bundle.get());
-        ObjCRuntime::registerClass<OrvanePrefsListController>();
-        ObjCRuntime::registerClass<IconListItemsController>();
-        ObjCRuntime::registerClass<DefaultActionsListController>();
-        ObjCRuntime::registerClass<ColorsListController>();
+        registerPaneClasses();
         ObjCRuntime::setLoadingBundle(nullptr);
         UIApplication::setSharedApplication(application);
         resetFunctionRowIcons();
@@ -88,12 +86,15 @@ class PaneTest : public ::testing::Test {
     static void tap(PSListController& page, std::string_view label) {
         for (const auto& specifier : page.specifiers()) {
             if (specifier->name() == label)
-                return page.tableViewDidSelectRowAtIndexPath(*page.table(), *page.indexPathForSpecifier(*specifier));
+                return page.tableViewDidSelectRowAtIndexPath(*page.table(),
+                                                             *page.indexPathForSpecifier(*specifier));
         }
         FAIL() << "no row " << label;
     }
 
-    static std::optional<NSDictionary> file() { return NSDictionary::dictionaryWithContentsOfFile(settingsPath); }
+    static std::optional<NSDictionary> file() {
+        return NSDictionary::dictionaryWithContentsOfFile(settingsPath);
+    }
 
     TemporaryDevice device;
     std::shared_ptr<RecordingApplication> application = RecordingApplication::make();

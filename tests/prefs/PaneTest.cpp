@@ -1,4 +1,5 @@
 #include "PaneFixture.h"
+#include "support/DeviceEvents.h"
 
 #include <fstream>
 
@@ -18,20 +19,27 @@ TEST_F(PaneTest, TheAboutFooterCarriesTheYearsSince2015) {
 }
 
 TEST_F(PaneTest, OnlyTheFirstAboutGroupGetsTheFooter) {
-    device.writeText(std::string(paneBundlePath) + "/OrvanePrefs.plist",
-                     xmlPlist("<dict><key>items</key><array>"
-                              "<dict><key>cell</key><string>PSGroupCell</string><key>id</key><string>ABOUT</string>"
-                              "<key>label</key><string>First</string></dict>"
-                              "<dict><key>cell</key><string>PSButtonCell</string><key>label</key><string>A</string>"
-                              "</dict>"
-                              "<dict><key>cell</key><string>PSGroupCell</string><key>id</key><string>ABOUT</string>"
-                              "<key>label</key><string>Second</string></dict>"
-                              "<dict><key>cell</key><string>PSButtonCell</string><key>label</key><string>B</string>"
-                              "</dict></array></dict>"));
+    device.writeText(
+        std::string(paneBundlePath) + "/OrvanePrefs.plist",
+        xmlPlist("<dict><key>items</key><array>"
+                 "<dict><key>cell</key><string>PSGroupCell</string><key>id</key><string>ABOUT</string>"
+                 "<key>label</key><string>First</string></dict>"
+                 "<dict><key>cell</key><string>PSButtonCell</string><key>label</key><string>A</string>"
+                 "</dict>"
+                 "<dict><key>cell</key><string>PSGroupCell</string><key>id</key><string>ABOUT</string>"
+                 "<key>label</key><string>Second</string></dict>"
+                 "<dict><key>cell</key><string>PSButtonCell</string><key>label</key><string>B</string>"
+                 "</dict><dict><key>cell</key><string>PSCell</string></dict></array></dict>"));
     const auto page = show<OrvanePrefsListController>();
     ASSERT_EQ(footers(*page).size(), 2u);
     EXPECT_NE(footers(*page)[0].find("Velquin"), std::string::npos);
     EXPECT_EQ(footers(*page)[1], "");
+    EXPECT_EQ(
+        loggedEvents("preferences.skipped"),
+        std::vector<std::string>{"preferences.skipped plist=/Library/PreferenceBundles/OrvanePrefs.bundle/"
+                                 "OrvanePrefs.plist what=\"item 5: no known \\\"cell\\\"\""});
+    EXPECT_EQ(loggedEvents("preferences.page"),
+              std::vector<std::string>{"preferences.page class=OrvanePrefsListController title=\"\""});
 }
 
 TEST_F(PaneTest, ValuesComeFromTheFileOrTheSpecifiersDefault) {
@@ -128,9 +136,9 @@ TEST_F(PaneTest, DonateAndTheLinksOpenTheMakersPages) {
     donate->press();
     tap(*page, "Follow on Twitter");
     tap(*page, "Follow on Weibo");
-    EXPECT_EQ(application->opened, (std::vector<std::string>{std::string(makerDonationURL),
-                                                             std::string(makerTwitterURL),
-                                                             std::string(makerWeiboURL)}));
+    EXPECT_EQ(application->opened,
+              (std::vector<std::string>{std::string(makerDonationURL), std::string(makerTwitterURL),
+                                        std::string(makerWeiboURL)}));
 }
 
 TEST_F(PaneTest, TheColourResetsRemoveTheirGroupOnly) {

@@ -13,7 +13,8 @@ std::string shipped(const std::string& name) {
 }
 
 std::vector<SpecifierProblem> check(std::string_view name, const std::string& text) {
-    return checkSpecifierPlist(name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return checkSpecifierPlist(name,
+                               std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::string replaced(std::string text, std::string_view from, std::string_view to) {
@@ -25,7 +26,8 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
 // The line of the item that holds the text.
 int itemLine(const std::string& text, std::string_view needle) {
     const auto item = text.rfind("<dict>", text.find(needle));
-    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(item), '\n'));
+    return 1 +
+           static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(item), '\n'));
 }
 
 std::string messages(const std::vector<SpecifierProblem>& problems) {
@@ -54,8 +56,9 @@ TEST(SpecifierCheck, MissingIdsActionsAndControlsAreReported) {
     text = replaced(text, "<string>LANDSCAPE_ENABLED</string>", "<string>LANDSCAPE</string>");
     const auto all = messages(check("OrvanePrefs", text));
     EXPECT_NE(all.find("no group with the id \"ABOUT\""), std::string::npos) << all;
-    EXPECT_NE(all.find(std::to_string(itemLine(text, "RESET_HEIGHT")) + ": item 15 with the id RESET_HEIGHT must run "
-                                                                         "resetHeight"),
+    EXPECT_NE(all.find(std::to_string(itemLine(text, "RESET_HEIGHT")) +
+                       ": item 15 with the id RESET_HEIGHT must run "
+                       "resetHeight"),
               std::string::npos)
         << all;
     EXPECT_NE(all.find("\"LANDSCAPE\", which is no settings key"), std::string::npos) << all;
@@ -63,12 +66,16 @@ TEST(SpecifierCheck, MissingIdsActionsAndControlsAreReported) {
 }
 
 TEST(SpecifierCheck, ListValuesMustBeTheCataloguesIdsAndActionSets) {
-    const std::string functions = replaced(shipped("OrvanePrefs"), "<string>APP-Calendar</string>\n\t\t\t\t<string>APP-Evernote</string>",
-                                           "<string>APP-Evernote</string>\n\t\t\t\t<string>APP-Calendar</string>");
-    EXPECT_NE(messages(check("OrvanePrefs", functions)).find("the catalogue's function ids, in order, for FUNCTION_1"),
+    const std::string functions = replaced(
+        shipped("OrvanePrefs"), "<string>APP-Calendar</string>\n\t\t\t\t<string>APP-Evernote</string>",
+        "<string>APP-Evernote</string>\n\t\t\t\t<string>APP-Calendar</string>");
+    EXPECT_NE(messages(check("OrvanePrefs", functions))
+                  .find("the catalogue's function ids, in order, for FUNCTION_1"),
               std::string::npos);
-    const std::string actions = replaced(shipped("DefaultActions"), "<string>Scan</string>", "<string>Post</string>");
-    EXPECT_NE(messages(check("DefaultActions", actions)).find("the action set of SYS-Photo"), std::string::npos);
+    const std::string actions =
+        replaced(shipped("DefaultActions"), "<string>Scan</string>", "<string>Post</string>");
+    EXPECT_NE(messages(check("DefaultActions", actions)).find("the action set of SYS-Photo"),
+              std::string::npos);
     EXPECT_EQ(check("Colors", "garbage").at(0).message, "is not a property list with an \"items\" array");
     EXPECT_EQ(check("Other", shipped("Colors")).at(0).message, "is no specifier plist of the pane");
 }

@@ -125,7 +125,7 @@ TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
     int screenshots = 0;
     for (const auto& entry : std::filesystem::directory_iterator(pictures))
         screenshots += entry.path().extension() == ".png" && entry.file_size() > 0;
-    EXPECT_EQ(screenshots, 10) << result.output;
+    EXPECT_EQ(screenshots, 16) << result.output;
     EXPECT_NE(result.output.find("springboard.openURL url=https://apps.apple.com/app/wechat/id414478124"),
               std::string::npos)
         << "the taps end with the App Store page in the event log";

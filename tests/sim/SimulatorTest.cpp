@@ -11,7 +11,12 @@
 namespace {
 
 TEST_F(SimulatorTest, InstallingPutsTheBuiltBundleWhereTheLoaderLooks) {
-    EXPECT_EQ(output("install"), "installed OrvaneCC.bundle in /Library/Caddex/Bundles/OrvaneCC.bundle/\n");
+    EXPECT_EQ(output("install"),
+              "installed OrvaneCC.bundle in /Library/Caddex/Bundles/OrvaneCC.bundle/\n"
+              "installed OrvanePrefs.bundle in /Library/PreferenceBundles/OrvanePrefs.bundle/\n"
+              "installed PreferenceLoader in /Library/PreferenceLoader/Preferences/\n"
+              "installed System/Library/PrivateFrameworks/Preferences.framework in "
+              "/System/Library/PrivateFrameworks/Preferences.framework/\n");
     EXPECT_TRUE(
         std::filesystem::is_regular_file(root.hostPath("/Library/Caddex/Bundles/OrvaneCC.bundle/OrvaneCC")));
     EXPECT_TRUE(std::filesystem::is_regular_file(
@@ -141,7 +146,12 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
                              "dismiss x",
                              "wait",
                              "wait 0",
-                             "wait 100000"}) {
+                             "wait 100000",
+                             "settings",
+                             "settings jump",
+                             "settings set x",
+                             "clock 2015",
+                             "clock 2015-01-01 25:00:00"}) {
         const auto result = run(line);
         EXPECT_EQ(result.status, 2) << line;
         EXPECT_EQ(result.errors.rfind("usage: ", 0), 0u) << line << ": " << result.errors;
@@ -150,7 +160,8 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe tap alert choose orientation presented dismiss wait help defaults watch events\n");
+              "describe tap alert choose orientation presented dismiss settings clock wait help defaults "
+              "watch events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {

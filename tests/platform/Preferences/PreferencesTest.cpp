@@ -10,7 +10,8 @@
 namespace {
 
 NSDictionary plist(std::string_view body) {
-    const std::string text = xmlPlist("<dict><key>items</key><array>" + std::string(body) + "</array></dict>");
+    const std::string text =
+        xmlPlist("<dict><key>items</key><array>" + std::string(body) + "</array></dict>");
     return *NSDictionary::dictionaryWithPropertyListData(
         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
@@ -55,13 +56,16 @@ TEST(PSSpecifier, AMalformedPlistLoadsWhatItCanAndSaysWhatItSkipped) {
         nullptr);
     ASSERT_EQ(loaded.specifiers.size(), 3u);
     const auto& size = *loaded.specifiers[0];
-    EXPECT_EQ(size.titles(), (std::vector<std::string>{"20", "30"})) << "unpaired titles give way to the values";
+    EXPECT_EQ(size.titles(), (std::vector<std::string>{"20", "30"}))
+        << "unpaired titles give way to the values";
     EXPECT_FALSE(size.propertyForKey("default"));
     EXPECT_EQ(loaded.specifiers[2]->name(), "Kept");
-    EXPECT_TRUE(std::dynamic_pointer_cast<NSNumber>(loaded.specifiers[2]->propertyForKey("default"))->boolValue());
+    EXPECT_TRUE(
+        std::dynamic_pointer_cast<NSNumber>(loaded.specifiers[2]->propertyForKey("default"))->boolValue());
     EXPECT_EQ(loaded.skipped.size(), 6u);
-    for (const auto* note : {"item 1: not a dictionary", "item 2: no known \"cell\"", "item 3: \"default\" is not a value",
-                             "item 3: value 2 is not a value", "item 4: a list without \"validValues\""})
+    for (const auto* note :
+         {"item 1: not a dictionary", "item 2: no known \"cell\"", "item 3: \"default\" is not a value",
+          "item 3: value 2 is not a value", "item 4: a list without \"validValues\""})
         EXPECT_NE(std::ranges::find(loaded.skipped, note), loaded.skipped.end()) << note;
     EXPECT_EQ(PSSpecifiersFromPlist(NSDictionary(), nullptr).skipped,
               std::vector<std::string>{"no \"items\" array"});
@@ -73,11 +77,13 @@ TEST(PSListController, GroupsRowsFootersAndTheDomainsValues) {
     const char* domain = "<key>defaults</key><string>com.example.test</string><key>PostNotification</key>"
                          "<string>com.example.test.changed</string>";
     page->use(PSSpecifiersFromPlist(
-                  plist(item("PSSwitchCell", "Loose", std::string("<key>key</key><string>A</string>") + domain +
-                                                          "<key>default</key><false/>") +
+                  plist(item("PSSwitchCell", "Loose",
+                             std::string("<key>key</key><string>A</string>") + domain +
+                                 "<key>default</key><false/>") +
                         item("PSGroupCell", "Look", "<key>footerText</key><string>Below</string>") +
-                        item("PSSliderCell", "Level", std::string("<key>key</key><string>B</string>") + domain +
-                                                          "<key>default</key><real>0.25</real>") +
+                        item("PSSliderCell", "Level",
+                             std::string("<key>key</key><string>B</string>") + domain +
+                                 "<key>default</key><real>0.25</real>") +
                         item("PSButtonCell", "Go", "<key>action</key><string>go</string>")),
                   page)
                   .specifiers);
@@ -94,7 +100,8 @@ TEST(PSListController, GroupsRowsFootersAndTheDomainsValues) {
     NotificationCounter posts("com.example.test.changed");
     page->setPreferenceValue(NSNumber::numberWithBool(true), *page->specifierAtIndexPath({0, 0}));
     EXPECT_EQ(posts.received, 1);
-    const auto stored = NSDictionary::dictionaryWithContentsOfFile("/var/mobile/Library/Preferences/com.example.test.plist");
+    const auto stored =
+        NSDictionary::dictionaryWithContentsOfFile("/var/mobile/Library/Preferences/com.example.test.plist");
     ASSERT_TRUE(stored);
     EXPECT_EQ(*stored->objectForKey("A"), CFPropertyList::boolean(true));
     page->reload();
@@ -107,14 +114,15 @@ TEST(PSListController, GroupsRowsFootersAndTheDomainsValues) {
 TEST(PSListItemsController, TicksTheCurrentValueAndStoresTheChoiceThroughTheListsTarget) {
     TemporaryDevice device;
     auto page = TestPage::make();
-    page->use(PSSpecifiersFromPlist(
-                  plist(item("PSLinkListCell", "Size",
-                             "<key>key</key><string>S</string><key>defaults</key><string>com.example.list</string>"
-                             "<key>default</key><integer>30</integer><key>validValues</key><array><integer>20"
-                             "</integer><integer>30</integer></array><key>validTitles</key><array><string>Small"
-                             "</string><string>Large</string></array>")),
-                  page)
-                  .specifiers);
+    page->use(
+        PSSpecifiersFromPlist(
+            plist(item("PSLinkListCell", "Size",
+                       "<key>key</key><string>S</string><key>defaults</key><string>com.example.list</string>"
+                       "<key>default</key><integer>30</integer><key>validValues</key><array><integer>20"
+                       "</integer><integer>30</integer></array><key>validTitles</key><array><string>Small"
+                       "</string><string>Large</string></array>")),
+            page)
+            .specifiers);
     auto navigation = UINavigationController::make(page);
     EXPECT_EQ(page->table()->sections()[0].cells[0]->detailTextLabel()->text(), "Large");
     page->tableViewDidSelectRowAtIndexPath(*page->table(), {0, 0});
@@ -148,8 +156,8 @@ TEST(NSDateFormatter, FormatsTheDeviceClock) {
 }
 
 TEST(NSPropertyListSerialization, KeepsTheKindOfEachValue) {
-    for (const auto& value : {CFPropertyList::boolean(true), CFPropertyList::integer(40), CFPropertyList::real(0.7),
-                              CFPropertyList::string("SYS-Mail")})
+    for (const auto& value : {CFPropertyList::boolean(true), CFPropertyList::integer(40),
+                              CFPropertyList::real(0.7), CFPropertyList::string("SYS-Mail")})
         EXPECT_EQ(NSPropertyListFromObject(NSObjectFromPropertyList(value)), value);
     EXPECT_FALSE(NSObjectFromPropertyList(CFPropertyList::array({})));
     EXPECT_FALSE(NSPropertyListFromObject(nullptr));
