@@ -73,7 +73,7 @@ void OrvanePaneController::setPreferenceValue(const std::shared_ptr<NSObject>& v
     writePaneValue(value, specifier);
 }
 
-void OrvanePaneController::resetThenReload(bool (*reset)()) {
+void OrvanePaneController::resetThenReload(SettingsChange (*reset)()) {
     reset();
     reload();
 }

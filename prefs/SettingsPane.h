@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Preferences/PSListController.h"
+#include "common/SettingsWriter.h"
 
 #include <memory>
 #include <span>
@@ -62,5 +63,5 @@ class OrvanePaneController : public PSListController {
     virtual std::string_view footerGroupId() const = 0;
     virtual std::span<const std::string_view> resetButtonIds() const = 0;
     // Removes a group of keys through `reset`, then shows every control's value again.
-    void resetThenReload(bool (*reset)());
+    void resetThenReload(SettingsChange (*reset)());
 };
