@@ -32,7 +32,7 @@ void OrvanePrefsListController::viewDidLoad() {
     const std::weak_ptr<OrvanePrefsListController> page =
         std::static_pointer_cast<OrvanePrefsListController>(shared_from_this());
     navigationItem()->setRightBarButtonItem(
-        UIBarButtonItem::make(donateTitle(), UIBarButtonItemStylePlain, [page] {
+        UIBarButtonItem::make(donateTitle(), UIBarButtonItemStylePlain, [page](UIBarButtonItem&) {
             if (const auto shown = page.lock())
                 shown->donate();
         }));

@@ -166,7 +166,7 @@ SettingsRootController::controllerForSpecifier(const std::shared_ptr<PSSpecifier
 }
 
 void SettingsApplication::open() {
-    _navigation = UINavigationController::make(SettingsRootController::make());
+    _navigation = PSRootController::make(SettingsRootController::make());
 }
 
 std::shared_ptr<PSListController> SettingsApplication::page() const {

@@ -34,7 +34,7 @@ class SettingsApplication {
     void describe(std::ostream& out) const;
 
   private:
-    std::shared_ptr<UINavigationController> _navigation;
+    std::shared_ptr<PSRootController> _navigation;
 };
 
 // The page of the entry plists: each entry's "bundle" is loaded when its row is tapped, and the page it opens

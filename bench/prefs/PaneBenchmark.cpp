@@ -39,7 +39,7 @@ void openRootPage(benchmark::State& state) {
     std::size_t rows = 0;
     for (auto _ : state) {
         const auto page = OrvanePrefsListController::make();
-        const auto navigation = UINavigationController::make(page);
+        const auto navigation = PSRootController::make(page);
         rows = page->table()->sections().size();
         benchmark::DoNotOptimize(rows);
     }

@@ -4,7 +4,6 @@
 #include "Foundation/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSPropertyListSerialization.h"
-#include "UIKit/UINavigationController.h"
 
 namespace {
 
@@ -149,10 +148,10 @@ void PSListController::tableViewDidSelectRowAtIndexPath(UITableView&, NSIndexPat
     }
     if (specifier->cellType() != PSLinkCell && specifier->cellType() != PSLinkListCell)
         return;
-    const auto navigation = navigationController();
+    const auto navigation = std::dynamic_pointer_cast<PSRootController>(navigationController());
     const auto page = navigation ? controllerForSpecifier(specifier) : nullptr;
     if (page)
-        navigation->pushViewController(page, true);
+        navigation->showPage(page);
 }
 
 bool PSListController::performAction(std::string_view) {
@@ -233,4 +232,17 @@ void PSListItemsController::tableViewDidSelectRowAtIndexPath(UITableView&, NSInd
         return;
     setPreferenceValue(row->values().front(), *specifier());
     reload();
+}
+
+void PSRootController::init() {
+    Super::init();
+    if (const auto root = topViewController())
+        root->loadViewIfNeeded();
+    viewWillAppear(false);
+}
+
+void PSRootController::showPage(const std::shared_ptr<PSListController>& page) {
+    pushViewController(page);
+    page->loadViewIfNeeded();
+    page->viewWillAppear(true);
 }

@@ -2,6 +2,7 @@
 
 #include "Preferences/PSSpecifier.h"
 #include "Preferences/PSTableCell.h"
+#include "UIKit/UINavigationController.h"
 #include "UIKit/UITableView.h"
 #include "UIKit/UIViewController.h"
 
@@ -56,11 +57,12 @@ class PSListController : public UIViewController, public UITableViewDataSource {
     std::optional<std::string> tableViewTitleForFooterInSection(const UITableView& table,
                                                                 std::size_t section) override;
 
-  protected:
-    PSListController();
     void viewDidLoad() override;
     // Every time the page shows, its values are read again (another page may have changed them).
     void viewWillAppear(bool animated) override;
+
+  protected:
+    PSListController();
     // Before the cells are rebuilt.
     virtual void willReload() {}
     // The page a link opens: the class its "detail" names, or a list of choices for a list.
@@ -95,4 +97,16 @@ class PSListItemsController : public PSListController {
 
   private:
     std::shared_ptr<NSObject> _chosen;
+};
+
+// The Settings application's navigation stack: each page is loaded and told it appears as it is shown, the
+// root page when the stack is made.
+class PSRootController : public UINavigationController {
+    OBJC_OBJECT(PSRootController, UINavigationController)
+    void showPage(const std::shared_ptr<PSListController>& page);
+
+  protected:
+    explicit PSRootController(std::shared_ptr<UIViewController> root)
+        : UINavigationController(std::move(root)) {}
+    void init() override;
 };

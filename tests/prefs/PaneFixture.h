@@ -60,7 +60,7 @@ class PaneTest : public ::testing::Test {
     // The page, shown as the Settings application shows it: on a navigation stack, loaded and read.
     template <typename Page> std::shared_ptr<Page> show() {
         auto page = Page::make();
-        navigation = UINavigationController::make(page);
+        navigation = PSRootController::make(page);
         return page;
     }
 

@@ -87,7 +87,7 @@ TEST(PSListController, GroupsRowsFootersAndTheDomainsValues) {
                         item("PSButtonCell", "Go", "<key>action</key><string>go</string>")),
                   page)
                   .specifiers);
-    auto navigation = UINavigationController::make(page);
+    auto navigation = PSRootController::make(page);
     const auto& sections = page->table()->sections();
     ASSERT_EQ(sections.size(), 2u) << "rows before the first group share a section";
     EXPECT_FALSE(sections[0].header);
@@ -123,7 +123,7 @@ TEST(PSListItemsController, TicksTheCurrentValueAndStoresTheChoiceThroughTheList
                        "</string><string>Large</string></array>")),
             page)
             .specifiers);
-    auto navigation = UINavigationController::make(page);
+    auto navigation = PSRootController::make(page);
     EXPECT_EQ(page->table()->sections()[0].cells[0]->detailTextLabel()->text(), "Large");
     page->tableViewDidSelectRowAtIndexPath(*page->table(), {0, 0});
     const auto list = std::dynamic_pointer_cast<PSListItemsController>(navigation->topViewController());
