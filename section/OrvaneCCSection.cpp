@@ -1,6 +1,7 @@
 #include "OrvaneCCSection.h"
 
 #include "IconImages.h"
+#include "MediaFlows.h"
 #include "Presentation.h"
 #include "SectionState.h"
 #include "SpringBoard/SBApplicationController.h"
@@ -226,6 +227,28 @@ void OrvaneCCSection::performSlotAction(std::size_t slot) {
 }
 
 // What a long press does comes with the action menus; each slot already has its own method.
+// The error of a mail that failed is not shown: the sheet has said so.
+void OrvaneCCSection::mailComposeControllerDidFinishWithResult(
+    const std::shared_ptr<MFMailComposeViewController>& controller, MFMailComposeResult result,
+    const std::optional<std::string>&) {
+    mailComposeFinished(controller, result);
+}
+
+void OrvaneCCSection::messageComposeViewControllerDidFinishWithResult(
+    const std::shared_ptr<MFMessageComposeViewController>& controller, MessageComposeResult result) {
+    messageComposeFinished(controller, result);
+}
+
+void OrvaneCCSection::imagePickerControllerDidFinishPickingMediaWithInfo(
+    const std::shared_ptr<UIImagePickerController>& picker,
+    const std::optional<UIImagePickerMediaInfo>& info) {
+    imagePickerFinished(picker, info);
+}
+
+void OrvaneCCSection::imagePickerControllerDidCancel(const std::shared_ptr<UIImagePickerController>& picker) {
+    imagePickerCancelled(picker);
+}
+
 void OrvaneCCSection::button1LonePressed(UIGestureRecognizer&) {}
 void OrvaneCCSection::button2LonePressed(UIGestureRecognizer&) {}
 void OrvaneCCSection::button3LonePressed(UIGestureRecognizer&) {}

@@ -3,9 +3,11 @@
 #include "Caddex/CCSection.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSObject.h"
+#include "MessageUI/MFMessageComposeViewController.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UIColor.h"
 #include "UIKit/UIGestureRecognizer.h"
+#include "UIKit/UIImagePickerController.h"
 #include "UIKit/UIView.h"
 
 #include <array>
@@ -13,7 +15,12 @@
 
 // The Control Center section: a row of up to six buttons, each showing one function of the catalogue.
 // Settings changes only raise flags; the next appearance rebuilds images, recolours and lays out as they say.
-class OrvaneCCSection : public NSObject, public CCSection {
+// The section is the delegate of every mail and message sheet and picker it shows.
+class OrvaneCCSection : public NSObject,
+                        public CCSection,
+                        public MFMailComposeViewControllerDelegate,
+                        public MFMessageComposeViewControllerDelegate,
+                        public UIImagePickerControllerDelegate {
     OBJC_OBJECT(OrvaneCCSection, NSObject)
     static constexpr std::size_t slotCount = 6;
     static constexpr std::size_t separatorCount = slotCount - 1;
@@ -29,6 +36,19 @@ class OrvaneCCSection : public NSObject, public CCSection {
     // Driven by the loader's notifications.
     void controlCenterDidAppear();
     void controlCenterWillDisappear();
+
+    // The sheets and the picker, answered.
+    void
+    mailComposeControllerDidFinishWithResult(const std::shared_ptr<MFMailComposeViewController>& controller,
+                                             MFMailComposeResult result,
+                                             const std::optional<std::string>& error) override;
+    void messageComposeViewControllerDidFinishWithResult(
+        const std::shared_ptr<MFMessageComposeViewController>& controller,
+        MessageComposeResult result) override;
+    void imagePickerControllerDidFinishPickingMediaWithInfo(
+        const std::shared_ptr<UIImagePickerController>& picker,
+        const std::optional<UIImagePickerMediaInfo>& info) override;
+    void imagePickerControllerDidCancel(const std::shared_ptr<UIImagePickerController>& picker) override;
 
     double sectionWidth() const;
     virtual void layoutSubviews();
