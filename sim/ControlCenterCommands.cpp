@@ -197,9 +197,8 @@ int ControlCenterCommands::screenshot(std::span<const std::string> arguments, st
         return 1;
     }
     const auto shown = _presented.shown();
-    const auto alert = shown.empty() ? nullptr : std::dynamic_pointer_cast<UIAlertController>(shown.back());
-    const auto image = alert ? screenshotOfScreen(*_loader.containerView(), *alert)
-                             : screenshotOfView(*_loader.containerView());
+    const auto image = shown.empty() ? screenshotOfView(*_loader.containerView())
+                                     : screenshotOfScreen(*_loader.containerView(), *shown.back());
     const auto problem = image ? writePNG(*image, arguments[0]) : "Control Center has no width to draw";
     if (problem) {
         errors << *problem << "\n";

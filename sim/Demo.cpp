@@ -7,6 +7,7 @@
 #include "Watch.h"
 
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,25 @@ const std::vector<Scene> tapWalk = {
      {write("FUNCTION_1", "-string", "APP-WeChat"), {"tap", "1"}, {"alert"}}, "10-app-store-prompt.png"},
     {"OK opens WeChat's page in the App Store; Control Center stays open.",
      {{"choose", "OK"}, {"alert"}}, nullptr},
+};
+
+// The photo the demo's camera takes: one of the embedded library's, stored turned (EXIF orientation 6).
+const std::string cameraPhoto = std::string(ORVANE_STAGED_LIBRARY) + "/IMG_0002.JPG";
+
+const std::vector<Scene> mediaWalk = {
+    {"Mail in slot 3 with Camera as its default, Twitter in slot 4 with Library, and Control Center closing "
+     "after a finished sheet. A tap on Mail opens the camera over Control Center.",
+     {write("FUNCTION_3", "-string", "SYS-Mail"), write("DEFAULT_ACTION_SYS-Mail", "-string", "Camera"),
+      write("FUNCTION_4", "-string", "SYS-Twitter"), write("DEFAULT_ACTION_SYS-Twitter", "-string", "Library"),
+      write("CC_DISMISS", "-bool", "true"), {"open"}, {"tap", "3"}}, "17-camera.png"},
+    {"The camera takes a photo stored on its side; the mail sheet gets it upright, as image.png.",
+     {{"picker", "take", cameraPhoto}, {"alert"}}, "18-mail-sheet.png"},
+    {"Sending the mail closes the sheet and, as CC_DISMISS asks, Control Center.",
+     {{"sheet", "send"}, {"describe"}}, nullptr},
+    {"Control Center again: Twitter opens the library, and the chosen photo goes into a post as it was picked.",
+     {{"open"}, {"tap", "4"}, {"picker", "choose", "IMG_0004.JPG"}}, "19-post-sheet.png"},
+    {"Posting closes the sheet and Control Center.",
+     {{"sheet", "post"}}, nullptr},
     {"What the person saw and what left the plug-in, from the device's event log.",
      {{"events"}}, nullptr},
 };
@@ -170,8 +190,8 @@ int walkControlCenter(const std::filesystem::path& pictures, std::ostream& out, 
     out << "\nThe section's views after the settings changes:\n";
     if (const int status = device.run(Words{"describe"}, out, errors); status != 0)
         return status;
-    for (const auto* walk : {&tapWalk, &paneWalk}) {
-        for (const auto& scene : *walk) {
+    for (const auto& walk : {std::span(tapWalk), std::span(paneWalk), std::span(mediaWalk)}) {
+        for (const auto& scene : walk) {
             if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
                 return status;
         }

@@ -299,6 +299,7 @@ void applyDeviceProfile(const DeviceProfile& profile) {
     SocialHost::setAccounts(profile.socialAccounts);
     MediaHost::setPhotoLibraryAvailable(profile.photoLibrary);
     AVCaptureHost::setCameras(profile.cameras);
+    MediaHost::setCameraAvailable(!profile.cameras.empty());
 }
 
 void stockPhotoLibrary(const DeviceProfile& profile) {

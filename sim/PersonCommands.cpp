@@ -5,6 +5,7 @@
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UIAlertController.h"
 #include "UIKit/UIButton.h"
+#include "objc/runtime.h"
 
 #include <iomanip>
 
@@ -26,6 +27,15 @@ void printAlert(const UIAlertController& alert, std::ostream& out) {
     for (const auto& action : alert.actions()) {
         out << "action: " << std::quoted(action->title()) << " (" << UIAlertActionStyleName(action->style())
             << (action == alert.preferredAction() ? ", preferred" : "") << ")\n";
+    }
+}
+
+// A sheet, picker or share sheet: its class, then each property its class registers.
+void printController(const UIViewController& controller, std::ostream& out) {
+    out << controller.className() << "\n";
+    for (const auto name : controller.objectClass().propertyNames()) {
+        const auto value = controller.valueForKey(name);
+        out << name << ": " << (value ? value->description() : "") << "\n";
     }
 }
 
@@ -56,7 +66,9 @@ PersonCommands::PersonCommands(const CaddexLoader& loader, PresentationStack& pr
     _commands = {
         {"tap", "tap SLOT", "touch up inside button SLOT (1 to 6) of the section",
          bind(&PersonCommands::tap)},
-        {"alert", "alert", "what is presented over Control Center, with its actions",
+        {"alert", "alert",
+         "what is presented over Control Center: an alert with its actions, a sheet or picker with its "
+         "properties",
          bind(&PersonCommands::alert)},
         {"choose", "choose TITLE", "choose the action of that title in what is presented",
          bind(&PersonCommands::choose)},
@@ -104,6 +116,8 @@ int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& 
     }
     if (const auto alertShown = std::dynamic_pointer_cast<UIAlertController>(shown.back()))
         printAlert(*alertShown, out);
+    else
+        printController(*shown.back(), out);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "Screenshot.h"
 
 #include "PresentedDrawing.h"
+#include "SheetDrawing.h"
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UIScreen.h"
 
@@ -35,14 +36,17 @@ std::shared_ptr<UIImage> screenshotOfView(const UIView& view) {
                            [&] { drawOnBackdrop(view, 0); });
 }
 
-std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIAlertController& alert) {
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIViewController& presented) {
     const CGRect screen = UIScreen::mainScreen().bounds();
     return drawnScreenshot(screen.size, [&] {
         const auto frontApplication = UIView::make(screen);
         frontApplication->setBackgroundColor(UIColor::colorWithWhite(0.35, 1));
         frontApplication->drawViewHierarchyInRect(screen);
         drawOnBackdrop(section, screen.size.height - section.frame().size.height - 2 * screenshotMargin);
-        drawAlertOverScreen(alert, screen);
+        if (const auto* alert = dynamic_cast<const UIAlertController*>(&presented))
+            drawAlertOverScreen(*alert, screen);
+        else
+            drawSheetOverScreen(presented, screen);
     });
 }
 

@@ -15,8 +15,9 @@ std::shared_ptr<UIImage> screenshotOfView(const UIView& view);
 
 inline constexpr CGFloat screenshotMargin = 8;
 
-// The whole screen at its scale: Control Center at the bottom with the section in it, dimmed under the alert.
-std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIAlertController& alert);
+// The whole screen at its scale: Control Center at the bottom with the section in it, under what is
+// presented over it (an alert, a sheet, the picker).
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIViewController& presented);
 
 // Writes the image as a PNG file on the host; answers what went wrong, or nothing.
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file);

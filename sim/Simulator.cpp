@@ -26,6 +26,7 @@ Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedB
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
     _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, _presented, std::move(stagedBundles));
     _person = std::make_unique<PersonCommands>(*_loader, _presented);
+    _media = std::make_unique<MediaCommands>(_presented);
     registerCommands();
 }
 
@@ -42,9 +43,9 @@ void Simulator::registerCommands() {
         {"help", "help", "this list", bind(&Simulator::help)},
     };
     const auto application = settingsApplicationCommands(_settings);
-    for (const auto group :
-         {_controlCenter->commands(), _person->commands(), std::span<const Command>(application),
-          std::span<const Command>(session), settingsCommands(), eventsCommands()})
+    for (const auto group : {_controlCenter->commands(), _person->commands(), _media->commands(),
+                             std::span<const Command>(application), std::span<const Command>(session),
+                             settingsCommands(), eventsCommands()})
         _commands.insert(_commands.end(), group.begin(), group.end());
     // One screen: a screenshot shows the Settings application when it is in front, else Control Center.
     const auto screenshot = std::ranges::find(_commands, "screenshot", &Command::name);
@@ -61,6 +62,7 @@ bool Simulator::settingsInFront() const {
 }
 
 Simulator::~Simulator() {
+    _media.reset();
     _person.reset();
     _controlCenter.reset();
     _loader.reset();

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ControlCenterCommands.h"
 #include "DeviceProfile.h"
+#include "MediaCommands.h"
 #include "PersonCommands.h"
 #include "SettingsApplication.h"
 #include "UIKit/PresentationHost.h"
@@ -47,6 +48,7 @@ class Simulator {
     std::unique_ptr<CaddexLoader> _loader;
     std::unique_ptr<ControlCenterCommands> _controlCenter;
     std::unique_ptr<PersonCommands> _person;
+    std::unique_ptr<MediaCommands> _media;
 
     SettingsApplication _settings;
     std::vector<Command> _commands;

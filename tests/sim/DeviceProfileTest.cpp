@@ -3,6 +3,7 @@
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SBIconModel.h"
 #include "SpringBoard/SpringBoard.h"
+#include "UIKit/UIImagePickerController.h"
 #include "UIKit/UIScreen.h"
 #include "objc/runtime.h"
 #include "support/TemporaryDevice.h"
@@ -246,10 +247,14 @@ TEST_F(AppliedProfile, TheProfilesCamerasAreTheDevicesCameras) {
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     ASSERT_EQ(cameras.size(), 1u);
     EXPECT_EQ(cameras[0]->position(), AVCaptureDevicePositionFront);
+    EXPECT_TRUE(UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypeCamera));
     applyDeviceProfile(*parse(xmlPlist("<dict><key>Cameras</key><array/></dict>"), error));
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo), nullptr);
+    EXPECT_FALSE(UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypeCamera))
+        << "the picker has no camera either";
     applyDeviceProfile(defaultDeviceProfile());
     EXPECT_EQ(AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo).size(), 2u);
+    EXPECT_TRUE(UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypeCamera));
 }
 
 TEST_F(AppliedProfile, MissingClassesCannotBeLookedUp) {

@@ -1,3 +1,4 @@
+#include "UIKit/UIImage.h"
 #include "support/ChildProcess.h"
 #include "support/TemporaryDevice.h"
 
@@ -125,10 +126,15 @@ TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
     int screenshots = 0;
     for (const auto& entry : std::filesystem::directory_iterator(pictures))
         screenshots += entry.path().extension() == ".png" && entry.file_size() > 0;
-    EXPECT_EQ(screenshots, 16) << result.output;
+    EXPECT_EQ(screenshots, 19) << result.output;
     EXPECT_NE(result.output.find("springboard.openURL url=https://apps.apple.com/app/wechat/id414478124"),
               std::string::npos)
         << "the taps end with the App Store page in the event log";
+    EXPECT_NE(result.output.find("mail.attachment mime=image/png file=image.png"), std::string::npos)
+        << "the mail got the camera's photo";
+    EXPECT_NE(result.output.find("social.finished service=com.apple.social.twitter result=done"),
+              std::string::npos)
+        << "the post was sent";
 }
 
 TEST(SimulatorProcess, OptionsThatDoNotFitAreAUsageError) {
@@ -151,6 +157,100 @@ TEST(SimulatorProcess, AFolderAsScriptAndAPipeAsProfileAreRefusedAtOnce) {
     const auto profile = runShell(sim(device) + " --profile " + pipe.string() + " describe");
     EXPECT_EQ(profile.status, 1) << profile.output;
     EXPECT_NE(profile.output.find("not a regular file"), std::string::npos) << profile.output;
+}
+
+} // namespace
+
+namespace {
+
+bool has(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A photo as the camera stores a 12-megapixel picture taken upright: 4032 x 3024 pixels, shown turned a
+// quarter clockwise (EXIF orientation 6).
+std::filesystem::path cameraFile(const TemporaryDevice& device) {
+    const auto file = device.root().parent_path() / (device.root().filename().string() + "-IMG_0100.JPG");
+    const auto stored = CGImageCreate(4032, 3024, std::vector<std::uint32_t>(4032 * 3024, 0xff3a6ea5u));
+    const auto jpeg =
+        UIImageJPEGRepresentation(*UIImage::imageWithCGImage(stored, 1, UIImageOrientationRight), 0.9);
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+    return file;
+}
+
+TEST(SimulatorProcess, TheMailScriptTakesAPhotoUprightIntoAMailAndSendingClosesControlCenter) {
+    TemporaryDevice device;
+    const auto photo = cameraFile(device);
+    const auto screenshot = device.root().parent_path() / (device.root().filename().string() + "-mail.png");
+    const auto script = writeScript(device, "defaults write FUNCTION_1 SYS-Mail\n"
+                                            "defaults write DEFAULT_ACTION_SYS-Mail Camera\n"
+                                            "defaults write CC_DISMISS -bool true\n"
+                                            "install\nopen\ntap 1\n"
+                                            "picker take " +
+                                                photo.string() +
+                                                "\n"
+                                                "alert\nscreenshot " +
+                                                screenshot.string() +
+                                                "\n"
+                                                "sheet send\ndescribe\n");
+    const auto result = runShell(sim(device) + " script " + script.string());
+    const auto events = runShell(sim(device) + " events").output;
+    std::filesystem::remove(script);
+    std::filesystem::remove(photo);
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(has(result.output, "picked " + photo.filename().string() +
+                                       "\n"
+                                       "MFMailComposeViewController\nattachments: image/png image.png "))
+        << result.output;
+    EXPECT_TRUE(has(result.output, "answered the sheet: send\nControl Center closed")) << result.output;
+    EXPECT_TRUE(has(events,
+                    "uikit.presented controller=UIImagePickerController presenter=UIViewController "
+                    "animated=true sourceType=1 mediaTypes=public.image,public.movie allowsEditing=0"))
+        << events;
+    EXPECT_TRUE(has(events, "picker.picked media=public.image file=" + photo.filename().string() +
+                                " pixels=4032x3024 orientation=3\n"))
+        << events;
+    EXPECT_TRUE(has(events, "mail.attachment mime=image/png file=image.png bytes=")) << events;
+    EXPECT_TRUE(has(events, " pixels=3024x4032\n")) << "upright: " << events;
+    EXPECT_TRUE(has(events, "mail.finished result=sent\n")) << events;
+    EXPECT_TRUE(has(events, "springboard.dismissControlCenter animated=true\n")) << events;
+    std::ifstream drawn(screenshot, std::ios::binary);
+    const std::vector<std::uint8_t> png{std::istreambuf_iterator<char>(drawn), {}};
+    std::filesystem::remove(screenshot);
+    const auto picture = CGImageCreateWithPNGData(png);
+    ASSERT_NE(picture, nullptr) << "the sheet over Control Center was drawn";
+    EXPECT_EQ(picture->width(), 640u);
+    EXPECT_EQ(picture->height(), 1136u);
+}
+
+TEST(SimulatorProcess, TheMessageScriptAttachesAVideoByItsTypeUnlessTheDeviceTakesNoAttachments) {
+    const std::string messageScript = "defaults write FUNCTION_1 SYS-Message\n"
+                                      "defaults write DEFAULT_ACTION_SYS-Message Library\n"
+                                      "install\nopen\ntap 1\npicker choose IMG_0005.MOV\nalert\nsheet send\n";
+    TemporaryDevice device;
+    const auto script = writeScript(device, messageScript);
+    const auto result = runShell(sim(device) + " script " + script.string());
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(has(result.output, "MFMessageComposeViewController\n"
+                                   "attachments: com.apple.quicktime-movie IMG_0005.MOV "))
+        << result.output;
+    EXPECT_TRUE(has(runShell(sim(device) + " events").output,
+                    "message.attachment type=com.apple.quicktime-movie file=IMG_0005.MOV bytes="));
+
+    TemporaryDevice bare;
+    const auto profile = writeScript(
+        bare, xmlPlist("<dict><key>Accounts</key><dict><key>MessageAttachments</key><false/></dict></dict>"));
+    const auto profileFile = profile.string() + ".plist";
+    std::filesystem::rename(profile, profileFile);
+    const auto bareScript = writeScript(bare, messageScript);
+    const auto empty = runShell(sim(bare) + " --profile " + profileFile + " script " + bareScript.string());
+    std::filesystem::remove(bareScript);
+    std::filesystem::remove(profileFile);
+    std::filesystem::remove(script);
+    EXPECT_EQ(empty.status, 0) << empty.output;
+    EXPECT_TRUE(has(empty.output, "MFMessageComposeViewController\nattachments: \n")) << empty.output;
+    EXPECT_FALSE(has(runShell(sim(bare) + " events").output, "message.attachment"));
 }
 
 } // namespace

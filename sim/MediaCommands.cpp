@@ -1,0 +1,194 @@
+#include "MediaCommands.h"
+
+#include "DeviceProfile.h"
+#include "Foundation/DeviceRoot.h"
+#include "MessageUI/MFMessageComposeViewController.h"
+#include "MobileCoreServices/UTType.h"
+#include "Social/SLComposeViewController.h"
+#include "UIKit/UIActivityViewController.h"
+#include "UIKit/UIImagePickerController.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iomanip>
+
+namespace {
+
+// Where the camera keeps what it has taken until the picker's delegate has it; not the library.
+constexpr std::string_view captureFolder = "/var/tmp/camera";
+
+// A video by its file name extension, as the type table knows it.
+bool isVideoFile(const std::filesystem::path& file) {
+    const std::string extension = file.extension().string();
+    const auto type = extension.empty() ? std::nullopt
+                                        : UTTypeCreatePreferredIdentifierForTag(kUTTagClassFilenameExtension,
+                                                                                extension.substr(1));
+    return type && UTTypeConformsTo(*type, kUTTypeMovie);
+}
+
+template <typename Controller> std::shared_ptr<Controller> topmost(const PresentationStack& presented) {
+    const auto shown = presented.shown();
+    return shown.empty() ? nullptr : std::dynamic_pointer_cast<Controller>(shown.back());
+}
+
+// A file of the device handed to the picker: a photo as UIImage decodes it, a video by its file URL.
+int pick(UIImagePickerController& picker, const std::string& devicePath, std::ostream& out,
+         std::ostream& errors) {
+    const std::string name = std::filesystem::path(devicePath).filename().string();
+    const bool video = isVideoFile(devicePath);
+    bool picked = false;
+    if (video) {
+        picked = picker.pickVideo(NSURL::fileURLWithPath(devicePath));
+    } else if (const auto photo = UIImage::imageWithContentsOfFile(devicePath)) {
+        picked = picker.pickPhoto(photo, name);
+    } else {
+        errors << name << " is no photo or video the device can read\n";
+        return 1;
+    }
+    if (!picked) {
+        errors << "the picker does not offer " << (video ? "videos" : "photos") << "\n";
+        return 1;
+    }
+    out << "picked " << name << "\n";
+    return 0;
+}
+
+// The camera takes what a host file holds: the file lands in the camera's folder on the device first.
+int take(UIImagePickerController& picker, const std::filesystem::path& file, std::ostream& out,
+         std::ostream& errors) {
+    if (picker.sourceType() != UIImagePickerControllerSourceTypeCamera) {
+        errors << "the picker shows the library: choose a photo or video by name\n";
+        return 1;
+    }
+    const std::string devicePath = std::string(captureFolder) + "/" + file.filename().string();
+    const auto target = DeviceRoot::resolve(devicePath);
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    if (!std::filesystem::is_regular_file(file, error) ||
+        !std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing, error)) {
+        errors << "cannot take " << file.string() << "\n";
+        return 1;
+    }
+    return pick(picker, devicePath, out, errors);
+}
+
+// A file of the library by its name; nothing outside the library folder.
+int choose(UIImagePickerController& picker, const std::string& name, std::ostream& out,
+           std::ostream& errors) {
+    const std::string devicePath = std::string(photoLibraryFolder) + "/" + name;
+    std::error_code error;
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == ".." ||
+        !std::filesystem::is_regular_file(DeviceRoot::resolve(devicePath), error)) {
+        errors << "the library has no " << std::quoted(name) << "\n";
+        return 1;
+    }
+    return pick(picker, devicePath, out, errors);
+}
+
+template <typename Result> struct Answer {
+    std::string_view word;
+    Result result;
+};
+constexpr Answer<MFMailComposeResult> mailAnswers[] = {{"send", MFMailComposeResultSent},
+                                                       {"save", MFMailComposeResultSaved},
+                                                       {"fail", MFMailComposeResultFailed},
+                                                       {"cancel", MFMailComposeResultCancelled}};
+constexpr Answer<MessageComposeResult> messageAnswers[] = {{"send", MessageComposeResultSent},
+                                                           {"fail", MessageComposeResultFailed},
+                                                           {"cancel", MessageComposeResultCancelled}};
+constexpr Answer<SLComposeViewControllerResult> postAnswers[] = {
+    {"post", SLComposeViewControllerResultDone}, {"cancel", SLComposeViewControllerResultCancelled}};
+
+// Answers the sheet on top when it is of this kind and takes the word; false otherwise.
+template <typename Sheet, typename Result, std::size_t count>
+bool answer(const PresentationStack& presented, const Answer<Result> (&answers)[count],
+            std::string_view word) {
+    const auto sheet = topmost<Sheet>(presented);
+    const auto found = std::ranges::find(answers, word, &Answer<Result>::word);
+    if (!sheet || found == std::end(answers))
+        return false;
+    sheet->finishWithResult(found->result);
+    return true;
+}
+
+} // namespace
+
+MediaCommands::MediaCommands(PresentationStack& presented) : _presented(presented) {
+    const auto bind =
+        [this](int (MediaCommands::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
+            return [this, method](std::span<const std::string> arguments, std::ostream& out,
+                                  std::ostream& errors) { return (this->*method)(arguments, out, errors); };
+        };
+    _commands = {
+        {"picker", "picker take FILE | choose NAME | cancel",
+         "in the picker: the camera takes what the host FILE holds, or NAME is chosen from the library, or "
+         "the picker is cancelled",
+         bind(&MediaCommands::picker)},
+        {"sheet", "sheet send | save | fail | cancel | post",
+         "answer the sheet: a mail (send, save, fail, cancel), a message (send, fail, cancel) or a post "
+         "(post, cancel)",
+         bind(&MediaCommands::sheet)},
+        {"share", "share ACTIVITY | cancel",
+         "complete an activity of the share sheet (its type, or the part after the last dot, as Mail), or "
+         "cancel",
+         bind(&MediaCommands::share)},
+    };
+}
+
+int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    const bool cancel = arguments.size() == 1 && arguments[0] == "cancel";
+    const bool withFile = arguments.size() == 2 && (arguments[0] == "take" || arguments[0] == "choose");
+    if (!cancel && !withFile)
+        return printUsageError(_commands, "picker", errors);
+    const auto shown = topmost<UIImagePickerController>(_presented);
+    if (!shown) {
+        errors << "no picker is presented\n";
+        return 1;
+    }
+    if (cancel) {
+        shown->cancel();
+        out << "cancelled the picker\n";
+        return 0;
+    }
+    return arguments[0] == "take" ? take(*shown, arguments[1], out, errors)
+                                  : choose(*shown, arguments[1], out, errors);
+}
+
+int MediaCommands::sheet(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() != 1)
+        return printUsageError(_commands, "sheet", errors);
+    const std::string& word = arguments[0];
+    if (!answer<MFMailComposeViewController>(_presented, mailAnswers, word) &&
+        !answer<MFMessageComposeViewController>(_presented, messageAnswers, word) &&
+        !answer<SLComposeViewController>(_presented, postAnswers, word)) {
+        errors << "no mail, message or post sheet that can be answered " << std::quoted(word)
+               << " is presented\n";
+        return 1;
+    }
+    out << "answered the sheet: " << word << "\n";
+    return 0;
+}
+
+int MediaCommands::share(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() != 1)
+        return printUsageError(_commands, "share", errors);
+    const auto sheet = topmost<UIActivityViewController>(_presented);
+    if (!sheet) {
+        errors << "no share sheet is presented\n";
+        return 1;
+    }
+    if (arguments[0] == "cancel") {
+        sheet->cancel();
+        out << "cancelled the share sheet\n";
+        return 0;
+    }
+    for (const auto type : sheet->activityTypes()) {
+        if (type == arguments[0] || type.ends_with("." + arguments[0])) {
+            sheet->performActivity(type);
+            out << "completed " << type << "\n";
+            return 0;
+        }
+    }
+    errors << "the share sheet offers no activity " << std::quoted(arguments[0]) << "\n";
+    return 1;
+}

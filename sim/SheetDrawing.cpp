@@ -1,0 +1,265 @@
+#include "SheetDrawing.h"
+
+#include "DeviceProfile.h"
+#include "Foundation/DeviceRoot.h"
+#include "MessageUI/MFMessageComposeViewController.h"
+#include "MobileCoreServices/UTType.h"
+#include "Social/SLComposeViewController.h"
+#include "UIKit/NSStringDrawing.h"
+#include "UIKit/UIActivityViewController.h"
+#include "UIKit/UIBezierPath.h"
+#include "UIKit/UIGraphics.h"
+#include "UIKit/UIImagePickerController.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+constexpr CGFloat margin = 8;
+constexpr CGFloat barHeight = 44;
+constexpr CGFloat fieldHeight = 36;
+constexpr CGFloat inset = 16;
+constexpr CGFloat thumbnailSide = 96;
+
+std::shared_ptr<UIColor> tint() {
+    return UIColor::colorWithRed(0, 0.48, 1, 1);
+}
+
+void fill(CGRect rect, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha = 1) {
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), red, green, blue, alpha);
+    CGContextFillRect(UIGraphicsGetCurrentContext(), rect);
+}
+
+void fillRounded(CGRect rect, CGFloat radius, CGFloat white) {
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), white, white, white, 1);
+    UIBezierPath::bezierPathWithRoundedRect(rect, radius)->fill();
+}
+
+// One line of text, centred vertically in `rect`.
+void text(std::string_view line, CGRect rect, const NSStringAttributes& style) {
+    const CGFloat height = NSStringBoundingSize(line, rect.size.width, style).height;
+    NSStringDrawInRect(
+        line,
+        CGRectMake(rect.origin.x, rect.origin.y + (rect.size.height - height) / 2, rect.size.width, height),
+        style);
+}
+
+// The bar along the top of `area`: the left button, the title, the right button in bold; answers what is
+// left below it.
+CGRect navigationBar(CGRect area, std::string_view left, std::string_view title, std::string_view right) {
+    const CGRect bar =
+        CGRectMake(area.origin.x + inset, area.origin.y, area.size.width - 2 * inset, barHeight);
+    text(title, bar, {17, true, UIColor::blackColor(), NSTextAlignmentCenter});
+    text(left, bar, {17, false, tint(), NSTextAlignmentLeft});
+    text(right, bar, {17, true, tint(), NSTextAlignmentRight});
+    fill(CGRectMake(area.origin.x, area.origin.y + barHeight, area.size.width, 0.5), 0.75, 0.75, 0.75);
+    return CGRectMake(area.origin.x, area.origin.y + barHeight, area.size.width,
+                      area.size.height - barHeight);
+}
+
+// The image fitted into `box`, keeping its proportions.
+void thumbnail(const UIImage& image, CGRect box) {
+    const CGSize size = image.size();
+    if (size.width <= 0 || size.height <= 0)
+        return;
+    const CGFloat scale = std::min(box.size.width / size.width, box.size.height / size.height);
+    const CGSize fitted = CGSizeMake(size.width * scale, size.height * scale);
+    image.drawInRect(CGRectMake(box.origin.x + (box.size.width - fitted.width) / 2,
+                                box.origin.y + (box.size.height - fitted.height) / 2, fitted.width,
+                                fitted.height));
+}
+
+// A video's place: a dark tile with a play mark.
+void videoTile(CGRect box) {
+    fill(box, 0.2, 0.2, 0.22);
+    text("\u25B6", box,
+         {std::min<CGFloat>(box.size.height / 3, 28), false, UIColor::whiteColor(), NSTextAlignmentCenter});
+}
+
+// A labelled field of an empty sheet ("To:"), with a hairline under it; answers the next field's top.
+CGFloat field(std::string_view label, CGRect content, CGFloat top) {
+    text(label, CGRectMake(content.origin.x + inset, top, content.size.width - 2 * inset, fieldHeight),
+         {15, false, UIColor::colorWithWhite(0.55, 1), NSTextAlignmentLeft});
+    fill(CGRectMake(content.origin.x + inset, top + fieldHeight, content.size.width - inset, 0.5), 0.8, 0.8,
+         0.8);
+    return top + fieldHeight;
+}
+
+// The attachment at `top`: a photo's thumbnail or a video's tile, with its file name and size beside it.
+void attachment(const MFAttachment& attached, CGRect content, CGFloat top) {
+    const CGRect box = CGRectMake(content.origin.x + inset, top + inset, thumbnailSide, thumbnailSide);
+    const auto image = UIImage::imageWithData(attached.data);
+    if (image)
+        thumbnail(*image, box);
+    else
+        videoTile(box);
+    const CGFloat x = box.origin.x + thumbnailSide + inset;
+    const CGFloat width = content.origin.x + content.size.width - inset - x;
+    const NSStringAttributes grey{11, false, UIColor::colorWithWhite(0.45, 1), NSTextAlignmentLeft};
+    text(attached.fileName, CGRectMake(x, box.origin.y, width, 22), {15, false, UIColor::blackColor()});
+    text(attached.type, CGRectMake(x, box.origin.y + 22, width, 18), grey);
+    text(std::to_string((attached.data.size() + 1023) / 1024) + " KB",
+         CGRectMake(x, box.origin.y + 40, width, 18), grey);
+}
+
+CGRect card(CGRect screen, CGFloat height) {
+    const CGRect rect = CGRectMake(margin, 28, screen.size.width - 2 * margin, height);
+    fillRounded(rect, 10, 0.98);
+    return rect;
+}
+
+void drawMail(const MFMailComposeViewController& mail, CGRect screen) {
+    const CGRect content =
+        navigationBar(card(screen, 3 * fieldHeight + barHeight + thumbnailSide + 2 * inset), "Cancel",
+                      "New Message", "Send");
+    CGFloat top = content.origin.y;
+    for (const auto* label : {"To:", "Cc/Bcc:", "Subject:"})
+        top = field(label, content, top);
+    if (!mail.attachments().empty())
+        attachment(mail.attachments().front(), content, top);
+}
+
+void drawMessage(const MFMessageComposeViewController& message, CGRect screen) {
+    const CGRect content =
+        navigationBar(card(screen, fieldHeight + barHeight + thumbnailSide + 2 * inset + fieldHeight),
+                      "Cancel", "New Message", "Send");
+    const CGFloat top = field("To:", content, content.origin.y);
+    if (!message.attachments().empty())
+        attachment(message.attachments().front(), content, top);
+    const CGRect input = CGRectMake(content.origin.x + inset, content.origin.y + content.size.height - 34,
+                                    content.size.width - 2 * inset, 28);
+    CGContextSetRGBStrokeColor(UIGraphicsGetCurrentContext(), 0.8, 0.8, 0.8, 1);
+    UIBezierPath::bezierPathWithRoundedRect(input, 14)->stroke();
+    text("Text Message",
+         CGRectMake(input.origin.x + 12, input.origin.y, input.size.width - 24, input.size.height),
+         {15, false, UIColor::colorWithWhite(0.7, 1), NSTextAlignmentLeft});
+}
+
+std::string_view serviceName(std::string_view serviceType) {
+    return serviceType == SLServiceTypeFacebook    ? "Facebook"
+           : serviceType == SLServiceTypeTwitter   ? "Twitter"
+           : serviceType == SLServiceTypeSinaWeibo ? "Sina Weibo"
+                                                   : "Tencent Weibo";
+}
+
+void drawPost(const SLComposeViewController& post, CGRect screen) {
+    const CGRect content = navigationBar(card(screen, barHeight + thumbnailSide + 2 * inset), "Cancel",
+                                         serviceName(post.serviceType()), "Post");
+    if (!post.images().empty())
+        thumbnail(*post.images().front(),
+                  CGRectMake(content.origin.x + content.size.width - inset - thumbnailSide,
+                             content.origin.y + inset, thumbnailSide, thumbnailSide));
+}
+
+// The camera: what it points at fills the screen between a dark top bar and the shutter bar.
+void drawCamera(const UIImagePickerController& picker, CGRect screen) {
+    fill(screen, 0, 0, 0);
+    fill(CGRectMake(0, 44, screen.size.width, screen.size.height - 44 - 96), 0.25, 0.27, 0.25);
+    const CGFloat bottom = screen.size.height - 96;
+    const bool videos = std::ranges::find(picker.mediaTypes(), kUTTypeMovie) != picker.mediaTypes().end();
+    text(videos ? "VIDEO    PHOTO" : "PHOTO", CGRectMake(0, bottom, screen.size.width, 24),
+         {13, false, UIColor::colorWithRed(1, 0.8, 0, 1), NSTextAlignmentCenter});
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 1, 1, 1);
+    UIBezierPath::bezierPathWithOvalInRect(CGRectMake(screen.size.width / 2 - 30, bottom + 28, 60, 60))
+        ->fill();
+    text("Cancel", CGRectMake(inset, bottom + 28, 80, 60), {17, false, UIColor::whiteColor()});
+}
+
+// The library's photos and videos, four to a row, newest last, as the device keeps them.
+void drawLibrary(CGRect screen) {
+    fill(screen, 1, 1, 1);
+    const CGRect content = navigationBar(CGRectMake(0, 20, screen.size.width, screen.size.height - 20), "",
+                                         "Camera Roll", "Cancel");
+    std::set<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(DeviceRoot::resolve(photoLibraryFolder), error))
+        files.insert(entry.path());
+    constexpr int columns = 4;
+    const CGFloat side = (screen.size.width - (columns + 1) * 2) / columns;
+    int index = 0;
+    for (const auto& file : files) {
+        const CGRect box =
+            CGRectMake(2 + CGFloat(index % columns) * (side + 2),
+                       content.origin.y + 2 + CGFloat(index / columns) * (side + 2), side, side);
+        const auto extension = file.extension().string();
+        const auto type = UTTypeCreatePreferredIdentifierForTag(kUTTagClassFilenameExtension,
+                                                                extension.empty() ? "" : extension.substr(1));
+        if (type && UTTypeConformsTo(*type, kUTTypeMovie)) {
+            videoTile(box);
+        } else if (const auto photo = UIImage::imageWithContentsOfFile(std::string(photoLibraryFolder) + "/" +
+                                                                       file.filename().string())) {
+            thumbnail(*photo, box);
+        } else {
+            continue;
+        }
+        ++index;
+    }
+}
+
+// A readable name of an activity type: "com.apple.UIKit.activity.PostToFacebook" as "Post To Facebook".
+std::string activityName(std::string_view type) {
+    const auto last = type.substr(type.rfind('.') + 1);
+    std::string name;
+    for (const char c : last) {
+        if (!name.empty() && c >= 'A' && c <= 'Z' && name.back() != ' ')
+            name += ' ';
+        name += c;
+    }
+    return name;
+}
+
+// The activities in rows of four over a cancel button, at the bottom.
+void drawShareSheet(const UIActivityViewController& sheet, CGRect screen) {
+    fill(screen, 0, 0, 0, 0.4);
+    const auto activities = sheet.activityTypes();
+    constexpr std::size_t columns = 4;
+    constexpr CGFloat rowHeight = 92;
+    const std::size_t rows = (activities.size() + columns - 1) / columns;
+    const CGFloat width = screen.size.width - 2 * margin;
+    const CGRect cancel = CGRectMake(margin, screen.size.height - margin - 57, width, 57);
+    fillRounded(cancel, 13, 0.98);
+    text("Cancel", cancel, {20, true, tint(), NSTextAlignmentCenter});
+    const CGFloat height = CGFloat(rows) * rowHeight + 2 * margin;
+    const CGRect group = CGRectMake(margin, cancel.origin.y - margin - height, width, height);
+    fillRounded(group, 13, 0.95);
+    const CGFloat cell = width / columns;
+    for (std::size_t index = 0; index < activities.size(); ++index) {
+        const CGFloat x = group.origin.x + CGFloat(index % columns) * cell;
+        const CGFloat y = group.origin.y + margin + CGFloat(index / columns) * rowHeight;
+        fillRounded(CGRectMake(x + (cell - 56) / 2, y + 4, 56, 56), 12, 0.82);
+        text(activityName(activities[index]), CGRectMake(x + 2, y + 62, cell - 4, 28),
+             {10, false, UIColor::blackColor(), NSTextAlignmentCenter});
+    }
+}
+
+} // namespace
+
+bool drawSheetOverScreen(const UIViewController& controller, CGRect screen) {
+    if (const auto* picker = dynamic_cast<const UIImagePickerController*>(&controller)) {
+        if (picker->sourceType() == UIImagePickerControllerSourceTypeCamera)
+            drawCamera(*picker, screen);
+        else
+            drawLibrary(screen);
+        return true;
+    }
+    if (const auto* sheet = dynamic_cast<const UIActivityViewController*>(&controller)) {
+        drawShareSheet(*sheet, screen);
+        return true;
+    }
+    const auto* mail = dynamic_cast<const MFMailComposeViewController*>(&controller);
+    const auto* message = dynamic_cast<const MFMessageComposeViewController*>(&controller);
+    const auto* post = dynamic_cast<const SLComposeViewController*>(&controller);
+    if (!mail && !message && !post)
+        return false;
+    fill(screen, 0, 0, 0, 0.4);
+    if (mail)
+        drawMail(*mail, screen);
+    else if (message)
+        drawMessage(*message, screen);
+    else
+        drawPost(*post, screen);
+    return true;
+}
