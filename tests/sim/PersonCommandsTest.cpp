@@ -83,6 +83,32 @@ TEST_F(PersonTest, ClosingControlCenterClosesTheAlertAndTapsNeedAnOpenUncoveredR
     EXPECT_EQ(run("choose OK").status, 1) << "nothing to choose from";
 }
 
+TEST_F(PersonTest, MediaAnswersNeedTheirSheetAndTheLibraryGivesOnlyWhatItHolds) {
+    output("defaults write DEFAULT_ACTION_SYS-Photo Library");
+    openWith("SYS-Photo");
+    for (const auto* line : {"picker cancel", "sheet send", "share Mail"})
+        EXPECT_EQ(run(line).status, 1) << line << ": nothing is presented";
+    output("tap 1");
+    for (const auto* line : {"picker take /etc/hostname", "picker choose ../../../etc/passwd",
+                             "picker choose ..", "picker choose IMG_9999.JPG", "sheet send"})
+        EXPECT_EQ(run(line).status, 1) << line;
+    EXPECT_EQ(output("picker choose IMG_0005.MOV"), "picked IMG_0005.MOV\n");
+    EXPECT_EQ(output("alert"), "UIActivityViewController\nitems: 1\n");
+    EXPECT_EQ(run("share Print").status, 1) << "a video cannot be printed";
+    EXPECT_EQ(output("share SaveToCameraRoll"), "completed com.apple.UIKit.activity.SaveToCameraRoll\n");
+    EXPECT_EQ(output("presented"), "nothing presented\n");
+
+    output("close");
+    output("defaults write DEFAULT_ACTION_SYS-Twitter Library");
+    openWith("SYS-Twitter");
+    output("tap 1");
+    const auto video = run("picker choose IMG_0005.MOV");
+    EXPECT_EQ(video.status, 1);
+    EXPECT_EQ(video.errors, "the picker does not offer videos\n");
+    EXPECT_EQ(output("picker cancel"), "cancelled the picker\n");
+    EXPECT_EQ(loggedEvents("springboard."), std::vector<std::string>{}) << "Control Center stays open";
+}
+
 TEST_F(PersonTest, MalformedPersonCommandsAreRefused) {
     openWith("APP-WeChat");
     for (const auto* line : {"tap", "tap 0", "tap 7", "tap one", "alert now", "choose", "orientation 5",

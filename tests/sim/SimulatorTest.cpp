@@ -151,17 +151,25 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
                              "settings jump",
                              "settings set x",
                              "clock 2015",
-                             "clock 2015-01-01 25:00:00"}) {
+                             "clock 2015-01-01 25:00:00",
+                             "picker",
+                             "picker take",
+                             "picker open IMG_0001.JPG",
+                             "sheet",
+                             "sheet send now",
+                             "share",
+                             "share Mail now"}) {
         const auto result = run(line);
         EXPECT_EQ(result.status, 2) << line;
         EXPECT_EQ(result.errors.rfind("usage: ", 0), 0u) << line << ": " << result.errors;
     }
     const auto unknown = run("jump");
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.errors,
-              "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe tap alert choose orientation presented dismiss settings clock wait help defaults "
-              "watch events\n");
+    EXPECT_EQ(
+        unknown.errors,
+        "unknown command jump\ncommands: install open close width lock unlock screenshot "
+        "describe tap alert choose orientation presented dismiss picker sheet share settings clock wait "
+        "help defaults watch events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
