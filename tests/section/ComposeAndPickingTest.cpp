@@ -153,6 +153,13 @@ TEST_F(ComposeAndPicking, AVideoTakesTheTypeItsFileGivesAndAnUnreadableOneOpensT
     EXPECT_TRUE(dynamic.starts_with("dyn.")) << dynamic;
     EXPECT_EQ(UTTypeCopyPreferredTagWithClass(dynamic, kUTTagClassMIMEType), "video/x-matroska");
 
+    const auto unknown = video("clip.vid0", "data");
+    chooseVideo("SYS-Mail", unknown);
+    EXPECT_EQ(shown<MFMailComposeViewController>()->attachments().at(0).type, "application/octet-stream")
+        << "an extension the media types do not know";
+    chooseVideo("SYS-Message", unknown);
+    EXPECT_EQ(shown<MFMessageComposeViewController>()->attachments().at(0).type, "public.data");
+
     const auto missing = NSURL::fileURLWithPath("/var/mobile/Media/DCIM/100APPLE/missing.MOV");
     for (const auto& url : {missing, video("empty.MOV", "")}) {
         chooseVideo("SYS-Mail", url);

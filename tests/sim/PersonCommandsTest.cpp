@@ -3,6 +3,8 @@
 #include "support/DeviceEvents.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -107,6 +109,64 @@ TEST_F(PersonTest, MediaAnswersNeedTheirSheetAndTheLibraryGivesOnlyWhatItHolds) 
     EXPECT_EQ(video.errors, "the picker does not offer videos\n");
     EXPECT_EQ(output("picker cancel"), "cancelled the picker\n");
     EXPECT_EQ(loggedEvents("springboard."), std::vector<std::string>{}) << "Control Center stays open";
+}
+
+// The whole screen as `screenshot` draws it.
+class ScreenTest : public PersonTest {
+  protected:
+    CGImageRef screen() {
+        const auto file = root.root() / "screen.png";
+        output("screenshot " + file.string());
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        return CGImageCreateWithPNGData(bytes);
+    }
+    // Whether a pixel at a point (the screen is at scale 2) has the grey of `white` (0 to 255).
+    static bool greyAt(const CGImageRef& image, int x, int y, int white) {
+        const auto pixel = image->pixelAt(std::size_t(2 * x), std::size_t(2 * y));
+        return std::abs(pixel.red - white) < 8 && std::abs(pixel.green - white) < 8 &&
+               std::abs(pixel.blue - white) < 8;
+    }
+};
+
+TEST_F(ScreenTest, TheCameraTakesOnlyWhatTheDeviceCanReadAndTheMailSheetShowsItsPhoto) {
+    output("defaults write DEFAULT_ACTION_SYS-Mail Camera");
+    openWith("SYS-Mail");
+    output("tap 1");
+    auto image = screen();
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(greyAt(image, 160, 530, 255)) << "the shutter";
+    EXPECT_FALSE(greyAt(image, 160, 250, 255)) << "the camera's view";
+
+    const auto garbage = root.root() / "broken.JPG";
+    std::ofstream(garbage) << "no JPEG at all";
+    const auto refused = run("picker take " + garbage.string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.errors, "broken.JPG is no photo or video the device can read\n");
+    EXPECT_EQ(run("picker take " + (root.root() / "missing.JPG").string()).status, 1);
+
+    EXPECT_EQ(output("picker take " ORVANE_STAGED_LIBRARY "/IMG_0002.JPG"), "picked IMG_0002.JPG\n");
+    image = screen();
+    EXPECT_TRUE(greyAt(image, 300, 90, 250)) << "the card under the navigation bar";
+    EXPECT_FALSE(greyAt(image, 72, 244, 250)) << "the photo's thumbnail";
+    EXPECT_TRUE(greyAt(image, 300, 500, 0x35)) << "Control Center, dimmed, below the card";
+}
+
+TEST_F(ScreenTest, TheLibraryShowsItsPhotosAndVideosAndPassesOverOtherFiles) {
+    root.writeText(std::string(photoLibraryFolder) + "/AAA.txt", "a note");
+    output("defaults write DEFAULT_ACTION_SYS-Mail Library");
+    openWith("SYS-Mail");
+    output("tap 1");
+    const auto image = screen();
+    ASSERT_NE(image, nullptr);
+    EXPECT_FALSE(greyAt(image, 40, 104, 255)) << "the first photo, not the note";
+    EXPECT_TRUE(greyAt(image, 10, 160, 51)) << "the video, fifth";
+    EXPECT_TRUE(greyAt(image, 120, 183, 255)) << "nothing after it";
+    EXPECT_EQ(run("picker choose AAA.txt").status, 1);
+
+    std::filesystem::remove_all(root.hostPath(photoLibraryFolder));
+    EXPECT_NE(screen(), nullptr) << "a library without its folder is drawn empty";
+    EXPECT_EQ(run("picker choose IMG_0001.JPG").status, 1);
 }
 
 TEST_F(PersonTest, MalformedPersonCommandsAreRefused) {
