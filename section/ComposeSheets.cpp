@@ -72,21 +72,6 @@ std::shared_ptr<NSURL> pickedVideo(const UIImagePickerMediaInfo& mediaInfo) {
     return itemFor<NSURL>(mediaInfo, UIImagePickerControllerMediaURL);
 }
 
-void presentOverControlCenter(const std::shared_ptr<UIViewController>& controller) {
-    sectionState().presentedController = controller;
-    if (const auto presenter = sectionState().controlCenterViewController.lock())
-        presenter->presentViewController(controller, true, nullptr);
-}
-
-bool closeIfPresented(const std::shared_ptr<UIViewController>& controller, bool animated) {
-    auto& state = sectionState();
-    if (!controller || state.presentedController != controller)
-        return false;
-    state.presentedController = nullptr;
-    controller->dismissViewControllerAnimated(animated, nullptr);
-    return true;
-}
-
 void presentSocialCompose(std::string_view serviceType, const std::shared_ptr<UIImage>& image) {
     closePresentedController();
     if (!SLComposeViewController::isAvailableForServiceType(serviceType) || presentLandscapeAlertIfNeeded())

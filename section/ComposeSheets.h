@@ -26,9 +26,3 @@ void messageComposeFinished(const std::shared_ptr<MFMessageComposeViewController
 bool isMovie(const UIImagePickerMediaInfo& mediaInfo);
 std::shared_ptr<UIImage> pickedPhoto(const UIImagePickerMediaInfo& mediaInfo);
 std::shared_ptr<NSURL> pickedVideo(const UIImagePickerMediaInfo& mediaInfo);
-
-// Presents `controller` from Control Center's view controller after putting it in the presented slot.
-void presentOverControlCenter(const std::shared_ptr<UIViewController>& controller);
-// Takes `controller` out of the presented slot and dismisses it, when it is the one there; answers whether
-// it was. Callbacks of a sheet or picker closed another way change nothing.
-bool closeIfPresented(const std::shared_ptr<UIViewController>& controller, bool animated);

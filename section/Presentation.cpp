@@ -17,15 +17,6 @@ std::shared_ptr<NSBundle> sectionBundle() {
     return section ? section->bundle() : nullptr;
 }
 
-// The slot keeps the alert and the presenter shows it; an alert nobody can present is not kept.
-void presentInSlot(const std::shared_ptr<UIViewController>& controller) {
-    const auto presenter = sectionState().controlCenterViewController.lock();
-    if (!presenter)
-        return;
-    sectionState().presentedController = controller;
-    presenter->presentViewController(controller, true, nullptr);
-}
-
 // An action of `alert` whose handler runs `then`, or else lets the alert go, and empties the slot.
 std::shared_ptr<UIAlertAction> closingAction(const std::shared_ptr<UIAlertController>& alert,
                                              std::string_view title, UIAlertActionStyle style,
@@ -57,6 +48,23 @@ std::string localizedString(std::string_view key) {
     return bundle ? bundle->localizedStringForKey(key, "", "Localizable") : std::string(key);
 }
 
+void presentOverControlCenter(const std::shared_ptr<UIViewController>& controller) {
+    const auto presenter = sectionState().controlCenterViewController.lock();
+    if (!presenter)
+        return;
+    sectionState().presentedController = controller;
+    presenter->presentViewController(controller, true, nullptr);
+}
+
+bool closeIfPresented(const std::shared_ptr<UIViewController>& controller, bool animated) {
+    auto& state = sectionState();
+    if (!controller || state.presentedController != controller)
+        return false;
+    state.presentedController = nullptr;
+    controller->dismissViewControllerAnimated(animated, nullptr);
+    return true;
+}
+
 void closePresentedController() {
     // Taken out of the slot first: a dismissal may run code that fills the slot again.
     const auto presented = std::move(sectionState().presentedController);
@@ -85,7 +93,7 @@ bool presentLandscapeAlertIfNeeded() {
         std::nullopt, localizedString("Landscape mode is currently not supported."),
         UIAlertControllerStyleAlert);
     alert->setPreferredAction(closingAction(alert, "OK", UIAlertActionStyleCancel));
-    presentInSlot(alert);
+    presentOverControlCenter(alert);
     return true;
 }
 
@@ -98,7 +106,7 @@ void promptAppStore(std::string_view appStoreName, std::string_view appStorePath
                                   [path = std::string(appStorePath)] { openAppStorePage(path); });
     closingAction(alert, "Cancel", UIAlertActionStyleCancel);
     alert->setPreferredAction(ok);
-    presentInSlot(alert);
+    presentOverControlCenter(alert);
 }
 
 void openAppStorePage(std::string_view appStorePath) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "UIKit/UIViewController.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +15,12 @@ inline constexpr std::string_view appStoreHost = "apps.apple.com";
 // The section bundle's text for `key` in its "Localizable" table; the key itself when the table lacks it.
 std::string localizedString(std::string_view key);
 
+// Puts the controller in the slot and presents it from Control Center's view controller, animated; nothing
+// is kept when there is no one to present it.
+void presentOverControlCenter(const std::shared_ptr<UIViewController>& controller);
+// Takes the controller out of the slot and dismisses it, when it is the one there; answers whether it was.
+// Answers of a sheet or picker closed another way change nothing.
+bool closeIfPresented(const std::shared_ptr<UIViewController>& controller, bool animated);
 // Dismisses what the slot holds and empties the slot. Sheets the section made are released; alerts and
 // Social sheets, which came from factories, are only let go of.
 void closePresentedController();
