@@ -4,14 +4,29 @@
 #include "Foundation/NSPropertyListSerialization.h"
 #include "Foundation/NSURL.h"
 #include "UIKit/UIApplication.h"
+#include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
 
 #include <algorithm>
 
-std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier) {
-    const auto stored = readSettingsValue(specifier.stringPropertyForKey("key"), std::nullopt);
+namespace {
+
+std::shared_ptr<NSObject> storedOrDefault(const PSSpecifier& specifier, const CFPropertyList* stored) {
     auto value = stored ? NSObjectFromPropertyList(*stored) : nullptr;
     return value ? value : specifier.propertyForKey("default");
+}
+
+} // namespace
+
+std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier) {
+    const auto stored = readSettingsValue(specifier.stringPropertyForKey("key"), std::nullopt);
+    return storedOrDefault(specifier, stored ? &*stored : nullptr);
+}
+
+std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier,
+                                        const std::optional<NSDictionary>& file) {
+    return storedOrDefault(specifier,
+                           file ? file->objectForKey(specifier.stringPropertyForKey("key")) : nullptr);
 }
 
 void writePaneValue(const std::shared_ptr<NSObject>& value, const PSSpecifier& specifier) {
@@ -65,7 +80,17 @@ std::shared_ptr<UITableViewCell> OrvanePaneController::tableViewCellForRowAtInde
 }
 
 std::shared_ptr<NSObject> OrvanePaneController::readPreferenceValue(const PSSpecifier& specifier) {
-    return readPaneValue(specifier);
+    return _fileThisReload ? readPaneValue(specifier, *_fileThisReload) : readPaneValue(specifier);
+}
+
+void OrvanePaneController::willReload() {
+    Super::willReload();
+    _fileThisReload = NSDictionary::dictionaryWithContentsOfFile(settingsPath);
+}
+
+void OrvanePaneController::didReload() {
+    _fileThisReload.reset();
+    Super::didReload();
 }
 
 void OrvanePaneController::setPreferenceValue(const std::shared_ptr<NSObject>& value,

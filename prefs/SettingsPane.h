@@ -4,6 +4,7 @@
 #include "common/SettingsWriter.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ inline constexpr std::string_view makerWeiboURL = "https://weibo.com/velquin";
 // The file's value for the specifier's "key", read afresh; the specifier's "default" when the file lacks it
 // (or cannot be read, or holds a value of a kind no control shows).
 std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier);
+// The same from a file already read (nothing: it could not be read).
+std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier,
+                                        const std::optional<NSDictionary>& file);
 // Stores the value under the specifier's "key", keeping every other entry, then posts the change
 // notification.
 void writePaneValue(const std::shared_ptr<NSObject>& value, const PSSpecifier& specifier);
@@ -64,4 +68,11 @@ class OrvanePaneController : public PSListController {
     virtual std::span<const std::string_view> resetButtonIds() const = 0;
     // Removes a group of keys through `reset`, then shows every control's value again.
     void resetThenReload(SettingsChange (*reset)());
+    // A reload reads the file once for all its cells, so that they show one state of it.
+    void willReload() override;
+    void didReload() override;
+
+  private:
+    // The file as this reload read it; nothing outside a reload, when every read goes to the file.
+    std::optional<std::optional<NSDictionary>> _fileThisReload;
 };

@@ -134,6 +134,20 @@ const std::map<std::string, std::string, std::less<>>& NSBundle::stringTable(std
         .first->second;
 }
 
+std::shared_ptr<const NSDictionary> NSBundle::propertyListResource(std::string_view name) const {
+    constexpr std::size_t maximumResourceSize = 16 * 1024 * 1024;
+    std::vector<std::uint8_t> bytes;
+    if (!FileIO::readDeviceFile(_path + "/" + std::string(name) + ".plist", maximumResourceSize, bytes))
+        return nullptr;
+    auto& cached = _propertyLists[std::string(name)];
+    if (!cached.dictionary || cached.bytes != bytes) {
+        auto parsed = NSDictionary::dictionaryWithPropertyListData(bytes);
+        cached.dictionary = parsed ? std::make_shared<const NSDictionary>(std::move(*parsed)) : nullptr;
+        cached.bytes = std::move(bytes);
+    }
+    return cached.dictionary;
+}
+
 namespace {
 
 std::string& mainBundlePath() {

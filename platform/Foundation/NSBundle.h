@@ -4,11 +4,13 @@
 #include "Foundation/NSObject.h"
 #include "objc/runtime.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A bundle folder on the device: Info.plist, resources, localised string tables and, for a loadable bundle,
 // a module (a shared object named by CFBundleExecutable). Paths are device paths.
@@ -46,6 +48,11 @@ class NSBundle : public NSObject {
     std::string localizedStringForKey(std::string_view key, std::string_view value,
                                       std::string_view table) const;
 
+    // The root dictionary of the resource "<name>.plist"; nothing when it is missing or not a readable
+    // property-list dictionary. The file is read every time, but parsed again only when its bytes differ
+    // from the last parse's: resources seldom change, and reading is much cheaper than parsing.
+    std::shared_ptr<const NSDictionary> propertyListResource(std::string_view name) const;
+
   protected:
     explicit NSBundle(std::string path);
 
@@ -59,6 +66,11 @@ class NSBundle : public NSObject {
     std::string _loadError;
     void* _module = nullptr;
     mutable std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> _tables;
+    struct ParsedResource {
+        std::vector<std::uint8_t> bytes;
+        std::shared_ptr<const NSDictionary> dictionary;
+    };
+    mutable std::map<std::string, ParsedResource, std::less<>> _propertyLists;
 };
 
 // The name of the function every module exports; NSBundle::load calls it once after dlopen.

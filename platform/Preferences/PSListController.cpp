@@ -36,7 +36,7 @@ PSSpecifiers PSListController::loadSpecifiersFromPlistName(std::string_view name
     if (!bundle)
         return {};
     const std::string path = bundle->bundlePath() + "/" + std::string(name) + ".plist";
-    const auto plist = NSDictionary::dictionaryWithContentsOfFile(path);
+    const auto plist = bundle->propertyListResource(name);
     auto loaded = PSSpecifiersFromPlist(plist ? *plist : NSDictionary(), target);
     if (!plist)
         loaded.skipped = {"no readable property list"};
@@ -60,6 +60,7 @@ void PSListController::viewWillAppear(bool animated) {
 void PSListController::reload() {
     willReload();
     _table->reloadData();
+    didReload();
 }
 
 std::vector<PSListController::Group> PSListController::groups() {

@@ -63,8 +63,9 @@ class PSListController : public UIViewController, public UITableViewDataSource {
 
   protected:
     PSListController();
-    // Before the cells are rebuilt.
+    // Before the cells are rebuilt, and once they all are.
     virtual void willReload() {}
+    virtual void didReload() {}
     // The page a link opens: the class its "detail" names, or a list of choices for a list.
     virtual std::shared_ptr<PSListController>
     controllerForSpecifier(const std::shared_ptr<PSSpecifier>& specifier);

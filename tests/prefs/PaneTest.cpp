@@ -1,3 +1,4 @@
+#include "Foundation/NSPropertyListSerialization.h"
 #include "PaneFixture.h"
 #include "support/DeviceEvents.h"
 
@@ -52,6 +53,12 @@ TEST_F(PaneTest, ValuesComeFromTheFileOrTheSpecifiersDefault) {
     page->reload();
     EXPECT_EQ(shown(*page, "Button 3"), "Notes");
     EXPECT_EQ(shown(*page, "App Store"), "OFF");
+
+    ASSERT_TRUE(writeSettingsValue("FUNCTION_3", CFPropertyList::string("APP-QQ")));
+    const auto row = cell(*page, "Button 3")->specifier();
+    ASSERT_TRUE(row);
+    EXPECT_TRUE(NSObjectsEqualAsValues(page->readPreferenceValue(*row), NSString::stringWithString("APP-QQ")))
+        << "between reloads a read goes to the file, not to what the last reload read";
 }
 
 TEST_F(PaneTest, AStoredValueKeepsTheFileNotifiesAndLeavesThePageAlone) {

@@ -128,4 +128,25 @@ TEST_F(NSBundleTest, LocalizedStringsComeFromTheTableOrFallBackToTheValueOrKey) 
         << "a table is read once and kept";
 }
 
+TEST_F(NSBundleTest, APropertyListResourceIsParsedAgainWhenItsBytesChangeEvenAtTheSameSize) {
+    install("Test", {});
+    const auto bundle = NSBundle::bundleWithPath(bundlePath);
+    ASSERT_TRUE(bundle);
+    EXPECT_FALSE(bundle->propertyListResource("Page")) << "no such file";
+    const std::string resource = std::string(bundlePath) + "/Page.plist";
+    device.writeText(resource, xmlPlist("<dict><key>title</key><string>AAAA</string></dict>"));
+    const auto first = bundle->propertyListResource("Page");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(bundle->propertyListResource("Page"), first) << "unchanged bytes are not parsed again";
+
+    device.writeText(resource, xmlPlist("<dict><key>title</key><string>BBBB</string></dict>"));
+    const auto second = bundle->propertyListResource("Page");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second->objectForKey("title"), CFPropertyList::string("BBBB"));
+    EXPECT_EQ(*first->objectForKey("title"), CFPropertyList::string("AAAA")) << "a caller's copy stays whole";
+
+    device.writeText(resource, "<plist><dict><key>title</key></plist>");
+    EXPECT_FALSE(bundle->propertyListResource("Page")) << "malformed";
+}
+
 } // namespace
