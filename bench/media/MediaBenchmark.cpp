@@ -1,5 +1,9 @@
 #include "CoreGraphics/CGImage.h"
 #include "MessageUI/MFMailComposeViewController.h"
+#include "MobileCoreServices/UTType.h"
+#include "section/MediaPicking.h"
+#include "section/Presentation.h"
+#include "section/SectionState.h"
 #include "section/UprightImage.h"
 #include "support/RatioReporter.h"
 
@@ -132,16 +136,26 @@ const std::vector<std::uint8_t>& cameraJPEG() {
     return jpeg;
 }
 
-// The photo from the camera's file to the mail sheet's attachment: decode, redraw upright, encode as PNG.
+// The photo from the camera's file to the mail sheet's attachment, as the section takes it: the picker over
+// Control Center for a mail, its answer with the decoded photo, then the mail sheet with the photo made
+// upright and encoded as PNG.
 bool takePhotoIntoMail() {
-    const auto taken = UIImage::imageWithData(cameraJPEG());
-    const auto upright = normaliseImageOrientation(taken);
-    if (!upright)
-        return false;
-    auto png = UIImagePNGRepresentation(*upright);
-    const auto mail = MFMailComposeViewController::make();
-    mail->addAttachmentData(std::move(png), "image/png", "image.png");
-    return mail->attachments().size() == 1 && !mail->attachments()[0].data.empty();
+    static const auto controlCenter = UIViewController::make();
+    sectionState().controlCenterViewController = controlCenter;
+    sectionState().pickerMode = 1;
+    presentImagePicker(true, true);
+    const auto picker =
+        std::dynamic_pointer_cast<UIImagePickerController>(sectionState().presentedController);
+    const UIImagePickerMediaInfo info = {
+        {std::string(UIImagePickerControllerMediaType),
+         NSString::stringWithString(std::string(kUTTypeImage))},
+        {std::string(UIImagePickerControllerOriginalImage), UIImage::imageWithData(cameraJPEG())}};
+    imagePickerFinished(picker, info);
+    const auto mail =
+        std::dynamic_pointer_cast<MFMailComposeViewController>(sectionState().presentedController);
+    const bool attached = mail && mail->attachments().size() == 1 && !mail->attachments()[0].data.empty();
+    closePresentedController();
+    return attached;
 }
 
 long residentKilobytes() {
