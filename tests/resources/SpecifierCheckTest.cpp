@@ -1,9 +1,13 @@
 #include "SpecifierCheck.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -78,6 +82,39 @@ TEST(SpecifierCheck, ListValuesMustBeTheCataloguesIdsAndActionSets) {
               std::string::npos);
     EXPECT_EQ(check("Colors", "garbage").at(0).message, "is not a property list with an \"items\" array");
     EXPECT_EQ(check("Other", shipped("Colors")).at(0).message, "is no specifier plist of the pane");
+}
+
+// The build runs the check program on the plists it stages: a wrong one stops it, naming the file and line.
+TEST(SpecifierCheck, TheBuildsCheckProgramFailsOnAWrongPlistWithItsLine) {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("orvane-check-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto run = [](const std::vector<std::filesystem::path>& files) {
+        std::string command = "ASAN_OPTIONS=detect_leaks=0 " ORVANE_PREFS_CHECK;
+        for (const auto& file : files)
+            command += " '" + file.string() + "'";
+        std::string output;
+        FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+        for (int c = pipe ? std::fgetc(pipe) : EOF; c != EOF; c = std::fgetc(pipe))
+            output += static_cast<char>(c);
+        const int status = pipe ? ::pclose(pipe) : -1;
+        return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, output);
+    };
+    std::vector<std::filesystem::path> shippedFiles;
+    for (const auto* name : {"OrvanePrefs", "DefaultActions", "Colors"})
+        shippedFiles.emplace_back(std::string(ORVANE_PREFS_SOURCES) + "/" + name + ".plist");
+    EXPECT_EQ(run(shippedFiles), std::pair(0, std::string()));
+
+    const std::string text = replaced(shipped("Colors"), "<real>0.7</real>", "<real>0.75</real>");
+    const auto wrong = folder / "Colors.plist";
+    std::ofstream(wrong, std::ios::binary) << text;
+    const auto [status, output] = run({shippedFiles[0], wrong});
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(
+        output.rfind(wrong.string() + ":" + std::to_string(itemLine(text, "BUTTON_ALPHA")) + ": Colors ", 0),
+        0u)
+        << output;
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
