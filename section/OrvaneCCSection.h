@@ -9,18 +9,20 @@
 #include "UIKit/UIGestureRecognizer.h"
 #include "UIKit/UIImagePickerController.h"
 #include "UIKit/UIView.h"
+#include "scanner/QRCodeReaderViewController.h"
 
 #include <array>
 #include <memory>
 
 // The Control Center section: a row of up to six buttons, each showing one function of the catalogue.
 // Settings changes only raise flags; the next appearance rebuilds images, recolours and lays out as they say.
-// The section is the delegate of every mail and message sheet and picker it shows.
+// The section is the delegate of every mail and message sheet, picker and scanner it shows.
 class OrvaneCCSection : public NSObject,
                         public CCSection,
                         public MFMailComposeViewControllerDelegate,
                         public MFMessageComposeViewControllerDelegate,
-                        public UIImagePickerControllerDelegate {
+                        public UIImagePickerControllerDelegate,
+                        public QRCodeReaderDelegate {
     OBJC_OBJECT(OrvaneCCSection, NSObject)
     static constexpr std::size_t slotCount = 6;
     static constexpr std::size_t separatorCount = slotCount - 1;
@@ -71,6 +73,11 @@ class OrvaneCCSection : public NSObject,
     virtual void button4LonePressed(UIGestureRecognizer& recognizer);
     virtual void button5LonePressed(UIGestureRecognizer& recognizer);
     virtual void button6LonePressed(UIGestureRecognizer& recognizer);
+
+    // The scanner closes; a non-empty result is offered in the "Scan Result" alert.
+    void readerDidScanResult(QRCodeReaderViewController& reader,
+                             const std::optional<std::string>& result) override;
+    void readerDidCancel(QRCodeReaderViewController& reader) override;
 
     // The views, for the host's inspection and for tests.
     const std::shared_ptr<UIView>& backgroundView() const { return _backgroundView; }

@@ -17,23 +17,6 @@ std::shared_ptr<NSBundle> sectionBundle() {
     return section ? section->bundle() : nullptr;
 }
 
-// An action of `alert` whose handler runs `then`, or else lets the alert go, and empties the slot.
-std::shared_ptr<UIAlertAction> closingAction(const std::shared_ptr<UIAlertController>& alert,
-                                             std::string_view title, UIAlertActionStyle style,
-                                             std::function<void()> then = nullptr) {
-    const std::weak_ptr<UIAlertController> weakAlert = alert;
-    auto action =
-        UIAlertAction::actionWithTitle(localizedString(title), style, [weakAlert, then](UIAlertAction&) {
-            if (then)
-                then();
-            else if (const auto shown = weakAlert.lock())
-                shown->dismissViewControllerAnimated(true, nullptr);
-            sectionState().presentedController = nullptr;
-        });
-    alert->addAction(action);
-    return action;
-}
-
 std::string formatted(std::string format, std::string_view argument) {
     const auto placeholder = format.find("%@");
     if (placeholder != std::string::npos)
@@ -63,6 +46,22 @@ bool closeIfPresented(const std::shared_ptr<UIViewController>& controller, bool 
     state.presentedController = nullptr;
     controller->dismissViewControllerAnimated(animated, nullptr);
     return true;
+}
+
+std::shared_ptr<UIAlertAction> closingAction(const std::shared_ptr<UIAlertController>& alert,
+                                             std::string_view title, UIAlertActionStyle style,
+                                             std::function<void()> then) {
+    const std::weak_ptr<UIAlertController> weakAlert = alert;
+    auto action =
+        UIAlertAction::actionWithTitle(localizedString(title), style, [weakAlert, then](UIAlertAction&) {
+            if (then)
+                then();
+            else if (const auto shown = weakAlert.lock())
+                shown->dismissViewControllerAnimated(true, nullptr);
+            sectionState().presentedController = nullptr;
+        });
+    alert->addAction(action);
+    return action;
 }
 
 void closePresentedController() {

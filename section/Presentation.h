@@ -1,7 +1,9 @@
 #pragma once
 
+#include "UIKit/UIAlertController.h"
 #include "UIKit/UIViewController.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +23,11 @@ void presentOverControlCenter(const std::shared_ptr<UIViewController>& controlle
 // Takes the controller out of the slot and dismisses it, when it is the one there; answers whether it was.
 // Answers of a sheet or picker closed another way change nothing.
 bool closeIfPresented(const std::shared_ptr<UIViewController>& controller, bool animated);
+// Adds an action titled with the localised `title` to `alert`: its handler runs `then`, or else dismisses the
+// alert, and empties the slot.
+std::shared_ptr<UIAlertAction> closingAction(const std::shared_ptr<UIAlertController>& alert,
+                                             std::string_view title, UIAlertActionStyle style,
+                                             std::function<void()> then = nullptr);
 // Dismisses what the slot holds and empties the slot. Sheets the section made are released; alerts and
 // Social sheets, which came from factories, are only let go of.
 void closePresentedController();
