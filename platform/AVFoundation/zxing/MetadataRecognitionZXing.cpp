@@ -72,7 +72,8 @@ std::vector<std::shared_ptr<AVMetadataObject>> recognize(const CGImage& frame,
     if (formats.empty())
         return {};
     std::vector<std::shared_ptr<AVMetadataObject>> objects;
-    for (const auto& result : ZXing::ReadBarcodes(ZXingImage::viewOf(frame), ZXingImage::hintsFor(formats)))
+    for (const auto& result :
+         ZXingImage::readBarcodes(ZXingImage::viewOf(frame), ZXingImage::hintsFor(formats)))
         objects.push_back(codeObject(result, frame));
     return objects;
 }

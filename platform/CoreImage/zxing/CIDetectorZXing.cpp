@@ -22,7 +22,7 @@ std::vector<std::shared_ptr<CIFeature>> CIDetector::featuresInImage(const CIImag
                                 static_cast<int>(picture.height()), ZXing::ImageFormat::Lum);
     const auto hints = ZXingImage::hintsFor(ZXing::BarcodeFormat::QRCode).setTryHarder(_highAccuracy);
     std::vector<std::shared_ptr<CIFeature>> features;
-    for (const auto& result : ZXing::ReadBarcodes(view, hints))
+    for (const auto& result : ZXingImage::readBarcodes(view, hints))
         features.push_back(
             CIQRCodeFeature::make(featureBounds(result, picture.height()), ZXingImage::textOf(result)));
     return features;

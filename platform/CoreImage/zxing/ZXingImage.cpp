@@ -1,6 +1,16 @@
 #include "CoreImage/zxing/ZXingImage.h"
 
+#include <exception>
+
 namespace ZXingImage {
+
+ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints) {
+    try {
+        return ZXing::ReadBarcodes(view, hints);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
 
 ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats) {
     return ZXing::DecodeHints().setFormats(formats).setTryHarder(true).setTryRotate(true).setTryDownscale(

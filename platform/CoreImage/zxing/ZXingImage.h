@@ -18,6 +18,11 @@ namespace ZXingImage {
 // the process (an assertion left on in the library), and a camera frame must never bring the device down.
 ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats);
 
+// What zxing-cpp finds in the view; nothing when it fails on the input instead of answering: some of its
+// detectors throw on pictures they cannot make sense of (an Aztec detector's index out of range), and no
+// picture may bring the device down.
+ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints);
+
 // The image's own pixels, for opaque pictures such as camera frames: valid while the image lives.
 ZXing::ImageView viewOf(const CGImage& image);
 
