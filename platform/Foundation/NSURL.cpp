@@ -1,5 +1,6 @@
 #include "Foundation/NSURL.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -17,12 +18,21 @@ std::size_t schemeLength(std::string_view text) {
     return colon;
 }
 
+// What a URL may hold: printable ASCII, less the characters that must be escaped in every part of one.
+bool hasOnlyURLCharacters(std::string_view text) {
+    constexpr std::string_view forbidden = "\"<>\\^`{|}";
+    return std::all_of(text.begin(), text.end(), [forbidden](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte > 0x20 && byte < 0x7f && forbidden.find(c) == std::string_view::npos;
+    });
+}
+
 } // namespace
 
 NSURL::NSURL(std::string text) : _text(std::move(text)) {}
 
 std::shared_ptr<NSURL> NSURL::URLWithString(std::string_view text) {
-    if (schemeLength(text) == 0)
+    if (schemeLength(text) == 0 || !hasOnlyURLCharacters(text))
         return nullptr;
     return make(std::string(text));
 }

@@ -9,7 +9,8 @@
 // A URL as text, with its scheme, host and path picked out.
 class NSURL : public NSObject {
     OBJC_OBJECT(NSURL, NSObject)
-    // Nothing for text that has no scheme.
+    // Nothing for text that has no scheme, or holds what no URL may hold unescaped (blanks, control
+    // characters, bytes beyond ASCII, or any of "<>\^`{|}).
     static std::shared_ptr<NSURL> URLWithString(std::string_view text);
     static std::shared_ptr<NSURL> fileURLWithPath(std::string_view path);
 
