@@ -66,8 +66,7 @@ ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, const Present
         {"unlock", "unlock", "unlock the device", bind(&ControlCenterCommands::unlock)},
         {"screenshot", "screenshot FILE.png",
          "the section as drawn over Control Center, at the screen's scale; the whole screen when something "
-         "is "
-         "presented over it",
+         "is presented over it",
          bind(&ControlCenterCommands::screenshot)},
         {"describe", "describe", "Control Center and the section's views",
          bind(&ControlCenterCommands::describe)},

@@ -38,6 +38,9 @@ Scene changeWhileClosed(const char* says, std::vector<Words> writes, const char*
     return {says, std::move(writes), picture};
 }
 
+// The code the demo shows the camera.
+const char* const demoCode = ORVANE_STAGED_PICTURES "/code.png";
+
 // clang-format off
 const std::vector<Step> settingsWalk = {
     {"The settings pane stores a smaller icon size; the section reads it and raises both flags.",
@@ -115,6 +118,13 @@ const std::vector<Scene> mediaWalk = {
      {{"open"}, {"tap", "4"}, {"picker", "choose", "IMG_0004.JPG"}}, "19-post-sheet.png"},
     {"Posting closes the sheet and Control Center.",
      {{"sheet", "post"}}, nullptr},
+    {"Photos in slot 3, with Scan as its tap action. The person holds a QR code up to the back camera and "
+     "taps Photos: the scanner opens over Control Center with the code under its box.",
+     {write("FUNCTION_3", "-string", "SYS-Photo"), write("DEFAULT_ACTION_SYS-Photo", "-string", "Scan"),
+      {"open"}, {"camera", "show", demoCode}, {"tap", "3"}}, "20-scanner.png"},
+    {"The scanner reads the code from the camera's frames: it beeps, closes, and offers the text.",
+     {{"camera", "show", demoCode}, {"alert"}}, "21-scan-result.png"},
+    {"Open closes Control Center and opens the URL.", {{"choose", "Open"}}, nullptr},
     {"What the person saw and what left the plug-in, from the device's event log.",
      {{"events"}}, nullptr},
 };

@@ -45,8 +45,8 @@ std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIViewC
         drawOnBackdrop(section, screen.size.height - section.frame().size.height - 2 * screenshotMargin);
         if (const auto* alert = dynamic_cast<const UIAlertController*>(&presented))
             drawAlertOverScreen(*alert, screen);
-        else
-            drawSheetOverScreen(presented, screen);
+        else if (!drawSheetOverScreen(presented, screen))
+            presented.view()->drawViewHierarchyInRect(screen);
     });
 }
 

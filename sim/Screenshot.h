@@ -16,7 +16,7 @@ std::shared_ptr<UIImage> screenshotOfView(const UIView& view);
 inline constexpr CGFloat screenshotMargin = 8;
 
 // The whole screen at its scale: Control Center at the bottom with the section in it, under what is
-// presented over it (an alert, a sheet, the picker).
+// presented over it (an alert, a sheet, the picker, the scanner filling the screen).
 std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIViewController& presented);
 
 // Writes the image as a PNG file on the host; answers what went wrong, or nothing.

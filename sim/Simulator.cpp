@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include "AVFoundation/AVCaptureHost.h"
+#include "Foundation/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
 #include "ParseNumber.h"
 #include "SettingsApplicationCommands.h"
@@ -17,16 +19,30 @@ void pumpRunLoop() {
     NSRunLoop::mainRunLoop().runPendingEvents();
 }
 
+// The device's own SpringBoard application, with the images it lends to plug-ins (the scanner's corner marks
+// and scan line), is there from the start, as on a phone; one the device already has stays.
+void stockSpringBoardApplication(const std::filesystem::path& stagedBundles) {
+    const auto from = stagedBundles / "SpringBoard.app";
+    const auto to = DeviceRoot::resolve("/System/Library/CoreServices/SpringBoard.app");
+    std::error_code error;
+    if (!std::filesystem::is_directory(from, error) || std::filesystem::exists(to, error))
+        return;
+    std::filesystem::create_directories(to.parent_path(), error);
+    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
+}
+
 } // namespace
 
 Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
     applyDeviceProfile(profile);
     PresentationHost::setCurrent(&_presented);
     stockPhotoLibrary(profile);
+    stockSpringBoardApplication(stagedBundles);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
     _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, _presented, std::move(stagedBundles));
     _person = std::make_unique<PersonCommands>(*_loader, _presented);
     _media = std::make_unique<MediaCommands>(_presented);
+    _camera = std::make_unique<CameraCommands>(_presented);
     registerCommands();
 }
 
@@ -44,8 +60,8 @@ void Simulator::registerCommands() {
     };
     const auto application = settingsApplicationCommands(_settings);
     for (const auto group : {_controlCenter->commands(), _person->commands(), _media->commands(),
-                             std::span<const Command>(application), std::span<const Command>(session),
-                             settingsCommands(), eventsCommands()})
+                             _camera->commands(), std::span<const Command>(application),
+                             std::span<const Command>(session), settingsCommands(), eventsCommands()})
         _commands.insert(_commands.end(), group.begin(), group.end());
     // One screen: a screenshot shows the Settings application when it is in front, else Control Center.
     const auto screenshot = std::ranges::find(_commands, "screenshot", &Command::name);
@@ -62,6 +78,9 @@ bool Simulator::settingsInFront() const {
 }
 
 Simulator::~Simulator() {
+    // What the section still shows outlives this device in the module's state; its camera must not.
+    AVCaptureHost::stopRunningSessions();
+    _camera.reset();
     _media.reset();
     _person.reset();
     _controlCenter.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Caddex/CaddexLoader.h"
+#include "CameraCommands.h"
 #include "Commands.h"
 #include "ControlCenterCommands.h"
 #include "DeviceProfile.h"
@@ -49,6 +50,7 @@ class Simulator {
     std::unique_ptr<ControlCenterCommands> _controlCenter;
     std::unique_ptr<PersonCommands> _person;
     std::unique_ptr<MediaCommands> _media;
+    std::unique_ptr<CameraCommands> _camera;
 
     SettingsApplication _settings;
     std::vector<Command> _commands;

@@ -101,6 +101,12 @@ void setCameras(const std::vector<AVCaptureDevicePosition>& positions) {
                      [](const auto& a, const auto& b) { return a->position() < b->position(); });
 }
 
+void stopRunningSessions() {
+    const auto sessions = runningSessions();
+    for (auto* session : sessions)
+        session->stopRunning();
+}
+
 std::shared_ptr<AVCaptureDevice> currentCamera() {
     if (auto capturing = AVCaptureSessionRegistry::capturingCamera())
         return capturing;

@@ -2,6 +2,7 @@
 
 #include "AVFoundation/AVCaptureDevice.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,9 @@ namespace AVCaptureHost {
 
 // The cameras the device has, in place of the ones it had (an empty list: no camera at all).
 void setCameras(const std::vector<AVCaptureDevicePosition>& positions);
+
+// The device goes away: every session that runs stops, whoever holds it.
+void stopRunningSessions();
 
 // The camera a person would point: the one a running session captures from, else the back camera, else the
 // first; nothing without cameras.
@@ -21,6 +25,10 @@ std::shared_ptr<AVCaptureDevice> currentCamera();
 void showPicture(AVCaptureDevice& camera, const CGImageRef& picture);
 // The camera sees the empty grey scene again.
 void clearPicture(AVCaptureDevice& camera);
+
+// How many frames the metadata outputs of this process have finished reading, with or without a code in
+// them; a result found in a frame is on its way to the main run loop once the count has passed that frame.
+std::uint64_t framesReadCount();
 
 // The frame `picture` gives, as showPicture places it.
 CGImageRef cameraFrameWithPicture(const CGImageRef& picture);

@@ -1,9 +1,12 @@
 #include "AVFoundation/AVCaptureMetadataOutput.h"
 
+#include "AVFoundation/AVCaptureHost.h"
+
 #include "AVFoundation/zxing/MetadataRecognition.h"
 #include "Foundation/NSOperationQueue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -11,6 +14,9 @@
 #include <utility>
 
 namespace {
+
+// Frames every metadata output of the process has finished reading, whatever they held.
+std::atomic<std::uint64_t> framesRead = 0;
 
 CGRect boundsOf(const std::vector<CGPoint>& corners) {
     if (corners.empty())
@@ -76,16 +82,22 @@ struct AVCaptureMetadataOutput::Reader {
     void run() {
         while (auto job = nextJob()) {
             auto objects = MetadataRecognition::recognize(*job->frame, job->types);
-            if (objects.empty())
-                continue;
-            NSOperationQueue::mainQueue().addOperationWithBlock(
-                [output = std::move(job->output), objects = std::move(objects), runNumber = job->runNumber] {
+            if (!objects.empty())
+                NSOperationQueue::mainQueue().addOperationWithBlock([output = std::move(job->output),
+                                                                     objects = std::move(objects),
+                                                                     runNumber = job->runNumber] {
                     if (const auto live = output.lock())
                         live->deliver(objects, runNumber);
                 });
+            // Counted once its result, if any, waits on the main queue.
+            ++framesRead;
         }
     }
 };
+
+std::uint64_t AVCaptureHost::framesReadCount() {
+    return framesRead.load();
+}
 
 AVCaptureMetadataOutput::AVCaptureMetadataOutput() {
     // The queue's wake-up belongs to the main loop: make it here, on the main thread, before any result.

@@ -1,6 +1,9 @@
 #include "UIKit/UIImage.h"
 #include "support/ChildProcess.h"
+#include "support/CodePictures.h"
 #include "support/TemporaryDevice.h"
+
+#include <ZXing/BarcodeFormat.h>
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -126,7 +129,7 @@ TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
     int screenshots = 0;
     for (const auto& entry : std::filesystem::directory_iterator(pictures))
         screenshots += entry.path().extension() == ".png" && entry.file_size() > 0;
-    EXPECT_EQ(screenshots, 19) << result.output;
+    EXPECT_EQ(screenshots, 21) << result.output;
     EXPECT_NE(result.output.find("springboard.openURL url=https://apps.apple.com/app/wechat/id414478124"),
               std::string::npos)
         << "the taps end with the App Store page in the event log";
@@ -135,6 +138,49 @@ TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
     EXPECT_NE(result.output.find("social.finished service=com.apple.social.twitter result=done"),
               std::string::npos)
         << "the post was sent";
+    EXPECT_NE(result.output.find("springboard.openURL url=https://example.org/orvane"), std::string::npos)
+        << "the scan opens the code's URL";
+}
+
+TEST(SimulatorProcess, AScanScriptReadsAQRCodeAndOpensItsURLOverControlCenter) {
+    TemporaryDevice device;
+    const auto code = device.root().parent_path() / (device.root().filename().string() + "-qr.png");
+    const auto bytes =
+        CGImagePNGRepresentation(CodePictures::code(ZXing::BarcodeFormat::QRCode, "https://example.org/x"));
+    std::ofstream(code, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const auto script = writeScript(device, "install\n"
+                                            "open\n"
+                                            "defaults write FUNCTION_1 SYS-Photo\n"
+                                            "defaults write DEFAULT_ACTION_SYS-Photo Scan\n"
+                                            "defaults write CC_DISMISS -bool true\n"
+                                            "tap 1\n"
+                                            "camera show " +
+                                                code.string() +
+                                                "\n"
+                                                "alert\n"
+                                                "choose Open\n"
+                                                "events\n");
+    const auto result = runShell(sim(device) + " script " + script.string());
+    std::filesystem::remove(script);
+    std::filesystem::remove(code);
+    EXPECT_EQ(result.status, 0) << result.output;
+    const auto& out = result.output;
+    const auto alert = out.find("title: \"Scan Result\"\n"
+                                "message: \"https://example.org/x\"\n"
+                                "action: \"Copy\" (default)\n"
+                                "action: \"Open\" (default)\n"
+                                "action: \"Cancel\" (cancel, preferred)\n");
+    const auto beep = out.find(" sound.played path=/Library/Caddex/Bundles/OrvaneCC.bundle/beep.wav ");
+    const auto scannerClosed = out.find(" uikit.dismissed controller=UINavigationController ");
+    const auto controlCenterDismissed = out.find(" springboard.dismissControlCenter animated=true\n");
+    const auto opened = out.find(" springboard.openURL url=https://example.org/x\n");
+    EXPECT_NE(alert, std::string::npos) << out;
+    EXPECT_NE(beep, std::string::npos) << out;
+    EXPECT_LT(beep, scannerClosed) << out;
+    EXPECT_LT(scannerClosed, controlCenterDismissed) << out;
+    EXPECT_LT(controlCenterDismissed, opened) << out;
+    EXPECT_NE(opened, std::string::npos) << out;
 }
 
 TEST(SimulatorProcess, OptionsThatDoNotFitAreAUsageError) {

@@ -1,6 +1,9 @@
+#include "AVFoundation/zxing/MetadataRecognition.h"
 #include "CaptureFixture.h"
 #include "support/CodePictures.h"
 
+#include <fstream>
+#include <iterator>
 #include <numbers>
 
 using ZXing::BarcodeFormat;
@@ -114,4 +117,38 @@ TEST_F(MetadataOutputTest, AnOutputDestroyedWhileReadingDeliversNothing) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(100));
     EXPECT_TRUE(recorder->reports.empty());
+}
+
+TEST_F(MetadataOutputTest, TheHostCountsFramesReadAndStopsEveryRunningSession) {
+    AVCaptureHost::clearPicture(*camera);
+    const auto before = AVCaptureHost::framesReadCount();
+    session->startRunning();
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntil(
+        [before] { return AVCaptureHost::framesReadCount() >= before + 2; }, std::chrono::seconds(20)))
+        << "frames without a code count too";
+    EXPECT_TRUE(recorder->reports.empty());
+
+    const auto other = AVCaptureSession::make();
+    other->addInput(AVCaptureDeviceInput::deviceInputWithDevice(
+        AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo).back()));
+    other->startRunning();
+    AVCaptureHost::stopRunningSessions();
+    EXPECT_FALSE(session->isRunning());
+    EXPECT_FALSE(other->isRunning());
+    EXPECT_EQ(AVCaptureHost::currentCamera(), camera) << "no session captures any more";
+}
+
+TEST(MetadataRecognitionTest, AFrameOnWhichTheReaderThrowsHoldsNoCode) {
+    // Grey rows 255 pixels wide on which zxing-cpp's Aztec detector indexes out of range and throws.
+    std::ifstream in(ORVANE_CODE_SEEDS "/aztec-detector-out-of-range.raw", std::ios::binary);
+    const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    ASSERT_EQ(bytes.size(), 1024u);
+    const std::size_t width = bytes[0];
+    const std::size_t height = (bytes.size() - 1) / width;
+    std::vector<std::uint32_t> pixels(width * height);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = 0xff000000u | std::uint32_t(bytes[1 + i]) * 0x010101u;
+    const auto frame = CGImageCreate(width, height, std::move(pixels));
+    const auto types = AVCaptureMetadataOutput::make()->availableMetadataObjectTypes();
+    EXPECT_TRUE(MetadataRecognition::recognize(*frame, types).empty());
 }

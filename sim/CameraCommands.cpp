@@ -1,0 +1,158 @@
+#include "CameraCommands.h"
+
+#include "AVFoundation/AVCaptureHost.h"
+#include "Foundation/NSRunLoop.h"
+#include "UIKit/UIButton.h"
+#include "UIKit/UINavigationController.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+
+namespace {
+
+// A picture file a person holds up: PNG or JPEG, of at most this many bytes.
+constexpr std::uintmax_t largestPictureFile = 64u * 1024 * 1024;
+// A scanner reads what it is shown from the frames after the one in flight: two frames read make sure.
+constexpr std::uint64_t framesToRead = 2;
+// However slow reading is, the command ends.
+constexpr std::chrono::seconds longestRead{30};
+// Where a finger finds the scanner's camera switch: this far from the screen's top right corner.
+constexpr CGFloat switchFromRight = 35;
+constexpr CGFloat switchFromTop = 25;
+
+CGImageRef readPicture(const std::string& file, std::string& problem) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    if (error) {
+        problem = file + ": " + error.message();
+        return nullptr;
+    }
+    if (size > largestPictureFile) {
+        problem = file + ": too large for a picture (more than 64 MiB)";
+        return nullptr;
+    }
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    const bool jpeg = bytes.size() > 2 && bytes[0] == 0xff && bytes[1] == 0xd8;
+    auto picture = jpeg ? CGImageCreateWithJPEGData(bytes) : CGImageCreateWithPNGData(bytes);
+    if (!picture)
+        problem = file + ": not a whole PNG or JPEG picture of a size the device can hold";
+    return picture;
+}
+
+const char* cameraName(const AVCaptureDevice& camera) {
+    return camera.position() == AVCaptureDevicePositionFront ? "front" : "back";
+}
+
+bool contains(CGRect frame, CGPoint point) {
+    return point.x >= frame.origin.x && point.x < frame.origin.x + frame.size.width &&
+           point.y >= frame.origin.y && point.y < frame.origin.y + frame.size.height;
+}
+
+// The shown control of `screen` under the finger, topmost first.
+std::shared_ptr<UIControl> controlUnder(const UIViewController& screen, CGPoint finger) {
+    const auto& subviews = screen.view()->subviews();
+    for (auto view = subviews.rbegin(); view != subviews.rend(); ++view) {
+        auto control = std::dynamic_pointer_cast<UIControl>(*view);
+        if (control && !control->isHidden() && contains(control->frame(), finger))
+            return control;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CameraCommands::CameraCommands(const PresentationStack& presented) : _presented(presented) {
+    const auto bind =
+        [this](int (CameraCommands::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
+            return [this, method](std::span<const std::string> arguments, std::ostream& out,
+                                  std::ostream& errors) { return (this->*method)(arguments, out, errors); };
+        };
+    _commands = {
+        {"camera", "camera show FILE | camera clear | camera switch",
+         "the camera in use sees a PNG or JPEG picture held up to it, or nothing; switch presses the "
+         "scanner's camera switch",
+         bind(&CameraCommands::camera)},
+        {"scan", "scan cancel", "presses \"Cancel\" on the scanner", bind(&CameraCommands::scan)},
+    };
+}
+
+std::shared_ptr<UIViewController> CameraCommands::shownScreen() const {
+    const auto shown = _presented.shown();
+    const auto navigation =
+        shown.empty() ? nullptr : std::dynamic_pointer_cast<UINavigationController>(shown.back());
+    return navigation ? navigation->topViewController() : nullptr;
+}
+
+int CameraCommands::camera(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() == 2 && arguments[0] == "show")
+        return showPicture(arguments[1], out, errors);
+    if (arguments.size() == 1 && arguments[0] == "switch")
+        return pressSwitch(out, errors);
+    if (arguments.size() != 1 || arguments[0] != "clear")
+        return printUsageError(_commands, "camera", errors);
+    if (const auto camera = AVCaptureHost::currentCamera()) {
+        AVCaptureHost::clearPicture(*camera);
+        out << "the " << cameraName(*camera) << " camera sees nothing in particular\n";
+    }
+    return 0;
+}
+
+// While a scanner is open, the command lasts until it has read the picture: what it shows then is there for
+// the next command.
+int CameraCommands::showPicture(const std::string& file, std::ostream& out, std::ostream& errors) {
+    const auto camera = AVCaptureHost::currentCamera();
+    if (!camera) {
+        errors << "the device has no camera\n";
+        return 1;
+    }
+    std::string problem;
+    const auto picture = readPicture(file, problem);
+    if (!picture) {
+        errors << problem << "\n";
+        return 1;
+    }
+    AVCaptureHost::showPicture(*camera, picture);
+    out << "the " << cameraName(*camera) << " camera sees " << file << "\n";
+    const auto screen = shownScreen();
+    if (!screen)
+        return 0;
+    const auto enough = AVCaptureHost::framesReadCount() + framesToRead;
+    NSRunLoop::mainRunLoop().runUntil(
+        [&] { return shownScreen() != screen || AVCaptureHost::framesReadCount() >= enough; }, longestRead);
+    return 0;
+}
+
+int CameraCommands::pressSwitch(std::ostream& out, std::ostream& errors) {
+    const auto screen = shownScreen();
+    const auto control =
+        screen ? controlUnder(*screen, CGPointMake(screen->view()->frame().size.width - switchFromRight,
+                                                   switchFromTop))
+               : nullptr;
+    if (!control) {
+        errors << "no camera switch on the screen\n";
+        return 1;
+    }
+    control->touchesBegan();
+    control->touchesEnded();
+    if (const auto camera = AVCaptureHost::currentCamera())
+        out << "the scanner uses the " << cameraName(*camera) << " camera\n";
+    return 0;
+}
+
+int CameraCommands::scan(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() != 1 || arguments[0] != "cancel")
+        return printUsageError(_commands, "scan", errors);
+    const auto screen = shownScreen();
+    const auto cancel = screen ? screen->navigationItem()->rightBarButtonItem() : nullptr;
+    if (!cancel) {
+        errors << "no scanner on the screen\n";
+        return 1;
+    }
+    cancel->press();
+    out << "pressed " << std::quoted(cancel->title()) << "\n";
+    return 0;
+}

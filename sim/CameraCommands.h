@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Commands.h"
+#include "UIKit/PresentationHost.h"
+
+#include <span>
+#include <vector>
+
+// The commands that play the person using the code scanner: holding a picture up to the camera, switching
+// cameras, cancelling a scan.
+class CameraCommands {
+  public:
+    // The presentation host outlives these commands.
+    explicit CameraCommands(const PresentationStack& presented);
+    CameraCommands(const CameraCommands&) = delete;
+    CameraCommands& operator=(const CameraCommands&) = delete;
+
+    std::span<const Command> commands() const { return _commands; }
+
+  private:
+    int camera(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int scan(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int showPicture(const std::string& file, std::ostream& out, std::ostream& errors);
+    int pressSwitch(std::ostream& out, std::ostream& errors);
+    // The controller on top of the navigation controller shown on top: the scanner, when one is open.
+    std::shared_ptr<UIViewController> shownScreen() const;
+
+    const PresentationStack& _presented;
+    std::vector<Command> _commands;
+};
