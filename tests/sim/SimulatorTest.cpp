@@ -165,11 +165,11 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     }
     const auto unknown = run("jump");
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(
-        unknown.errors,
-        "unknown command jump\ncommands: install open close width lock unlock screenshot "
-        "describe tap alert choose orientation presented dismiss picker sheet share settings clock wait "
-        "help defaults watch events\n");
+    EXPECT_EQ(unknown.errors,
+              "unknown command jump\ncommands: install open close width lock unlock screenshot "
+              "describe tap alert choose orientation presented dismiss picker sheet share camera scan "
+              "settings clock wait "
+              "help defaults watch events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
