@@ -2,6 +2,7 @@
 
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
+#include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "Screenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -182,7 +183,7 @@ int ControlCenterCommands::setLocked(bool locked, std::string_view name,
                                      std::ostream& errors) {
     if (!arguments.empty())
         return usageError(name, errors);
-    SpringBoard::sharedApplication()->setLocked(locked);
+    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), locked);
     out << "device " << name << "ed\n";
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/PlatformHost.h"
 #include "Simulator.h"
 #include "Watch.h"
 
@@ -226,7 +227,7 @@ int runDemo(const std::optional<std::filesystem::path>& screenshots, std::ostrea
                << "\n";
         return 1;
     }
-    DeviceRoot::set(root);
+    DeviceRoot::set(PlatformHost::badge(), root);
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
     if (const int status = walkSettings(out, errors); status != 0)
         return status;

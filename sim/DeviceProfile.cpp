@@ -3,6 +3,7 @@
 #include "AVFoundation/AVCaptureHost.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
+#include "Foundation/PlatformHost.h"
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SocialHost.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -281,25 +282,28 @@ const DeviceProfile& defaultDeviceProfile() {
 }
 
 void applyDeviceProfile(const DeviceProfile& profile) {
-    UIScreen::mainScreen().setBounds(CGRectMake(0, 0, profile.screenSize.width, profile.screenSize.height));
-    UIScreen::mainScreen().setScale(profile.screenScale);
-    UIDevice::currentDevice().setUserInterfaceIdiom(profile.idiom);
-    UIDevice::currentDevice().setModel(profile.idiom == UIUserInterfaceIdiomPad ? "iPad" : "iPhone");
+    UIScreen::mainScreen().setBounds(PlatformHost::badge(),
+                                     CGRectMake(0, 0, profile.screenSize.width, profile.screenSize.height));
+    UIScreen::mainScreen().setScale(PlatformHost::badge(), profile.screenScale);
+    UIDevice::currentDevice().setUserInterfaceIdiom(PlatformHost::badge(), profile.idiom);
+    UIDevice::currentDevice().setModel(PlatformHost::badge(),
+                                       profile.idiom == UIUserInterfaceIdiomPad ? "iPad" : "iPhone");
     // After the screen: Control Center's view spans the screen it is made for.
     SpringBoardHost::reset();
-    SpringBoard::sharedApplication()->setLocked(profile.locked);
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(profile.frontMostAppOrientation);
-    SBControlCenterController::sharedInstance()->setWidth(profile.controlCenterWidth);
+    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), profile.locked);
+    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(),
+                                                                 profile.frontMostAppOrientation);
+    SBControlCenterController::sharedInstance()->setWidth(PlatformHost::badge(), profile.controlCenterWidth);
     for (const auto& application : profile.applications)
         SpringBoardHost::installApplication(application);
     SpringBoardHost::registerClasses(profile.missingClasses);
-    MessageUIHost::setCanSendMail(profile.mailAccount);
-    MessageUIHost::setCanSendText(profile.messages);
-    MessageUIHost::setCanSendAttachments(profile.messageAttachments);
-    SocialHost::setAccounts(profile.socialAccounts);
-    MediaHost::setPhotoLibraryAvailable(profile.photoLibrary);
-    AVCaptureHost::setCameras(profile.cameras);
-    MediaHost::setCameraAvailable(!profile.cameras.empty());
+    MessageUIHost::setCanSendMail(PlatformHost::badge(), profile.mailAccount);
+    MessageUIHost::setCanSendText(PlatformHost::badge(), profile.messages);
+    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), profile.messageAttachments);
+    SocialHost::setAccounts(PlatformHost::badge(), profile.socialAccounts);
+    MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), profile.photoLibrary);
+    AVCaptureHost::setCameras(PlatformHost::badge(), profile.cameras);
+    MediaHost::setCameraAvailable(PlatformHost::badge(), !profile.cameras.empty());
 }
 
 void stockPhotoLibrary(const DeviceProfile& profile) {

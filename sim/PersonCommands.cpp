@@ -1,5 +1,6 @@
 #include "PersonCommands.h"
 
+#include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
@@ -144,7 +145,7 @@ int PersonCommands::orientation(std::span<const std::string> arguments, std::ost
     const auto value = arguments.size() == 1 ? integerFrom(arguments[0], 0, 4) : std::nullopt;
     if (!value)
         return printUsageError(_commands, "orientation", errors);
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(*value);
+    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), *value);
     out << "front-most application orientation " << *value << "\n";
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "AVFoundation/AVCaptureHost.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
+#include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "SettingsApplicationCommands.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -35,7 +36,7 @@ void stockSpringBoardApplication(const std::filesystem::path& stagedBundles) {
 
 Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
     applyDeviceProfile(profile);
-    PresentationHost::setCurrent(&_presented);
+    PresentationHost::setCurrent(PlatformHost::badge(), &_presented);
     stockPhotoLibrary(profile);
     stockSpringBoardApplication(stagedBundles);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
@@ -86,7 +87,7 @@ Simulator::~Simulator() {
     _controlCenter.reset();
     _loader.reset();
     SpringBoardHost::unregisterClasses();
-    PresentationHost::setCurrent(nullptr);
+    PresentationHost::setCurrent(PlatformHost::badge(), nullptr);
 }
 
 int Simulator::run(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {

@@ -2,6 +2,7 @@
 #include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/EventLogHost.h"
+#include "Foundation/PlatformHost.h"
 #include "Script.h"
 #include "Simulator.h"
 
@@ -86,7 +87,7 @@ int runCommands(Simulator& device, const std::vector<std::string>& command) {
 } // namespace
 
 int main(int argc, char** argv) {
-    EventLog::setProcessRole("sim");
+    EventLog::setProcessRole(PlatformHost::badge(), "sim");
     const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
         std::cerr << usage;
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
         std::cerr << "cannot use " << *options->device << " as a device: " << error.message() << "\n";
         return 1;
     }
-    DeviceRoot::set(*options->device);
+    DeviceRoot::set(PlatformHost::badge(), *options->device);
     const auto profile = chosenProfile(*options);
     if (!profile)
         return 1;

@@ -1,7 +1,6 @@
 #include "CoreGraphics/CGImage.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/EventLogHost.h"
-#include "Foundation/posix/FileIO.h"
 #include "SpringBoard/SpringBoardHost.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
@@ -14,7 +13,9 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,8 +129,9 @@ void decodeSixFiles(benchmark::State& state) {
     for (const auto id : functions) {
         const auto name = std::string(functionInfoForId(id, DeviceFamily::phone)->targetBundleIds.front()) +
                           "-black@2x.png";
-        if (auto bytes = FileIO::readFile(DeviceRoot::resolve(std::string(bundlePath) + "/" + name), 1 << 20))
-            files.push_back(std::move(*bytes));
+        std::ifstream file(DeviceRoot::resolve(std::string(bundlePath) + "/" + name), std::ios::binary);
+        if (file)
+            files.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     if (files.size() != functions.size()) {
         state.SkipWithError("an icon file is missing");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/PlatformHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -89,7 +90,7 @@ class BenchmarkDevice {
         std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             return nullptr;
-        DeviceRoot::set(pattern);
+        DeviceRoot::set(PlatformHost::badge(), pattern);
         return std::unique_ptr<BenchmarkDevice>(new BenchmarkDevice(pattern));
     }
     BenchmarkDevice(const BenchmarkDevice&) = delete;

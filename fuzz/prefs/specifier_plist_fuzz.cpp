@@ -4,6 +4,7 @@
 
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
+#include "Foundation/PlatformHost.h"
 #include "Preferences/PSListController.h"
 #include "SpecifierCheck.h"
 
@@ -25,7 +26,7 @@ void useEmptyDevice() {
         std::string pattern = (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
-        DeviceRoot::set(pattern);
+        DeviceRoot::set(PlatformHost::badge(), pattern);
         return true;
     }();
     (void)ready;

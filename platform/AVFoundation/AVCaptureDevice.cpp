@@ -92,7 +92,7 @@ std::shared_ptr<AVCaptureDevice> capturingCamera() {
 
 namespace AVCaptureHost {
 
-void setCameras(const std::vector<AVCaptureDevicePosition>& positions) {
+void setCameras(Badge<PlatformHost>, const std::vector<AVCaptureDevicePosition>& positions) {
     auto& list = cameras();
     list.clear();
     for (const auto position : positions)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AVFoundation/AVCaptureDevice.h"
+#include "objc/Badge.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,7 +11,7 @@
 namespace AVCaptureHost {
 
 // The cameras the device has, in place of the ones it had (an empty list: no camera at all).
-void setCameras(const std::vector<AVCaptureDevicePosition>& positions);
+void setCameras(Badge<PlatformHost>, const std::vector<AVCaptureDevicePosition>& positions);
 
 // The device goes away: every session that runs stops, whoever holds it.
 void stopRunningSessions();

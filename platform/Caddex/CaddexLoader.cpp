@@ -3,6 +3,7 @@
 #include "Foundation/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSNotificationCenter.h"
+#include "Foundation/PlatformHost.h"
 
 #include <cstdio>
 
@@ -18,11 +19,11 @@ std::string formatNumber(CGFloat value) {
 
 CaddexLoader::CaddexLoader(std::shared_ptr<SBControlCenterController> controlCenter)
     : _controlCenter(std::move(controlCenter)) {
-    _controlCenter->setDismissHandler([this] { disappear(); });
+    _controlCenter->setDismissHandler(PlatformHost::badge(), [this] { disappear(); });
 }
 
 CaddexLoader::~CaddexLoader() {
-    _controlCenter->setDismissHandler(nullptr);
+    _controlCenter->setDismissHandler(PlatformHost::badge(), nullptr);
     if (_container)
         _container->removeFromSuperview();
 }
@@ -51,7 +52,7 @@ bool CaddexLoader::appear(const std::function<void()>& onScreen) {
         _section->controlCenterWillAppear();
         fitContainer();
     }
-    _controlCenter->setVisible(true);
+    _controlCenter->setVisible(PlatformHost::badge(), true);
     if (onScreen)
         onScreen();
     EventLog::record("controlcenter.opened",
@@ -65,7 +66,7 @@ bool CaddexLoader::disappear() {
     if (!_controlCenter->isVisible())
         return false;
     NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCWillDisappearNotification, nullptr);
-    _controlCenter->setVisible(false);
+    _controlCenter->setVisible(PlatformHost::badge(), false);
     if (_section)
         _section->controlCenterDidDisappear();
     EventLog::record("controlcenter.closed");
@@ -73,7 +74,7 @@ bool CaddexLoader::disappear() {
 }
 
 void CaddexLoader::setControlCenterWidth(CGFloat width) {
-    _controlCenter->setWidth(width);
+    _controlCenter->setWidth(PlatformHost::badge(), width);
     if (_container) {
         CGRect frame = _container->frame();
         frame.size.width = width;

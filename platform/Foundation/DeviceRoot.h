@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/Badge.h"
+
 #include <filesystem>
 #include <string_view>
 
@@ -7,7 +9,7 @@
 // "/var/mobile/Library/Preferences/..." unchanged and every platform call resolves them below the root.
 namespace DeviceRoot {
 
-void set(const std::filesystem::path& root);
+void set(Badge<PlatformHost>, const std::filesystem::path& root);
 const std::filesystem::path& current();
 
 // The host path of a device path: ".." never climbs out of the root, and symbolic links on the way are

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/Badge.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,7 +14,7 @@
 namespace EventLog {
 
 // How this process is named in the log ("sim", "SpringBoard", "Settings"); the program's name until set.
-void setProcessRole(std::string_view role);
+void setProcessRole(Badge<PlatformHost>, std::string_view role);
 
 struct Event {
     std::string time;

@@ -37,7 +37,7 @@ bool isField(char letter) {
 
 namespace DeviceClock {
 
-void set(std::optional<NSDate> now) {
+void set(Badge<PlatformHost>, std::optional<NSDate> now) {
     fixedNow() = now;
 }
 

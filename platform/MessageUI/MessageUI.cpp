@@ -61,15 +61,15 @@ void MFMessageComposeViewController::registerProperties(
     });
 }
 
-void MessageUIHost::setCanSendMail(bool canSend) {
+void MessageUIHost::setCanSendMail(Badge<PlatformHost>, bool canSend) {
     mailAccount = canSend;
 }
 
-void MessageUIHost::setCanSendText(bool canSend) {
+void MessageUIHost::setCanSendText(Badge<PlatformHost>, bool canSend) {
     messaging = canSend;
 }
 
-void MessageUIHost::setCanSendAttachments(bool canSend) {
+void MessageUIHost::setCanSendAttachments(Badge<PlatformHost>, bool canSend) {
     messageAttachments = canSend;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "objc/Badge.h"
+
 // The hosts' side of the device's mail and message accounts, as its profile says.
 namespace MessageUIHost {
 
-void setCanSendMail(bool canSend);
-void setCanSendText(bool canSend);
-void setCanSendAttachments(bool canSend);
+void setCanSendMail(Badge<PlatformHost>, bool canSend);
+void setCanSendText(Badge<PlatformHost>, bool canSend);
+void setCanSendAttachments(Badge<PlatformHost>, bool canSend);
 
 } // namespace MessageUIHost

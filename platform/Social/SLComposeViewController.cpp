@@ -22,7 +22,7 @@ bool isServiceType(std::string_view serviceType) {
 
 } // namespace
 
-void SocialHost::setAccounts(std::vector<std::string> serviceTypesWithAccounts) {
+void SocialHost::setAccounts(Badge<PlatformHost>, std::vector<std::string> serviceTypesWithAccounts) {
     accounts() = std::move(serviceTypesWithAccounts);
 }
 

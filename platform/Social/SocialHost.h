@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/Badge.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +10,6 @@
 namespace SocialHost {
 
 // The service types that have an account on the device, in place of the ones that had.
-void setAccounts(std::vector<std::string> serviceTypes);
+void setAccounts(Badge<PlatformHost>, std::vector<std::string> serviceTypes);
 
 } // namespace SocialHost

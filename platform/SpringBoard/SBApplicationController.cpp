@@ -6,7 +6,8 @@ SBApplicationController::applicationWithBundleIdentifier(std::string_view bundle
     return found == _applications.end() ? nullptr : found->second;
 }
 
-void SBApplicationController::addApplication(std::shared_ptr<SBApplication> application) {
+void SBApplicationController::addApplication(Badge<PlatformHost>,
+                                             std::shared_ptr<SBApplication> application) {
     const std::string bundleIdentifier = application->bundleIdentifier();
     _applications.insert_or_assign(bundleIdentifier, std::move(application));
 }

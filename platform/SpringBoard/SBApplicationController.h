@@ -2,6 +2,7 @@
 
 #include "Foundation/NSObject.h"
 #include "SpringBoard/SBApplication.h"
+#include "objc/Badge.h"
 
 #include <map>
 #include <memory>
@@ -16,8 +17,8 @@ class SBApplicationController : public NSObject {
     // Nothing when no application with that bundle identifier is installed.
     std::shared_ptr<SBApplication> applicationWithBundleIdentifier(std::string_view bundleIdentifier) const;
 
-    // For hosts: installs the application, replacing one with the same bundle identifier.
-    void addApplication(std::shared_ptr<SBApplication> application);
+    // Installs the application, replacing one with the same bundle identifier.
+    void addApplication(Badge<PlatformHost>, std::shared_ptr<SBApplication> application);
 
   protected:
     SBApplicationController() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UIKit/UIViewController.h"
+#include "objc/Badge.h"
 
 #include <functional>
 #include <memory>
@@ -16,11 +17,12 @@ class SBControlCenterController : public UIViewController {
     // Closes Control Center when it is visible, through the dismiss handler when there is one.
     void dismissAnimated(bool animated);
 
-    // For hosts.
-    void setVisible(bool visible) { _visible = visible; }
+    void setVisible(Badge<PlatformHost>, bool visible) { _visible = visible; }
     // What closes Control Center on a dismissAnimated call (the section loader's disappearance).
-    void setDismissHandler(std::function<void()> handler) { _dismissHandler = std::move(handler); }
-    void setWidth(CGFloat width);
+    void setDismissHandler(Badge<PlatformHost>, std::function<void()> handler) {
+        _dismissHandler = std::move(handler);
+    }
+    void setWidth(Badge<PlatformHost>, CGFloat width);
 
   protected:
     SBControlCenterController();

@@ -6,7 +6,7 @@ SBIconModel::applicationIconForBundleIdentifier(std::string_view bundleIdentifie
     return found == _icons.end() ? nullptr : found->second;
 }
 
-void SBIconModel::addIcon(std::shared_ptr<SBApplicationIcon> icon) {
+void SBIconModel::addIcon(Badge<PlatformHost>, std::shared_ptr<SBApplicationIcon> icon) {
     const std::string bundleIdentifier = icon->application()->bundleIdentifier();
     _icons.insert_or_assign(bundleIdentifier, std::move(icon));
 }

@@ -2,6 +2,7 @@
 
 #include "Foundation/NSObject.h"
 #include "SpringBoard/SBApplication.h"
+#include "objc/Badge.h"
 
 #include <map>
 #include <memory>
@@ -31,8 +32,8 @@ class SBIconModel : public NSObject {
     std::shared_ptr<SBApplicationIcon>
     applicationIconForBundleIdentifier(std::string_view bundleIdentifier) const;
 
-    // For hosts: adds the icon of its application, replacing one with the same bundle identifier.
-    void addIcon(std::shared_ptr<SBApplicationIcon> icon);
+    // Adds the icon of its application, replacing one with the same bundle identifier.
+    void addIcon(Badge<PlatformHost>, std::shared_ptr<SBApplicationIcon> icon);
 
   protected:
     SBIconModel() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UIKit/UIApplication.h"
+#include "objc/Badge.h"
 
 #include <memory>
 
@@ -16,9 +17,13 @@ class SpringBoard : public UIApplication {
     int _frontMostAppOrientation() const { return _frontMostOrientation; }
     bool openURL(const NSURL& url) override;
 
-    // For hosts.
-    void setLocked(bool locked) { _locked = locked; }
-    void setFrontMostAppOrientation(int orientation) { _frontMostOrientation = orientation; }
+    // Fresh SpringBoard objects (nothing installed, unlocked, Control Center closed).
+    static void resetSharedObjects(Badge<PlatformHost>);
+
+    void setLocked(Badge<PlatformHost>, bool locked) { _locked = locked; }
+    void setFrontMostAppOrientation(Badge<PlatformHost>, int orientation) {
+        _frontMostOrientation = orientation;
+    }
 
   protected:
     SpringBoard() = default;

@@ -1,5 +1,6 @@
 #include "SpringBoard/SpringBoardHost.h"
 
+#include "Foundation/PlatformHost.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SBIconController.h"
@@ -12,21 +13,6 @@
 #include <functional>
 
 namespace {
-
-// SpringBoard owns these; class methods answer them and the host replaces them all at once.
-struct SharedObjects {
-    std::shared_ptr<SpringBoard> application = SpringBoard::make();
-    std::shared_ptr<SBIconViewMap> homescreenMap = SBIconViewMap::make();
-    std::shared_ptr<SBUIController> uiController = SBUIController::make();
-    std::shared_ptr<SBApplicationController> applicationController = SBApplicationController::make();
-    std::shared_ptr<SBIconController> iconController = SBIconController::make();
-    std::shared_ptr<SBControlCenterController> controlCenterController = SBControlCenterController::make();
-};
-
-SharedObjects& shared() {
-    static SharedObjects objects;
-    return objects;
-}
 
 struct ClassMethod {
     std::string_view className;
@@ -57,25 +43,6 @@ SBShortcutItems shortcutItems(const std::vector<std::string>& types) {
 
 } // namespace
 
-std::shared_ptr<SpringBoard> SpringBoard::sharedApplication() {
-    return shared().application;
-}
-std::shared_ptr<SBIconViewMap> SBIconViewMap::homescreenMap() {
-    return shared().homescreenMap;
-}
-std::shared_ptr<SBUIController> SBUIController::sharedInstance() {
-    return shared().uiController;
-}
-std::shared_ptr<SBApplicationController> SBApplicationController::sharedInstance() {
-    return shared().applicationController;
-}
-std::shared_ptr<SBIconController> SBIconController::sharedInstance() {
-    return shared().iconController;
-}
-std::shared_ptr<SBControlCenterController> SBControlCenterController::sharedInstance() {
-    return shared().controlCenterController;
-}
-
 namespace SpringBoardHost {
 
 std::span<const std::string_view> classNames() {
@@ -95,21 +62,21 @@ void registerClasses(const std::set<std::string, std::less<>>& missing) {
         ObjCClass* registered = ObjCRuntime::registerClass(std::string(method.className), nullptr);
         registered->addClassMethod(std::string(method.selector), method.answer);
     }
-    UIApplication::setSharedApplication(SpringBoard::sharedApplication());
+    UIApplication::setSharedApplication(PlatformHost::badge(), SpringBoard::sharedApplication());
 }
 
 void unregisterClasses() {
     for (const auto name : classNames())
         ObjCRuntime::unregisterClass(name);
     if (UIApplication::sharedApplication() == SpringBoard::sharedApplication())
-        UIApplication::setSharedApplication(nullptr);
+        UIApplication::setSharedApplication(PlatformHost::badge(), nullptr);
 }
 
 void reset() {
     const bool installed = UIApplication::sharedApplication() == SpringBoard::sharedApplication();
-    shared() = SharedObjects();
+    SpringBoard::resetSharedObjects(PlatformHost::badge());
     if (installed)
-        UIApplication::setSharedApplication(SpringBoard::sharedApplication());
+        UIApplication::setSharedApplication(PlatformHost::badge(), SpringBoard::sharedApplication());
 }
 
 void installApplication(const InstalledApplication& application) {
@@ -117,8 +84,8 @@ void installApplication(const InstalledApplication& application) {
         SBApplication::make(application.bundleIdentifier, shortcutItems(application.staticShortcutItemTypes),
                             shortcutItems(application.dynamicShortcutItemTypes));
     SBIconViewMap::homescreenMap()->iconModel()->addIcon(
-        SBApplicationIcon::make(installed, application.launchEnabled));
-    SBApplicationController::sharedInstance()->addApplication(std::move(installed));
+        PlatformHost::badge(), SBApplicationIcon::make(installed, application.launchEnabled));
+    SBApplicationController::sharedInstance()->addApplication(PlatformHost::badge(), std::move(installed));
 }
 
 } // namespace SpringBoardHost

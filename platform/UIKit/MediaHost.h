@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/Badge.h"
+
 #include <string>
 #include <vector>
 
@@ -7,8 +9,8 @@
 // tests): what the device has, as its profile says.
 namespace MediaHost {
 
-void setPhotoLibraryAvailable(bool available);
+void setPhotoLibraryAvailable(Badge<PlatformHost>, bool available);
 // Whether any camera can take a picture; the device's cameras themselves belong to AVFoundation.
-void setCameraAvailable(bool available);
+void setCameraAvailable(Badge<PlatformHost>, bool available);
 
 } // namespace MediaHost

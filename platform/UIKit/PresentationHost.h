@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/Badge.h"
+
 #include <memory>
 #include <vector>
 
@@ -14,7 +16,7 @@ class PresentationHost {
 
     // Registers the host of this process (nullptr for none); a host unregisters itself before it is
     // destroyed.
-    static void setCurrent(PresentationHost* host);
+    static void setCurrent(Badge<PlatformHost>, PresentationHost* host);
     static PresentationHost* current();
 
     virtual void didPresent(const std::shared_ptr<UIViewController>& presented, bool animated) = 0;

@@ -2,6 +2,7 @@
 
 #include "Foundation/NSObject.h"
 #include "Foundation/NSURL.h"
+#include "objc/Badge.h"
 
 #include <memory>
 
@@ -10,7 +11,7 @@ class UIApplication : public NSObject {
     OBJC_OBJECT(UIApplication, NSObject)
     // The installed application object; nothing when the host installed none.
     static std::shared_ptr<UIApplication> sharedApplication();
-    static void setSharedApplication(std::shared_ptr<UIApplication> application);
+    static void setSharedApplication(Badge<PlatformHost>, std::shared_ptr<UIApplication> application);
 
     // Hands the URL to whatever opens it; answers whether something did.
     virtual bool openURL(const NSURL& url);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Foundation/NSObject.h"
+#include "objc/Badge.h"
 
 #include <string>
 
@@ -18,9 +19,8 @@ class UIDevice : public NSObject {
     UIUserInterfaceIdiom userInterfaceIdiom() const { return _idiom; }
     const std::string& model() const { return _model; }
 
-    // For hosts.
-    void setUserInterfaceIdiom(UIUserInterfaceIdiom idiom) { _idiom = idiom; }
-    void setModel(std::string model) { _model = std::move(model); }
+    void setUserInterfaceIdiom(Badge<PlatformHost>, UIUserInterfaceIdiom idiom) { _idiom = idiom; }
+    void setModel(Badge<PlatformHost>, std::string model) { _model = std::move(model); }
 
   protected:
     UIDevice() = default;

@@ -13,11 +13,11 @@ bool cameraAvailable = true;
 
 } // namespace
 
-void MediaHost::setPhotoLibraryAvailable(bool available) {
+void MediaHost::setPhotoLibraryAvailable(Badge<PlatformHost>, bool available) {
     photoLibraryAvailable = available;
 }
 
-void MediaHost::setCameraAvailable(bool available) {
+void MediaHost::setCameraAvailable(Badge<PlatformHost>, bool available) {
     cameraAvailable = available;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CoreGraphics/CGGeometry.h"
 #include "Foundation/NSObject.h"
+#include "objc/Badge.h"
 
 // The device's screen, as the host describes it.
 class UIScreen : public NSObject {
@@ -11,9 +12,8 @@ class UIScreen : public NSObject {
     CGRect bounds() const { return _bounds; }
     CGFloat scale() const { return _scale; }
 
-    // For hosts.
-    void setBounds(CGRect bounds) { _bounds = bounds; }
-    void setScale(CGFloat scale) { _scale = scale; }
+    void setBounds(Badge<PlatformHost>, CGRect bounds) { _bounds = bounds; }
+    void setScale(Badge<PlatformHost>, CGFloat scale) { _scale = scale; }
 
   protected:
     UIScreen() = default;

@@ -2,6 +2,7 @@
 
 #include "Foundation/DeviceClock.h"
 #include "Foundation/NSBundle.h"
+#include "Foundation/PlatformHost.h"
 #include "UIKit/UIApplication.h"
 #include "UIKit/UINavigationController.h"
 #include "common/SectionSettings.h"
@@ -42,12 +43,12 @@ class PaneTest : public ::testing::Test {
         ObjCRuntime::setLoadingBundle(bundle.get());
         registerPaneClasses();
         ObjCRuntime::setLoadingBundle(nullptr);
-        UIApplication::setSharedApplication(application);
+        UIApplication::setSharedApplication(PlatformHost::badge(), application);
         resetFunctionRowIcons();
     }
     ~PaneTest() override {
-        DeviceClock::set(std::nullopt);
-        UIApplication::setSharedApplication(nullptr);
+        DeviceClock::set(PlatformHost::badge(), std::nullopt);
+        UIApplication::setSharedApplication(PlatformHost::badge(), nullptr);
         resetFunctionRowIcons();
     }
 

@@ -7,11 +7,11 @@
 namespace {
 
 TEST_F(PaneTest, TheAboutFooterCarriesTheYearsSince2015) {
-    DeviceClock::set(midJune(2015));
+    DeviceClock::set(PlatformHost::badge(), midJune(2015));
     auto page = show<OrvanePrefsListController>();
     EXPECT_NE(footers(*page).back().find("\u00A9 2015 "), std::string::npos) << footers(*page).back();
 
-    DeviceClock::set(midJune(2026));
+    DeviceClock::set(PlatformHost::badge(), midJune(2026));
     EXPECT_NE(footers(*page).back().find("2015 "), std::string::npos) << "the footer is set once per loading";
     page = show<OrvanePrefsListController>();
     EXPECT_NE(footers(*page).back().find("\u00A9 2015-2026 "), std::string::npos) << footers(*page).back();

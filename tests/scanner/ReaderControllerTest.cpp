@@ -1,3 +1,4 @@
+#include "Foundation/PlatformHost.h"
 #include "ScannerFixture.h"
 
 #include "Foundation/NSRunLoop.h"
@@ -137,7 +138,7 @@ TEST_F(ReaderControllerTest, TheSwitchAlternatesCamerasReplacingTheFirstInput) {
 }
 
 TEST_F(ReaderControllerTest, WithoutCamerasTheOverlayShowsOnBlackAndCancelWorks) {
-    AVCaptureHost::setCameras({});
+    AVCaptureHost::setCameras(PlatformHost::badge(), {});
     makeReader();
     EXPECT_EQ(reader->session(), nullptr);
     EXPECT_EQ(reader->previewLayer(), nullptr);
@@ -150,7 +151,7 @@ TEST_F(ReaderControllerTest, WithoutCamerasTheOverlayShowsOnBlackAndCancelWorks)
     reader->clickLeftBarButton();
     EXPECT_EQ(delegate->cancels, 1);
 
-    AVCaptureHost::setCameras({AVCaptureDevicePositionBack});
+    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionBack});
     makeReader();
     EXPECT_EQ(reader->switchCameraButton(), nullptr) << "no front camera, no switch";
     reader->switchDeviceInput();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/PlatformHost.h"
 #include "SectionFixture.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
@@ -21,7 +22,7 @@ class ActionTest : public SectionTest {
         resetSectionState();
         SpringBoardHost::unregisterClasses();
         SpringBoardHost::reset();
-        UIDevice::currentDevice().setUserInterfaceIdiom(UIUserInterfaceIdiomPhone);
+        UIDevice::currentDevice().setUserInterfaceIdiom(PlatformHost::badge(), UIUserInterfaceIdiomPhone);
     }
 
     // An empty SpringBoard, with a section created on it; the settings file stays.
@@ -32,7 +33,7 @@ class ActionTest : public SectionTest {
         SpringBoardHost::reset();
         SpringBoardHost::registerClasses();
         install("com.apple.AppStore");
-        UIDevice::currentDevice().setUserInterfaceIdiom(idiom);
+        UIDevice::currentDevice().setUserInterfaceIdiom(PlatformHost::badge(), idiom);
         section = makeSection();
         clearEvents();
     }
@@ -57,13 +58,13 @@ class ActionTest : public SectionTest {
     // Control Center as the loader opens and closes it.
     void controlCenterOpen() {
         section->controlCenterWillAppear();
-        SBControlCenterController::sharedInstance()->setVisible(true);
+        SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), true);
         NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCDidAppearNotification, nullptr);
     }
     void controlCenterClosed() {
         NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCWillDisappearNotification,
                                                                    nullptr);
-        SBControlCenterController::sharedInstance()->setVisible(false);
+        SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), false);
         section->controlCenterDidDisappear();
     }
 

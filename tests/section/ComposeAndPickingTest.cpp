@@ -1,4 +1,5 @@
 #include "ActionFixture.h"
+#include "Foundation/PlatformHost.h"
 #include "MessageUI/MessageUIHost.h"
 #include "MobileCoreServices/UTType.h"
 #include "Social/SocialHost.h"
@@ -24,15 +25,16 @@ std::shared_ptr<UIImage> cameraPhoto() {
 class ComposeAndPicking : public ActionTest {
   protected:
     ~ComposeAndPicking() override {
-        MessageUIHost::setCanSendMail(true);
-        MessageUIHost::setCanSendText(true);
-        MessageUIHost::setCanSendAttachments(true);
-        SocialHost::setAccounts({std::string(SLServiceTypeFacebook), std::string(SLServiceTypeTwitter),
+        MessageUIHost::setCanSendMail(PlatformHost::badge(), true);
+        MessageUIHost::setCanSendText(PlatformHost::badge(), true);
+        MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
+        SocialHost::setAccounts(PlatformHost::badge(),
+                                {std::string(SLServiceTypeFacebook), std::string(SLServiceTypeTwitter),
                                  std::string(SLServiceTypeSinaWeibo),
                                  std::string(SLServiceTypeTencentWeibo)});
-        MediaHost::setCameraAvailable(true);
-        MediaHost::setPhotoLibraryAvailable(true);
-        SpringBoard::sharedApplication()->setFrontMostAppOrientation(1);
+        MediaHost::setCameraAvailable(PlatformHost::badge(), true);
+        MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), true);
+        SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 1);
     }
 
     template <typename Controller> std::shared_ptr<Controller> shown() const {
@@ -126,10 +128,10 @@ TEST_F(ComposeAndPicking, MailAndMessageResultsOtherThanCancelledCloseControlCen
     EXPECT_NE(sectionState().presentedController, nullptr);
     EXPECT_TRUE(springBoardEvents().empty());
 
-    MessageUIHost::setCanSendMail(false);
+    MessageUIHost::setCanSendMail(PlatformHost::badge(), false);
     tap("SYS-Mail", "Mail");
     EXPECT_TRUE(presentation.shown().empty()) << "the message sheet closed, and no mail sheet opened";
-    MessageUIHost::setCanSendText(false);
+    MessageUIHost::setCanSendText(PlatformHost::badge(), false);
     tap("SYS-Message", "Message");
     EXPECT_TRUE(presentation.shown().empty());
 }
@@ -167,7 +169,7 @@ TEST_F(ComposeAndPicking, AVideoTakesTheTypeItsFileGivesAndAnUnreadableOneOpensT
         EXPECT_TRUE(shown<MFMailComposeViewController>()->attachments().empty()) << url->absoluteString();
     }
 
-    MessageUIHost::setCanSendAttachments(false);
+    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), false);
     tap("SYS-Message", "Camera");
     ASSERT_TRUE(shown<UIImagePickerController>()->pickPhoto(cameraPhoto(), "IMG_0009.JPG"));
     message = shown<MFMessageComposeViewController>();
@@ -210,11 +212,11 @@ TEST_F(ComposeAndPicking, APostGetsThePhotoAsPickedAndOnlyADonePostClosesControl
         EXPECT_EQ(springBoardEvents(), Lines{dismissedControlCenter()}) << functionId;
     }
 
-    SocialHost::setAccounts({});
+    SocialHost::setAccounts(PlatformHost::badge(), {});
     tap("SYS-Facebook", "Post");
     EXPECT_TRUE(presentation.shown().empty());
-    SocialHost::setAccounts({std::string(SLServiceTypeFacebook)});
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(3);
+    SocialHost::setAccounts(PlatformHost::badge(), {std::string(SLServiceTypeFacebook)});
+    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
     tap("SYS-Facebook", "Post");
     EXPECT_EQ(shownAlert(), "Landscape mode is currently not supported.");
     tap("SYS-Facebook", "Camera");
@@ -227,7 +229,7 @@ TEST_F(ComposeAndPicking, APostGetsThePhotoAsPickedAndOnlyADonePostClosesControl
 
 TEST_F(ComposeAndPicking, TheShareSheetGetsTheVideoURLOrTheUprightPhotoAndACancelClosesControlCenter) {
     ccDismissOn();
-    MediaHost::setCameraAvailable(false);
+    MediaHost::setCameraAvailable(PlatformHost::badge(), false);
     tap("SYS-Photo", "Camera");
     auto picker = shown<UIImagePickerController>();
     ASSERT_NE(picker, nullptr);
@@ -288,7 +290,7 @@ TEST_F(ComposeAndPicking, CancellingThePickerResetsTheModeAndLeavesControlCenter
     EXPECT_TRUE(presentation.shown().empty()) << "no photo: no post";
     EXPECT_EQ(sectionState().pickerMode, -1);
 
-    MediaHost::setPhotoLibraryAvailable(false);
+    MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), false);
     tap("SYS-Mail", "Camera");
     EXPECT_TRUE(presentation.shown().empty()) << "no library: no picker, even for the camera";
     EXPECT_EQ(sectionState().pickerMode, 1) << "the mode waits for the next opener";

@@ -1,6 +1,7 @@
 #include "ActionFixture.h"
 
 #include "AVFoundation/AVCaptureHost.h"
+#include "Foundation/PlatformHost.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UINavigationController.h"
@@ -24,7 +25,8 @@ std::string resultAlert(std::string_view text) {
 class ScannerFlowTest : public ActionTest {
   protected:
     ScannerFlowTest() {
-        AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+        AVCaptureHost::setCameras(PlatformHost::badge(),
+                                  {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     }
     ~ScannerFlowTest() override { closePresentedController(); }
 
@@ -111,12 +113,12 @@ TEST_F(ScannerFlowTest, CopyPutsTheTextOnThePasteboardAndDismissesControlCenterO
         EXPECT_EQ(UIPasteboard::generalPasteboard().string(), "a text with spaces");
         EXPECT_EQ(springBoardEvents(), ccDismiss ? Events{dismissedControlCenter()} : Events{}) << ccDismiss;
         EXPECT_EQ(sectionState().presentedController, nullptr);
-        SBControlCenterController::sharedInstance()->setVisible(true);
+        SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), true);
     }
     // Control Center already gone: nothing to dismiss.
     const auto reader = openScanner();
     codeRead(*reader, "hidden");
-    SBControlCenterController::sharedInstance()->setVisible(false);
+    SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), false);
     clearEvents();
     ASSERT_TRUE(slotAlert()->chooseActionWithTitle("Copy"));
     EXPECT_EQ(springBoardEvents(), Events{});
@@ -156,7 +158,7 @@ TEST_F(ScannerFlowTest, AnEmptyOrAbsentResultAndACancelledScanCloseTheScannerAnd
 }
 
 TEST_F(ScannerFlowTest, NotUprightWithoutLandscapeTheLandscapeAlertComesInsteadOfTheScanner) {
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(3);
+    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
     EXPECT_EQ(openScanner(), nullptr);
     EXPECT_EQ(shownAlert(), "Landscape mode is currently not supported.");
     ASSERT_TRUE(slotAlert()->chooseActionWithTitle("OK"));

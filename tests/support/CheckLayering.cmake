@@ -7,8 +7,8 @@ set(backend_folder_pattern "/(cairo|pango|libuv|libplist|posix|zxing|libpng|libj
 # Host-only: these, and every platform header named "...Host.h" (the interfaces a host implements or drives).
 set(host_headers "Caddex/CaddexLoader.h" "Foundation/DeviceRoot.h" "Foundation/EventLog.h")
 set(host_header_pattern "^[A-Za-z]+/[A-Za-z]+Host\\.h$")
-set(framework_order objc CoreFoundation Foundation CoreGraphics QuartzCore UIKit Social MessageUI
-                    MobileCoreServices AVFoundation CoreImage SpringBoard Caddex Preferences)
+set(framework_order objc CoreFoundation Foundation MobileCoreServices CoreGraphics QuartzCore UIKit Social MessageUI
+                    AVFoundation CoreImage SpringBoard Caddex Preferences)
 
 set(failures "")
 function(check_file file framework)

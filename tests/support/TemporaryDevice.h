@@ -2,6 +2,7 @@
 
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/PlatformHost.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,7 +20,7 @@ class TemporaryDevice {
         if (!::mkdtemp(pattern.data()))
             std::abort();
         _root = pattern;
-        DeviceRoot::set(_root);
+        DeviceRoot::set(PlatformHost::badge(), _root);
     }
     ~TemporaryDevice() {
         std::error_code error;

@@ -5,6 +5,7 @@
 #include "Foundation/NSOperationQueue.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
+#include "Foundation/PlatformHost.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,8 @@ struct MetadataRecorder : AVCaptureMetadataOutputObjectsDelegate {
 class CaptureFixture : public testing::Test {
   protected:
     void SetUp() override {
-        AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+        AVCaptureHost::setCameras(PlatformHost::badge(),
+                                  {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
         camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
         session = AVCaptureSession::make();
         output = AVCaptureMetadataOutput::make();

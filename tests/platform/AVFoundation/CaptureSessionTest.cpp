@@ -1,12 +1,14 @@
 #include "AVFoundation/AVCaptureHost.h"
 #include "AVFoundation/AVCaptureMetadataOutput.h"
 #include "AVFoundation/AVCaptureVideoPreviewLayer.h"
+#include "Foundation/PlatformHost.h"
 #include "UIKit/UIImage.h"
 #include "platform/CoreGraphics/GraphicsTestSupport.h"
 #include "support/CodePictures.h"
 
 TEST(CaptureDeviceTest, CamerasComeFromTheDeviceBackFirst) {
-    AVCaptureHost::setCameras({AVCaptureDevicePositionFront, AVCaptureDevicePositionBack});
+    AVCaptureHost::setCameras(PlatformHost::badge(),
+                              {AVCaptureDevicePositionFront, AVCaptureDevicePositionBack});
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     ASSERT_EQ(cameras.size(), 2u);
     EXPECT_EQ(cameras[0]->position(), AVCaptureDevicePositionBack);
@@ -14,10 +16,10 @@ TEST(CaptureDeviceTest, CamerasComeFromTheDeviceBackFirst) {
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo), cameras[0]);
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeAudio), nullptr);
 
-    AVCaptureHost::setCameras({AVCaptureDevicePositionFront});
+    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionFront});
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)->position(),
               AVCaptureDevicePositionFront);
-    AVCaptureHost::setCameras({});
+    AVCaptureHost::setCameras(PlatformHost::badge(), {});
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo), nullptr);
     EXPECT_EQ(AVCaptureHost::currentCamera(), nullptr);
     EXPECT_EQ(AVCaptureDeviceInput::deviceInputWithDevice(nullptr), nullptr);
@@ -43,7 +45,8 @@ TEST(CaptureDeviceTest, APictureIsHeldUprightToAPhoneHeldUpright) {
 }
 
 TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
-    AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+    AVCaptureHost::setCameras(PlatformHost::badge(),
+                              {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     const auto back = AVCaptureDeviceInput::deviceInputWithDevice(cameras[0]);
     const auto front = AVCaptureDeviceInput::deviceInputWithDevice(cameras[1]);
@@ -71,7 +74,8 @@ TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
 }
 
 TEST(CaptureSessionTest, TheHostPointsTheCameraARunningSessionUses) {
-    AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+    AVCaptureHost::setCameras(PlatformHost::badge(),
+                              {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     EXPECT_EQ(AVCaptureHost::currentCamera(), cameras[0]);
     const auto session = AVCaptureSession::make();
@@ -85,8 +89,8 @@ TEST(CaptureSessionTest, TheHostPointsTheCameraARunningSessionUses) {
 }
 
 TEST(CaptureSessionTest, ThePreviewShowsTheCameraTurnedToItsOrientationOrBlack) {
-    UIScreen::mainScreen().setScale(1);
-    AVCaptureHost::setCameras({AVCaptureDevicePositionBack});
+    UIScreen::mainScreen().setScale(PlatformHost::badge(), 1);
+    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionBack});
     const auto camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
     const auto session = AVCaptureSession::make();
     const auto preview = AVCaptureVideoPreviewLayer::layerWithSession(session);
@@ -116,5 +120,5 @@ TEST(CaptureSessionTest, ThePreviewShowsTheCameraTurnedToItsOrientationOrBlack) 
     shown = render();
     EXPECT_TRUE(isNear(shown->pixelAt(35, 80), red, 8));
     EXPECT_TRUE(isNear(shown->pixelAt(55, 80), blue, 8));
-    UIScreen::mainScreen().setScale(2);
+    UIScreen::mainScreen().setScale(PlatformHost::badge(), 2);
 }

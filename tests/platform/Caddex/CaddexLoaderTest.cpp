@@ -1,3 +1,4 @@
+#include "Foundation/PlatformHost.h"
 #include "LoaderFixture.h"
 #include "support/DeviceEvents.h"
 
@@ -27,7 +28,7 @@ class TestSectionLoaderTest : public LoaderTest {
 };
 
 TEST_F(TestSectionLoaderTest, TheSectionViewSitsInAContainerAsWideAsControlCenter) {
-    controlCenter->setWidth(320);
+    controlCenter->setWidth(PlatformHost::badge(), 320);
     loadTestSection();
     ASSERT_NE(loader->section(), nullptr);
     const auto& container = loader->containerView();
@@ -68,7 +69,7 @@ TEST_F(TestSectionLoaderTest, LoadingAgainKeepsTheFirstSection) {
 }
 
 TEST_F(TestSectionLoaderTest, AnAppearanceAsksForTheHeightAfterWillAppearAndAnnouncesItselfLast) {
-    controlCenter->setWidth(320);
+    controlCenter->setWidth(PlatformHost::badge(), 320);
     loadTestSection();
     EXPECT_TRUE(loader->appear());
     EXPECT_TRUE(controlCenter->isVisible());
@@ -95,7 +96,7 @@ TEST_F(TestSectionLoaderTest, TheHeightIsAskedForAgainAtEachAppearance) {
 }
 
 TEST_F(TestSectionLoaderTest, AWidthChangeWhileControlCenterSlidesInIsInPlaceForDidAppear) {
-    controlCenter->setWidth(320);
+    controlCenter->setWidth(PlatformHost::badge(), 320);
     loadTestSection();
     loader->appear([this] { loader->setControlCenterWidth(300); });
     EXPECT_EQ(events,

@@ -1,3 +1,4 @@
+#include "Foundation/PlatformHost.h"
 #include "LoaderFixture.h"
 #include "SpringBoard/SpringBoard.h"
 
@@ -9,7 +10,7 @@ namespace {
 class OrvaneCCLoaderTest : public LoaderTest {
   protected:
     OrvaneCCLoaderTest() {
-        controlCenter->setWidth(320);
+        controlCenter->setWidth(PlatformHost::badge(), 320);
         const auto installed = device.hostPath(CaddexLoader::sectionBundlePath);
         std::filesystem::create_directories(installed);
         std::filesystem::copy(ORVANE_BUNDLES_DIR "/OrvaneCC.bundle", installed,
@@ -39,13 +40,13 @@ TEST_F(OrvaneCCLoaderTest, AWidthThatChangesBeforeDidAppearIsLaidOutAtDidAppear)
 }
 
 TEST_F(OrvaneCCLoaderTest, ALockedDeviceCollapsesAndHidesTheSection) {
-    SpringBoard::sharedApplication()->setLocked(true);
+    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), true);
     ASSERT_TRUE(loader->loadSection());
     loader->appear();
     EXPECT_EQ(loader->containerView()->frame().size.height, 0);
     EXPECT_TRUE(loader->section()->view()->isHidden());
     loader->disappear();
-    SpringBoard::sharedApplication()->setLocked(false);
+    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), false);
     loader->appear();
     EXPECT_EQ(loader->containerView()->frame().size.height, 46);
     EXPECT_FALSE(loader->section()->view()->isHidden());

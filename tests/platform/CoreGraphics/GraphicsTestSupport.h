@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CoreGraphics/CGContext.h"
+#include "Foundation/PlatformHost.h"
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UIScreen.h"
 
@@ -55,9 +56,9 @@ inline testing::AssertionResult isNear(RGBA actual, RGBA expected, int tolerance
 class ScreenScale {
   public:
     explicit ScreenScale(CGFloat scale) : _previous(UIScreen::mainScreen().scale()) {
-        UIScreen::mainScreen().setScale(scale);
+        UIScreen::mainScreen().setScale(PlatformHost::badge(), scale);
     }
-    ~ScreenScale() { UIScreen::mainScreen().setScale(_previous); }
+    ~ScreenScale() { UIScreen::mainScreen().setScale(PlatformHost::badge(), _previous); }
     ScreenScale(const ScreenScale&) = delete;
     ScreenScale& operator=(const ScreenScale&) = delete;
 

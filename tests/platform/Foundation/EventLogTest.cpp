@@ -1,5 +1,6 @@
 #include "Foundation/EventLog.h"
 #include "Foundation/EventLogHost.h"
+#include "Foundation/PlatformHost.h"
 #include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
 
@@ -20,7 +21,7 @@ std::string logText(const TemporaryDevice& device) {
 
 TEST(EventLog, FieldsComeBackAsWrittenOneLineEach) {
     TemporaryDevice device;
-    EventLog::setProcessRole("tester");
+    EventLog::setProcessRole(PlatformHost::badge(), "tester");
     const std::string awkward = "two words, \"quoted\" \\ back\nnew line\ttab\x01\x7f caf\xc3\xa9 a=b";
     EventLog::record("kind.one", {{"plain", "/var/x?a=b"}, {"awkward", awkward}, {"empty", ""}});
     EventLog::record("bad kind", {{"bad key", "v"}});
@@ -104,7 +105,7 @@ TEST(EventLog, ProcessesWritingAtOnceLeaveWholeLines) {
 
 TEST(EventLog, NothingIsWrittenBeforeAHostChoosesTheDeviceRoot) {
     const TemporaryDevice device;
-    DeviceRoot::set("/");
+    DeviceRoot::set(PlatformHost::badge(), "/");
     EventLog::record("stray");
     EXPECT_FALSE(std::filesystem::exists(DeviceRoot::resolve(EventLog::devicePath)));
 }

@@ -1,3 +1,4 @@
+#include "Foundation/PlatformHost.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SLComposeViewController.h"
@@ -33,10 +34,11 @@ struct Recorder : MFMailComposeViewControllerDelegate, MFMessageComposeViewContr
 class ComposeSheets : public ::testing::Test {
   protected:
     ~ComposeSheets() override {
-        MessageUIHost::setCanSendMail(true);
-        MessageUIHost::setCanSendText(true);
-        MessageUIHost::setCanSendAttachments(true);
-        SocialHost::setAccounts({std::string(SLServiceTypeFacebook), std::string(SLServiceTypeTwitter),
+        MessageUIHost::setCanSendMail(PlatformHost::badge(), true);
+        MessageUIHost::setCanSendText(PlatformHost::badge(), true);
+        MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
+        SocialHost::setAccounts(PlatformHost::badge(),
+                                {std::string(SLServiceTypeFacebook), std::string(SLServiceTypeTwitter),
                                  std::string(SLServiceTypeSinaWeibo),
                                  std::string(SLServiceTypeTencentWeibo)});
     }
@@ -69,7 +71,7 @@ TEST_F(ComposeSheets, MailAttachmentsAreLoggedAndEveryResultReachesTheDelegate) 
                      "mail.finished result=sent", "mail.finished result=failed"}));
 
     EXPECT_TRUE(MFMailComposeViewController::canSendMail());
-    MessageUIHost::setCanSendMail(false);
+    MessageUIHost::setCanSendMail(PlatformHost::badge(), false);
     EXPECT_FALSE(MFMailComposeViewController::canSendMail());
     recorder.reset();
     mail->finishWithResult(MFMailComposeResultSent); // the delegate is held weakly: nobody hears it
@@ -80,13 +82,13 @@ TEST_F(ComposeSheets, MessagesTakeAttachmentsOnlyWhereTheDeviceCanSendThem) {
     message->setMessageComposeDelegate(recorder);
     EXPECT_TRUE(message->addAttachmentData(pngHeader(), "public.png", "image.png"));
     EXPECT_FALSE(message->addAttachmentData({1}, "", "a.bin"));
-    MessageUIHost::setCanSendAttachments(false);
+    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), false);
     EXPECT_TRUE(MFMessageComposeViewController::canSendText());
     EXPECT_FALSE(MFMessageComposeViewController::canSendAttachments());
     EXPECT_FALSE(message->addAttachmentData({1}, "com.apple.quicktime-movie", "a.mov"));
     EXPECT_EQ(message->attachments().size(), 1u);
-    MessageUIHost::setCanSendText(false);
-    MessageUIHost::setCanSendAttachments(true);
+    MessageUIHost::setCanSendText(PlatformHost::badge(), false);
+    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
     EXPECT_FALSE(MFMessageComposeViewController::canSendAttachments()) << "no attachments without messaging";
     message->finishWithResult(MessageComposeResultFailed);
     EXPECT_EQ(recorder->answers, (Lines{"message 2"}));
@@ -96,7 +98,7 @@ TEST_F(ComposeSheets, MessagesTakeAttachmentsOnlyWhereTheDeviceCanSendThem) {
 }
 
 TEST_F(ComposeSheets, PostsNeedAnAccountTakeImagesBeforeShowingAndAnswerTheirHandler) {
-    SocialHost::setAccounts({std::string(SLServiceTypeTwitter)});
+    SocialHost::setAccounts(PlatformHost::badge(), {std::string(SLServiceTypeTwitter)});
     EXPECT_TRUE(SLComposeViewController::isAvailableForServiceType(SLServiceTypeTwitter));
     EXPECT_FALSE(SLComposeViewController::isAvailableForServiceType(SLServiceTypeFacebook));
     EXPECT_FALSE(SLComposeViewController::isAvailableForServiceType("com.example.social"));

@@ -1,3 +1,4 @@
+#include "Foundation/PlatformHost.h"
 #include "MobileCoreServices/UTType.h"
 #include "UIKit/MediaHost.h"
 #include "UIKit/UIActivityViewController.h"
@@ -33,8 +34,8 @@ std::string mediaTypeOf(const UIImagePickerMediaInfo& info) {
 class MediaPicking : public ::testing::Test {
   protected:
     ~MediaPicking() override {
-        MediaHost::setPhotoLibraryAvailable(true);
-        MediaHost::setCameraAvailable(true);
+        MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), true);
+        MediaHost::setCameraAvailable(PlatformHost::badge(), true);
     }
     TemporaryDevice device;
     std::shared_ptr<UIImage> photo = UIImage::imageWithCGImage(
@@ -47,8 +48,8 @@ TEST_F(MediaPicking, SourcesFollowTheDeviceAndOfferPhotosAndVideos) {
     EXPECT_EQ(
         UIImagePickerController::availableMediaTypesForSourceType(UIImagePickerControllerSourceTypeCamera),
         (Types{"public.image", "public.movie"}));
-    MediaHost::setCameraAvailable(false);
-    MediaHost::setPhotoLibraryAvailable(false);
+    MediaHost::setCameraAvailable(PlatformHost::badge(), false);
+    MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), false);
     EXPECT_FALSE(UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypeCamera));
     EXPECT_FALSE(
         UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypePhotoLibrary));

@@ -1,4 +1,5 @@
 #include "UIKit/UIView.h"
+#include "Foundation/PlatformHost.h"
 #include "UIKit/UIApplication.h"
 #include "UIKit/UIGestureRecognizer.h"
 #include "UIKit/UIScreen.h"
@@ -113,21 +114,21 @@ TEST(UIGestureRecognizerState, AnActionMayRemoveItsOwnRecognizer) {
 
 TEST(UIKitShared, AControllerStartsWithAPlainViewTheSizeOfTheScreen) {
     const CGRect screenBounds = UIScreen::mainScreen().bounds();
-    UIScreen::mainScreen().setBounds(CGRectMake(0, 0, 375, 667));
+    UIScreen::mainScreen().setBounds(PlatformHost::badge(), CGRectMake(0, 0, 375, 667));
     const auto controller = UIViewController::make();
     ASSERT_TRUE(controller->view());
     EXPECT_EQ(controller->view()->frame(), CGRectMake(0, 0, 375, 667));
     EXPECT_TRUE(controller->view()->subviews().empty());
-    UIScreen::mainScreen().setBounds(screenBounds);
+    UIScreen::mainScreen().setBounds(PlatformHost::badge(), screenBounds);
 }
 
 TEST(UIKitShared, TheApplicationSlotHoldsWhatTheHostInstalledAndOpensNothingByItself) {
     EXPECT_EQ(UIApplication::sharedApplication(), nullptr);
     const auto application = UIApplication::make();
-    UIApplication::setSharedApplication(application);
+    UIApplication::setSharedApplication(PlatformHost::badge(), application);
     EXPECT_EQ(UIApplication::sharedApplication(), application);
     EXPECT_FALSE(UIApplication::sharedApplication()->openURL(*NSURL::URLWithString("https://example.com")));
-    UIApplication::setSharedApplication(nullptr);
+    UIApplication::setSharedApplication(PlatformHost::badge(), nullptr);
 }
 
 } // namespace
