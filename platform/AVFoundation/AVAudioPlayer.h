@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "Foundation/NSURL.h"
 
@@ -12,7 +14,7 @@
 // Plays a sound file: uncompressed PCM or floating-point WAV. The file is read and checked when the player is
 // made; playing is something a person hears, so it goes to the device's event log with the file and its
 // duration.
-class AVAudioPlayer : public NSObject {
+class ORVANE_EXPORT AVAudioPlayer : public NSObject {
     OBJC_OBJECT(AVAudioPlayer, NSObject)
     // Nothing when the URL is not a file URL or the file is missing, unreadable or not a well-formed WAV.
     static std::shared_ptr<AVAudioPlayer> playerWithContentsOfURL(const NSURL& url);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
+#include "CoreGraphics/CGGeometry.h"
 #include "CoreGraphics/CGImage.h"
 #include "Foundation/NSObject.h"
+#include "objc/Badge.h"
 
 #include <memory>
 #include <string>
@@ -19,11 +23,13 @@ enum AVCaptureDevicePosition {
 
 // One of the device's cameras. It sees whatever the person holds in front of it (AVCaptureHost); while a
 // running session captures from it, frames of that scene flow at its frame rate.
-class AVCaptureDevice : public NSObject {
+class ORVANE_EXPORT AVCaptureDevice : public NSObject {
     OBJC_OBJECT(AVCaptureDevice, NSObject)
     static constexpr std::size_t frameWidth = 1920;
     static constexpr std::size_t frameHeight = 1080;
     static constexpr int framesPerSecond = 30;
+    // The grey of the scene a camera sees when nothing is held up to it.
+    static constexpr CGFloat emptySceneGrey = 0.45;
 
     // The back camera, or the first camera there is; nothing on a device without cameras or for another
     // media type.
@@ -39,12 +45,16 @@ class AVCaptureDevice : public NSObject {
     // What the camera sees now: a frameWidth x frameHeight picture, never nothing.
     const CGImageRef& currentFrame() const { return _frame; }
 
+    // For hosts (AVCaptureHost): the cameras the device has, in place of the ones it had, back before front;
+    // what a camera sees (nothing: the empty scene); the camera of the first running session that has one.
+    static void setCameras(Badge<PlatformHost>, const std::vector<AVCaptureDevicePosition>& positions);
+    void setCurrentFrame(Badge<PlatformHost>, CGImageRef frame);
+    static std::shared_ptr<AVCaptureDevice> capturingCamera(Badge<PlatformHost>);
+
   protected:
     explicit AVCaptureDevice(AVCaptureDevicePosition position);
 
   private:
-    friend class AVCaptureHostAccess;
-
     AVCaptureDevicePosition _position;
     std::string _uniqueID;
     std::string _localizedName;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-// For hosts: the device's cameras and what the person shows them.
+// For hosts: the device's cameras and what the person shows them. Built into OrvanePlatformHost.
 namespace AVCaptureHost {
 
 // The cameras the device has, in place of the ones it had (an empty list: no camera at all).

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "AVFoundation/AVCaptureDevice.h"
 #include "Foundation/NSObject.h"
 
 #include <memory>
 
 // A source of media for a capture session.
-class AVCaptureInput : public NSObject {
+class ORVANE_EXPORT AVCaptureInput : public NSObject {
     OBJC_OBJECT(AVCaptureInput, NSObject)
   protected:
     AVCaptureInput() = default;
 };
 
-class AVCaptureDeviceInput : public AVCaptureInput {
+class ORVANE_EXPORT AVCaptureDeviceInput : public AVCaptureInput {
     OBJC_OBJECT(AVCaptureDeviceInput, AVCaptureInput)
     // Nothing for no device.
     static std::shared_ptr<AVCaptureDeviceInput>

@@ -1,7 +1,5 @@
 #include "AVFoundation/AVCaptureMetadataOutput.h"
 
-#include "AVFoundation/AVCaptureHost.h"
-
 #include "AVFoundation/zxing/MetadataRecognition.h"
 #include "Foundation/NSOperationQueue.h"
 
@@ -95,7 +93,7 @@ struct AVCaptureMetadataOutput::Reader {
     }
 };
 
-std::uint64_t AVCaptureHost::framesReadCount() {
+std::uint64_t AVCaptureMetadataOutput::framesReadCount(Badge<PlatformHost>) {
     return framesRead.load();
 }
 

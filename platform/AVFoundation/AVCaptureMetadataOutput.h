@@ -1,7 +1,10 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "AVFoundation/AVCaptureSession.h"
 #include "AVFoundation/AVMetadataObject.h"
+#include "objc/Badge.h"
 
 #include <atomic>
 #include <memory>
@@ -11,7 +14,7 @@
 class AVCaptureMetadataOutput;
 class NSOperationQueue;
 
-class AVCaptureMetadataOutputObjectsDelegate {
+class ORVANE_EXPORT AVCaptureMetadataOutputObjectsDelegate {
   public:
     virtual ~AVCaptureMetadataOutputObjectsDelegate() = default;
     // The objects found in one frame, in reading order; only frames where something was found are reported.
@@ -24,7 +27,7 @@ class AVCaptureMetadataOutputObjectsDelegate {
 // delegate hears of results on the main run loop, while the session still runs. A frame that comes while the
 // previous one is still being read waits in a single slot, replacing any frame already waiting there: a slow
 // frame makes later ones drop, never pile up.
-class AVCaptureMetadataOutput : public AVCaptureOutput {
+class ORVANE_EXPORT AVCaptureMetadataOutput : public AVCaptureOutput {
     OBJC_OBJECT(AVCaptureMetadataOutput, AVCaptureOutput)
     ~AVCaptureMetadataOutput() override;
 
@@ -43,6 +46,10 @@ class AVCaptureMetadataOutput : public AVCaptureOutput {
 
     // Frames that were replaced while waiting to be read.
     std::uint64_t droppedFrameCount() const { return _droppedFrames.load(); }
+
+    // For hosts (AVCaptureHost::framesReadCount): the frames every output of the process has finished
+    // reading.
+    static std::uint64_t framesReadCount(Badge<PlatformHost>);
 
   protected:
     AVCaptureMetadataOutput();

@@ -108,3 +108,7 @@ void AVCaptureSession::deliverFrame() {
 }
 
 AVCaptureOutput::AVCaptureOutput() : _connection(AVCaptureConnection::make()) {}
+
+void AVCaptureSession::stopRunningSessions(Badge<PlatformHost>) {
+    AVCaptureSessionRegistry::stopAll();
+}

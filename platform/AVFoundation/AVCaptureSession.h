@@ -1,8 +1,11 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "AVFoundation/AVCaptureInput.h"
 #include "CoreGraphics/CGImage.h"
 #include "Foundation/NSObject.h"
+#include "objc/Badge.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,7 +22,7 @@ enum AVCaptureVideoOrientation {
 };
 
 // The link between a session's camera and one output or preview.
-class AVCaptureConnection : public NSObject {
+class ORVANE_EXPORT AVCaptureConnection : public NSObject {
     OBJC_OBJECT(AVCaptureConnection, NSObject)
     bool isVideoOrientationSupported() const { return true; }
     AVCaptureVideoOrientation videoOrientation() const { return _videoOrientation; }
@@ -34,7 +37,7 @@ class AVCaptureConnection : public NSObject {
 
 // Moves frames from a camera input to the outputs while it runs: one frame per tick of the camera's rate, on
 // the main run loop. One camera input at a time; outputs may be added before or after it.
-class AVCaptureSession : public NSObject {
+class ORVANE_EXPORT AVCaptureSession : public NSObject {
     OBJC_OBJECT(AVCaptureSession, NSObject)
     ~AVCaptureSession() override;
 
@@ -56,6 +59,8 @@ class AVCaptureSession : public NSObject {
 
     void startRunning();
     void stopRunning();
+    // For hosts (AVCaptureHost::stopRunningSessions): every session that runs stops.
+    static void stopRunningSessions(Badge<PlatformHost>);
     bool isRunning() const { return _running; }
     // Counts the runs: a result from a run that has ended is not delivered in a later one.
     std::uint64_t runNumber() const { return _runNumber; }
@@ -78,7 +83,7 @@ class AVCaptureSession : public NSObject {
 };
 
 // Where a session sends its frames.
-class AVCaptureOutput : public NSObject {
+class ORVANE_EXPORT AVCaptureOutput : public NSObject {
     OBJC_OBJECT(AVCaptureOutput, NSObject)
     AVCaptureConnection& connection() { return *_connection; }
     // The session it belongs to, or nothing.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "AVFoundation/AVCaptureSession.h"
 #include "QuartzCore/CALayer.h"
 
@@ -13,7 +15,7 @@ inline constexpr std::string_view AVLayerVideoGravityResizeAspectFill = "AVLayer
 
 // Shows what the session's camera sees, turned to the connection's video orientation and fitted to the
 // layer's bounds by the gravity; black where there is no picture.
-class AVCaptureVideoPreviewLayer : public CALayer {
+class ORVANE_EXPORT AVCaptureVideoPreviewLayer : public CALayer {
     OBJC_OBJECT(AVCaptureVideoPreviewLayer, CALayer)
     static std::shared_ptr<AVCaptureVideoPreviewLayer>
     layerWithSession(std::shared_ptr<AVCaptureSession> session);

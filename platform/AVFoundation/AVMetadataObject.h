@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 #include "Foundation/NSObject.h"
 
@@ -24,7 +26,7 @@ inline constexpr AVMetadataObjectType AVMetadataObjectTypeInterleaved2of5Code = 
 
 // Something the metadata output found in a frame. Coordinates are fractions of the frame (0 to 1, origin at
 // the top left of the camera's own picture).
-class AVMetadataObject : public NSObject {
+class ORVANE_EXPORT AVMetadataObject : public NSObject {
     OBJC_OBJECT(AVMetadataObject, NSObject)
     const std::string& type() const { return _type; }
     CGRect bounds() const { return _bounds; }
@@ -37,7 +39,7 @@ class AVMetadataObject : public NSObject {
     CGRect _bounds;
 };
 
-class AVMetadataMachineReadableCodeObject : public AVMetadataObject {
+class ORVANE_EXPORT AVMetadataMachineReadableCodeObject : public AVMetadataObject {
     OBJC_OBJECT(AVMetadataMachineReadableCodeObject, AVMetadataObject)
     // The decoded text; nothing when the code's bytes are not text.
     const std::optional<std::string>& stringValue() const { return _stringValue; }

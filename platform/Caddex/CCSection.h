@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIView.h"
 #include "UIKit/UIViewController.h"
 
@@ -10,7 +12,7 @@ inline constexpr const char* CaddexCCWillDisappearNotification = "CaddexCCWillDi
 
 // What the Caddex loader asks of a Control Center section: its view and its height are required, the rest is
 // optional (the defaults do nothing).
-class CCSection {
+class ORVANE_EXPORT CCSection {
   public:
     virtual ~CCSection() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <string_view>
 
 class NSDictionary;
@@ -22,17 +24,19 @@ enum CFNotificationSuspensionBehavior {
 using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer, CFStringRef name,
                                         const void* object, CFDictionaryRef userInfo);
 
-CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter();
+ORVANE_EXPORT CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter();
 
-void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callback, CFStringRef name, const void* object,
-                                     CFNotificationSuspensionBehavior suspensionBehavior);
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
-                                        CFStringRef name, const void* object);
-void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer);
+ORVANE_EXPORT void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
+                                                   CFNotificationCallback callback, CFStringRef name,
+                                                   const void* object,
+                                                   CFNotificationSuspensionBehavior suspensionBehavior);
+ORVANE_EXPORT void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
+                                                      CFStringRef name, const void* object);
+ORVANE_EXPORT void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center,
+                                                           const void* observer);
 
 // The Darwin center carries neither object nor user information across processes: both are dropped, as on
 // a device.
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
-                                          const void* object, CFDictionaryRef userInfo,
-                                          bool deliverImmediately);
+ORVANE_EXPORT void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
+                                                        const void* object, CFDictionaryRef userInfo,
+                                                        bool deliverImmediately);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,7 +13,7 @@
 class NSDictionary;
 
 // A point in time, as property lists store it: seconds since 2001-01-01 00:00:00 UTC.
-struct NSDate {
+struct ORVANE_EXPORT NSDate {
     double timeIntervalSinceReferenceDate = 0;
     bool operator==(const NSDate&) const = default;
 };
@@ -24,7 +26,7 @@ using NSData = std::vector<std::uint8_t>;
 // The conversions behave like NSNumber's and NSString's, except that a conversion which would invent a value
 // answers nothing instead: a string that is not wholly a number, a number outside the 32-bit range, an
 // array where a number was asked for. Callers treat "nothing" as a value they cannot accept.
-class CFPropertyList {
+class ORVANE_EXPORT CFPropertyList {
   public:
     using Array = std::vector<CFPropertyList>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <cstdint>
 
 // The system's notification interface under the Darwin notify center: a post that answers whether it left
@@ -7,4 +9,4 @@
 inline constexpr std::uint32_t NOTIFY_STATUS_OK = 0;
 inline constexpr std::uint32_t NOTIFY_STATUS_FAILED = 1000000;
 
-std::uint32_t notify_post(const char* name);
+ORVANE_EXPORT std::uint32_t notify_post(const char* name);

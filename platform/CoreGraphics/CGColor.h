@@ -1,11 +1,13 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 
 #include <memory>
 
 // A colour in device RGB with alpha, components 0 to 1. Immutable once made.
-struct CGColor {
+struct ORVANE_EXPORT CGColor {
     CGFloat red, green, blue, alpha;
 };
 using CGColorRef = std::shared_ptr<const CGColor>;

@@ -1,22 +1,24 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <algorithm>
 
 using CGFloat = double;
 
-struct CGPoint {
+struct ORVANE_EXPORT CGPoint {
     CGFloat x = 0;
     CGFloat y = 0;
     bool operator==(const CGPoint&) const = default;
 };
 
-struct CGSize {
+struct ORVANE_EXPORT CGSize {
     CGFloat width = 0;
     CGFloat height = 0;
     bool operator==(const CGSize&) const = default;
 };
 
-struct CGRect {
+struct ORVANE_EXPORT CGRect {
     CGPoint origin;
     CGSize size;
     bool operator==(const CGRect&) const = default;
@@ -53,17 +55,17 @@ constexpr CGFloat CGRectGetHeight(CGRect r) {
 }
 
 // x' = a*x + c*y + tx, y' = b*x + d*y + ty, as in CoreGraphics.
-struct CGAffineTransform {
+struct ORVANE_EXPORT CGAffineTransform {
     CGFloat a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
     bool operator==(const CGAffineTransform&) const = default;
 };
 inline constexpr CGAffineTransform CGAffineTransformIdentity = {};
-CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty);
-CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy);
-CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle);
 // t1 then t2.
-CGAffineTransform CGAffineTransformConcat(CGAffineTransform t1, CGAffineTransform t2);
-CGAffineTransform CGAffineTransformTranslate(CGAffineTransform t, CGFloat tx, CGFloat ty);
-CGAffineTransform CGAffineTransformScale(CGAffineTransform t, CGFloat sx, CGFloat sy);
-CGAffineTransform CGAffineTransformRotate(CGAffineTransform t, CGFloat angle);
-CGPoint CGPointApplyAffineTransform(CGPoint point, CGAffineTransform t);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformConcat(CGAffineTransform t1, CGAffineTransform t2);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformTranslate(CGAffineTransform t, CGFloat tx, CGFloat ty);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformScale(CGAffineTransform t, CGFloat sx, CGFloat sy);
+ORVANE_EXPORT CGAffineTransform CGAffineTransformRotate(CGAffineTransform t, CGFloat angle);
+ORVANE_EXPORT CGPoint CGPointApplyAffineTransform(CGPoint point, CGAffineTransform t);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGPixelBuffer.h"
 #include "Foundation/NSObject.h"
 
@@ -15,11 +17,13 @@ class CGImage;
 using CGImageRef = std::shared_ptr<const CGImage>;
 
 // Nothing when either side is 0 or the pixel count is beyond what an image may hold.
-CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::vector<std::uint32_t> pixels);
+ORVANE_EXPORT CGImageRef CGImageCreate(std::size_t width, std::size_t height,
+                                       std::vector<std::uint32_t> pixels);
 // The same, taking the pixels without a copy: what decoders use for photo-sized bitmaps.
-CGImageRef CGImageCreateWithPixelBuffer(std::size_t width, std::size_t height, CGPixelBuffer pixels);
+ORVANE_EXPORT CGImageRef CGImageCreateWithPixelBuffer(std::size_t width, std::size_t height,
+                                                      CGPixelBuffer pixels);
 
-class CGImage : public NSObject {
+class ORVANE_EXPORT CGImage : public NSObject {
     OBJC_OBJECT(CGImage, NSObject)
     // Straight (not premultiplied) components of one pixel, for readers such as tests and encoders.
     struct RGBA {
@@ -48,14 +52,14 @@ class CGImage : public NSObject {
     std::shared_ptr<const CGPixelBuffer> _pixels;
 };
 
-std::size_t CGImageGetWidth(const CGImageRef& image);
-std::size_t CGImageGetHeight(const CGImageRef& image);
+ORVANE_EXPORT std::size_t CGImageGetWidth(const CGImageRef& image);
+ORVANE_EXPORT std::size_t CGImageGetHeight(const CGImageRef& image);
 
 // PNG, through the platform's decoder: nothing for bytes that are not a whole, sane PNG (including one whose
 // header claims more pixels than CGImage::maximumPixels).
-CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes);
-std::vector<std::uint8_t> CGImagePNGRepresentation(const CGImageRef& image);
+ORVANE_EXPORT CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes);
+ORVANE_EXPORT std::vector<std::uint8_t> CGImagePNGRepresentation(const CGImageRef& image);
 // JPEG (baseline or progressive, any colour space libjpeg converts to RGB), opaque; nothing for bytes that
 // are not a whole, sane JPEG, and for one that claims more pixels than CGImage::maximumPixels, before
 // decoding it.
-CGImageRef CGImageCreateWithJPEGData(std::span<const std::uint8_t> bytes);
+ORVANE_EXPORT CGImageRef CGImageCreateWithJPEGData(std::span<const std::uint8_t> bytes);

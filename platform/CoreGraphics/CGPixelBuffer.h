@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -8,8 +10,8 @@
 // writing it first, and on large pages for photo-sized bitmaps, whose first touch would otherwise cost a
 // page fault every 4 KiB.
 namespace CGPixelMemory {
-void* allocate(std::size_t bytes);
-void deallocate(void* memory, std::size_t bytes);
+ORVANE_EXPORT void* allocate(std::size_t bytes);
+ORVANE_EXPORT void deallocate(void* memory, std::size_t bytes);
 } // namespace CGPixelMemory
 
 template <typename T> struct CGPixelAllocator {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 
 #include <cstddef>
@@ -9,7 +11,7 @@
 
 // Where a drawing puts the pixels of an image when it turns them by right angles, mirrors them or moves them
 // by whole pixels, at one image pixel per device pixel: then drawing is a pure permutation of the pixels.
-struct CGPixelPermutation {
+struct ORVANE_EXPORT CGPixelPermutation {
     // The device pixel (top-left origin, y down) that image pixel (0, 0) lands on.
     std::ptrdiff_t originX, originY;
     // How the device position moves per image column and per image row: each a unit step along one axis.

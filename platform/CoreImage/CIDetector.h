@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 #include "CoreImage/CIImage.h"
 #include "Foundation/NSObject.h"
@@ -18,7 +20,7 @@ inline constexpr std::string_view CIDetectorAccuracyHigh = "CIDetectorAccuracyHi
 inline constexpr std::string_view CIFeatureTypeQRCode = "QRCode";
 
 // Something a detector found, with its bounds in the image's coordinates (origin at the bottom left, pixels).
-class CIFeature : public NSObject {
+class ORVANE_EXPORT CIFeature : public NSObject {
     OBJC_OBJECT(CIFeature, NSObject)
     virtual std::string_view type() const = 0;
     CGRect bounds() const { return _bounds; }
@@ -30,7 +32,7 @@ class CIFeature : public NSObject {
     CGRect _bounds;
 };
 
-class CIQRCodeFeature : public CIFeature {
+class ORVANE_EXPORT CIQRCodeFeature : public CIFeature {
     OBJC_OBJECT(CIQRCodeFeature, CIFeature)
     std::string_view type() const override { return CIFeatureTypeQRCode; }
     // The decoded text; nothing when the code's bytes are not text.
@@ -45,7 +47,7 @@ class CIQRCodeFeature : public CIFeature {
 };
 
 // Finds features in still pictures. Only QR codes are found; other code types in the picture are not.
-class CIDetector : public NSObject {
+class ORVANE_EXPORT CIDetector : public NSObject {
     OBJC_OBJECT(CIDetector, NSObject)
     using Options = std::map<std::string, std::string, std::less<>>;
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGImage.h"
 #include "Foundation/NSObject.h"
 
 #include <memory>
 
 // An image as the detectors read it: here always backed by a bitmap.
-class CIImage : public NSObject {
+class ORVANE_EXPORT CIImage : public NSObject {
     OBJC_OBJECT(CIImage, NSObject)
     // Nothing for no image.
     static std::shared_ptr<CIImage> imageWithCGImage(CGImageRef image);

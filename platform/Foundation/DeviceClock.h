@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreFoundation/CFPropertyList.h"
 #include "objc/Badge.h"
 
@@ -8,6 +10,6 @@
 // The hosts' side of the device's clock: a fixed moment, or the system clock again with nothing.
 namespace DeviceClock {
 
-void set(Badge<PlatformHost>, std::optional<NSDate> now);
+ORVANE_EXPORT void set(Badge<PlatformHost>, std::optional<NSDate> now);
 
 } // namespace DeviceClock

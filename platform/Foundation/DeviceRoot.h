@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "objc/Badge.h"
 
 #include <filesystem>
@@ -9,13 +11,13 @@
 // "/var/mobile/Library/Preferences/..." unchanged and every platform call resolves them below the root.
 namespace DeviceRoot {
 
-void set(Badge<PlatformHost>, const std::filesystem::path& root);
-const std::filesystem::path& current();
+ORVANE_EXPORT void set(Badge<PlatformHost>, const std::filesystem::path& root);
+ORVANE_EXPORT const std::filesystem::path& current();
 
 // The host path of a device path: ".." never climbs out of the root, and symbolic links on the way are
 // followed as the device would follow them, inside the root. A path that cannot be resolved (a loop of links,
 // a folder that may not be searched) comes back below `unresolvable`, where nothing can be opened or made.
-std::filesystem::path resolve(std::string_view devicePath);
+ORVANE_EXPORT std::filesystem::path resolve(std::string_view devicePath);
 inline const std::filesystem::path unresolvable = "/dev/null";
 
 } // namespace DeviceRoot

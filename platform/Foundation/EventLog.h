@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <initializer_list>
 #include <span>
 #include <string_view>
@@ -11,7 +13,7 @@ namespace EventLog {
 
 constexpr std::string_view devicePath = "/var/log/orvane-events.log";
 
-struct Field {
+struct ORVANE_EXPORT Field {
     std::string_view key;
     std::string_view value;
 };
@@ -19,7 +21,7 @@ struct Field {
 // Appends one line: the time, this process, the kind and the fields. An event that cannot be written is lost
 // without failing the caller: the log records what happened, it never decides it. Nothing is recorded before
 // a host has chosen the device root.
-void record(std::string_view kind, std::span<const Field> fields);
+ORVANE_EXPORT void record(std::string_view kind, std::span<const Field> fields);
 inline void record(std::string_view kind, std::initializer_list<Field> fields = {}) {
     record(kind, std::span<const Field>(fields.begin(), fields.size()));
 }

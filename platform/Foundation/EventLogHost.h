@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "objc/Badge.h"
 
 #include <cstdint>
@@ -14,9 +16,9 @@
 namespace EventLog {
 
 // How this process is named in the log ("sim", "SpringBoard", "Settings"); the program's name until set.
-void setProcessRole(Badge<PlatformHost>, std::string_view role);
+ORVANE_EXPORT void setProcessRole(Badge<PlatformHost>, std::string_view role);
 
-struct Event {
+struct ORVANE_EXPORT Event {
     std::string time;
     std::string process;
     long pid = 0;
@@ -29,14 +31,14 @@ struct Event {
 };
 
 // One line of the log, without its newline; nothing when it is not a line the log writes.
-std::optional<Event> parseLine(std::string_view line);
+ORVANE_EXPORT std::optional<Event> parseLine(std::string_view line);
 
 // The whole lines written at or after byte `offset`, each with its newline; `offset` moves past them. A line
 // still being written stays for the next call.
-std::string readLinesFrom(std::uint64_t& offset);
+ORVANE_EXPORT std::string readLinesFrom(std::uint64_t& offset);
 // Every event in the log, oldest first.
-std::vector<Event> events();
+ORVANE_EXPORT std::vector<Event> events();
 // Empties the log; answers whether it could (a missing log is empty already).
-bool clear();
+ORVANE_EXPORT bool clear();
 
 } // namespace EventLog

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSObject.h"
 #include "objc/runtime.h"
@@ -17,7 +19,7 @@
 //
 // Loading the module runs its one exported entry point, which registers the module's classes; the principal
 // class is then the class named by NSPrincipalClass.
-class NSBundle : public NSObject {
+class ORVANE_EXPORT NSBundle : public NSObject {
     OBJC_OBJECT(NSBundle, NSObject)
     // The bundle at that folder; nothing when the folder does not exist. One object per folder per process.
     static std::shared_ptr<NSBundle> bundleWithPath(std::string_view path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreFoundation/CFPropertyList.h"
 
 #include <cstddef>
@@ -12,14 +14,14 @@
 
 // Why a property-list file gave no dictionary: there is none, something other than a file is in its place, or
 // the file there cannot be taken (`reason` says why).
-struct NSPropertyListReadError {
+struct ORVANE_EXPORT NSPropertyListReadError {
     enum class Kind { none, missing, notRegularFile, unreadable };
     Kind kind = Kind::none;
     std::string reason;
 };
 
 // A property-list dictionary with string keys. Paths are device paths: they resolve below the device root.
-class NSDictionary {
+class ORVANE_EXPORT NSDictionary {
   public:
     using Entries = std::map<std::string, CFPropertyList, std::less<>>;
 
@@ -55,7 +57,7 @@ class NSDictionary {
     Entries _entries;
 };
 
-class NSMutableDictionary : public NSDictionary {
+class ORVANE_EXPORT NSMutableDictionary : public NSDictionary {
   public:
     NSMutableDictionary() = default;
     explicit NSMutableDictionary(const NSDictionary& other) : NSDictionary(other) {}

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <cstddef>
 #include <string_view>
 #include <system_error>
 
 // Paths are device paths: they resolve below the device root.
-class NSFileManager {
+class ORVANE_EXPORT NSFileManager {
   public:
     static NSFileManager& defaultManager();
 

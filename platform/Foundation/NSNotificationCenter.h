@@ -1,19 +1,21 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreFoundation/ObserverList.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
 
-struct NSNotification {
+struct ORVANE_EXPORT NSNotification {
     std::string name;
     const void* object = nullptr;
 };
 
 // The in-process notification center. Observers are identified by an address (the object that observes),
 // and a selector becomes the action to call.
-class NSNotificationCenter {
+class ORVANE_EXPORT NSNotificationCenter {
   public:
     using Action = std::function<void(const NSNotification&)>;
 

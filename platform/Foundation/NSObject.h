@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "objc/runtime.h"
 
 #include <cmath>
@@ -62,7 +64,7 @@ template <typename T> class NSPropertyTable;
 
 // The root of every platform and plug-in object: shared (std::shared_ptr), made only through make(), and
 // known by its class name.
-class NSObject : public std::enable_shared_from_this<NSObject> {
+class ORVANE_EXPORT NSObject : public std::enable_shared_from_this<NSObject> {
   public:
     static constexpr std::string_view staticClassName() { return "NSObject"; }
     static const ObjCClassInfo& classInfo();
@@ -94,7 +96,7 @@ class NSObject : public std::enable_shared_from_this<NSObject> {
 };
 
 // A boxed number, as key-value coding hands out scalar properties.
-class NSNumber : public NSObject {
+class ORVANE_EXPORT NSNumber : public NSObject {
     OBJC_OBJECT(NSNumber, NSObject)
     static std::shared_ptr<NSNumber> numberWithBool(bool value) { return make(Kind::boolean, value ? 1 : 0); }
     static std::shared_ptr<NSNumber> numberWithLongLong(long long value) {
@@ -121,7 +123,7 @@ class NSNumber : public NSObject {
 };
 
 // A boxed string.
-class NSString : public NSObject {
+class ORVANE_EXPORT NSString : public NSObject {
     OBJC_OBJECT(NSString, NSObject)
     static std::shared_ptr<NSString> stringWithString(std::string text) { return make(std::move(text)); }
 

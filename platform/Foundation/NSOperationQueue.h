@@ -1,10 +1,12 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <functional>
 
 // The main queue: blocks added from any thread run on the main run loop's thread, in the order they were
 // added, on a later turn of the loop. It is how work done on another thread hands its results back.
-class NSOperationQueue {
+class ORVANE_EXPORT NSOperationQueue {
   public:
     using Block = std::function<void()>;
 

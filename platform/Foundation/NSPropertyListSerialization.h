@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreFoundation/CFPropertyList.h"
 #include "Foundation/NSObject.h"
 
@@ -9,8 +11,9 @@
 // Between property-list values and the objects that controllers pass around (an `id` in Objective-C):
 // strings become NSString, integers, reals and booleans NSNumber. Other kinds (dates, data, arrays,
 // dictionaries) have no object here and give nothing.
-std::shared_ptr<NSObject> NSObjectFromPropertyList(const CFPropertyList& value);
+ORVANE_EXPORT std::shared_ptr<NSObject> NSObjectFromPropertyList(const CFPropertyList& value);
 // The property-list value an object stands for; nothing for nil or an object of another kind.
-std::optional<CFPropertyList> NSPropertyListFromObject(const std::shared_ptr<NSObject>& object);
+ORVANE_EXPORT std::optional<CFPropertyList> NSPropertyListFromObject(const std::shared_ptr<NSObject>& object);
 // Whether two objects stand for the same value: equal strings, or numbers of equal value.
-bool NSObjectsEqualAsValues(const std::shared_ptr<NSObject>& first, const std::shared_ptr<NSObject>& second);
+ORVANE_EXPORT bool NSObjectsEqualAsValues(const std::shared_ptr<NSObject>& first,
+                                          const std::shared_ptr<NSObject>& second);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <chrono>
 #include <functional>
 #include <vector>
 
 // The main run loop: timers, file events, notifications from other processes and performed blocks are
 // delivered while it runs. It runs on the main thread only (CoreFoundation/MainThread.h).
-class NSRunLoop {
+class ORVANE_EXPORT NSRunLoop {
   public:
     static NSRunLoop& mainRunLoop();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -12,5 +14,5 @@ inline constexpr std::size_t maximumStringsFileSize = 8 * 1024 * 1024;
 
 // Parses a localised strings table: the old ".strings" syntax (`"key" = "value";`, comments, escapes, UTF-8
 // or UTF-16 with a byte-order mark) or a property-list dictionary of strings. Nothing for a malformed table.
-std::optional<std::map<std::string, std::string, std::less<>>>
+ORVANE_EXPORT std::optional<std::map<std::string, std::string, std::less<>>>
 parseStringsFile(std::span<const std::uint8_t> bytes);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <functional>
 #include <memory>
 
 // A timer on the main run loop. The run loop keeps a scheduled timer alive until it is invalidated or, for a
 // timer that does not repeat, until it has fired.
-class NSTimer : public std::enable_shared_from_this<NSTimer> {
+class ORVANE_EXPORT NSTimer : public std::enable_shared_from_this<NSTimer> {
   public:
     using Block = std::function<void(NSTimer&)>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 
 #include <memory>
@@ -7,7 +9,7 @@
 #include <string_view>
 
 // A URL as text, with its scheme, host and path picked out.
-class NSURL : public NSObject {
+class ORVANE_EXPORT NSURL : public NSObject {
     OBJC_OBJECT(NSURL, NSObject)
     // Nothing for text that has no scheme, or holds what no URL may hold unescaped (blanks, control
     // characters, bytes beyond ASCII, or any of "<>\^`{|}).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSURL.h"
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 #include <vector>
 
 // A request to load a URL.
-class NSURLRequest : public NSObject {
+class ORVANE_EXPORT NSURLRequest : public NSObject {
     OBJC_OBJECT(NSURLRequest, NSObject)
     static std::shared_ptr<NSURLRequest> requestWithURL(std::shared_ptr<NSURL> url) {
         return make(std::move(url));
@@ -25,7 +27,7 @@ class NSURLRequest : public NSObject {
 };
 
 // What the loading system says about what it loaded.
-class NSURLResponse : public NSObject {
+class ORVANE_EXPORT NSURLResponse : public NSObject {
     OBJC_OBJECT(NSURLResponse, NSObject)
     const std::shared_ptr<NSURL>& URL() const { return _url; }
     // From the file's extension through the system's media-types table; "application/octet-stream" for an
@@ -46,7 +48,7 @@ class NSURLResponse : public NSObject {
     long long _expectedContentLength;
 };
 
-class NSURLConnection {
+class ORVANE_EXPORT NSURLConnection {
   public:
     // Loads the request on the calling thread: the bytes, with the response in `response`. Only file URLs
     // load here (device paths); a missing or unreadable file, a folder, a file beyond the size the platform

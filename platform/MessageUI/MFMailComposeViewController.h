@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIViewController.h"
 
 #include <cstdint>
@@ -17,7 +19,7 @@ enum MFMailComposeResult {
 
 class MFMailComposeViewController;
 
-class MFMailComposeViewControllerDelegate {
+class ORVANE_EXPORT MFMailComposeViewControllerDelegate {
   public:
     virtual ~MFMailComposeViewControllerDelegate() = default;
     virtual void mailComposeControllerDidFinishWithResult(
@@ -27,17 +29,17 @@ class MFMailComposeViewControllerDelegate {
 
 // One attachment of a mail or a message: its bytes, its type (a MIME type for mail, a type identifier for
 // messages) and its file name.
-struct MFAttachment {
+struct ORVANE_EXPORT MFAttachment {
     std::vector<std::uint8_t> data;
     std::string type;
     std::string fileName;
 };
 
 // "TYPE NAME BYTES" for each attachment, separated by "; ", as the sheets describe their attachments.
-std::string MFAttachmentSummary(const std::vector<MFAttachment>& attachments);
+ORVANE_EXPORT std::string MFAttachmentSummary(const std::vector<MFAttachment>& attachments);
 
 // The mail sheet: the person writes, then sends, saves a draft, fails to send or cancels.
-class MFMailComposeViewController : public UIViewController {
+class ORVANE_EXPORT MFMailComposeViewController : public UIViewController {
     OBJC_OBJECT(MFMailComposeViewController, UIViewController)
     // Whether the device has a mail account.
     static bool canSendMail();

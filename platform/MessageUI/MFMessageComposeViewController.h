@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "MessageUI/MFMailComposeViewController.h"
 
 enum MessageComposeResult {
@@ -10,7 +12,7 @@ enum MessageComposeResult {
 
 class MFMessageComposeViewController;
 
-class MFMessageComposeViewControllerDelegate {
+class ORVANE_EXPORT MFMessageComposeViewControllerDelegate {
   public:
     virtual ~MFMessageComposeViewControllerDelegate() = default;
     virtual void messageComposeViewControllerDidFinishWithResult(
@@ -19,7 +21,7 @@ class MFMessageComposeViewControllerDelegate {
 };
 
 // The message sheet: the person writes, then sends, fails to send or cancels.
-class MFMessageComposeViewController : public UIViewController {
+class ORVANE_EXPORT MFMessageComposeViewController : public UIViewController {
     OBJC_OBJECT(MFMessageComposeViewController, UIViewController)
     // Whether the device can send messages, and attachments with them.
     static bool canSendText();

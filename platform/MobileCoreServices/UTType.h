@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,12 +28,12 @@ inline constexpr std::string_view kUTTagClassFilenameExtension = "public.filenam
 // case), preferring one that conforms to `conformingTo` when given. For a tag no declared type carries, a
 // dynamic identifier ("dyn.a...") that encodes the tag, as the platform makes one; nothing for an unknown tag
 // class or an empty tag.
-std::optional<std::string> UTTypeCreatePreferredIdentifierForTag(std::string_view tagClass,
-                                                                 std::string_view tag,
-                                                                 std::string_view conformingTo = {});
+ORVANE_EXPORT std::optional<std::string>
+UTTypeCreatePreferredIdentifierForTag(std::string_view tagClass, std::string_view tag,
+                                      std::string_view conformingTo = {});
 // The type's preferred tag of `tagClass` (its first MIME type, its first extension); a dynamic identifier
 // gives back the tag it encodes.
-std::optional<std::string> UTTypeCopyPreferredTagWithClass(std::string_view identifier,
-                                                           std::string_view tagClass);
+ORVANE_EXPORT std::optional<std::string> UTTypeCopyPreferredTagWithClass(std::string_view identifier,
+                                                                         std::string_view tagClass);
 // Whether the type is `conformsTo` or one of the types it conforms to, directly or through others.
-bool UTTypeConformsTo(std::string_view identifier, std::string_view conformsTo);
+ORVANE_EXPORT bool UTTypeConformsTo(std::string_view identifier, std::string_view conformsTo);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Preferences/PSSpecifier.h"
 #include "Preferences/PSTableCell.h"
 #include "UIKit/UINavigationController.h"
@@ -13,7 +15,7 @@
 // A settings page: a grouped table of specifiers. Each group specifier starts a section (rows before the
 // first group share a section without header); its label is the header and its "footerText" the footer.
 // Values are read and stored through readPreferenceValue and setPreferenceValue, which subclasses override.
-class PSListController : public UIViewController, public UITableViewDataSource {
+class ORVANE_EXPORT PSListController : public UIViewController, public UITableViewDataSource {
     OBJC_OBJECT(PSListController, UIViewController)
     // The page's specifiers; the base has none until a subclass fills _specifiers.
     virtual const PSSpecifiers& specifiers();
@@ -85,7 +87,7 @@ class PSListController : public UIViewController, public UITableViewDataSource {
 
 // The page of a list's choices: one row per value of the specifier that opened it, the current one ticked.
 // Choosing a row stores its value under the list's key and ticks it.
-class PSListItemsController : public PSListController {
+class ORVANE_EXPORT PSListItemsController : public PSListController {
     OBJC_OBJECT(PSListItemsController, PSListController)
     const PSSpecifiers& specifiers() override;
     std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table,
@@ -102,7 +104,7 @@ class PSListItemsController : public PSListController {
 
 // The Settings application's navigation stack: each page is loaded and told it appears as it is shown, the
 // root page when the stack is made.
-class PSRootController : public UINavigationController {
+class ORVANE_EXPORT PSRootController : public UINavigationController {
     OBJC_OBJECT(PSRootController, UINavigationController)
     void showPage(const std::shared_ptr<PSListController>& page);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSObject.h"
 
@@ -25,15 +27,15 @@ enum PSCellType {
 };
 
 // The type a plist's `cell` names; nothing for a name the framework does not know.
-std::optional<PSCellType> PSCellTypeFromString(std::string_view name);
-std::string_view PSCellTypeName(PSCellType type);
+ORVANE_EXPORT std::optional<PSCellType> PSCellTypeFromString(std::string_view name);
+ORVANE_EXPORT std::string_view PSCellTypeName(PSCellType type);
 
 class PSListController;
 
 // One row (or group) of a settings page. Its properties are the keys of the specifier plist format, served
 // by the object model's key-value access: propertyForKey and setPropertyForKey go through the same table as
 // valueForKey and setValueForKey.
-class PSSpecifier : public NSObject {
+class ORVANE_EXPORT PSSpecifier : public NSObject {
     OBJC_OBJECT(PSSpecifier, NSObject)
     // Every key a specifier plist item may carry besides `cell`, `label`, `validValues` and `validTitles`.
     static constexpr std::array<std::string_view, 14> propertyKeys = {
@@ -85,13 +87,13 @@ using PSSpecifiers = std::vector<std::shared_ptr<PSSpecifier>>;
 // The specifiers of a plist (its "items"), with the target set on each, and a note for everything left out:
 // an item that is no dictionary or names no known cell is skipped, a value of a kind a property cannot take
 // is dropped, a list whose titles do not match its values shows the values.
-struct PSSpecifierPlist {
+struct ORVANE_EXPORT PSSpecifierPlist {
     PSSpecifiers specifiers;
     std::vector<std::string> skipped;
 };
-PSSpecifierPlist PSSpecifiersFromPlist(const NSDictionary& plist,
-                                       const std::shared_ptr<PSListController>& target);
+ORVANE_EXPORT PSSpecifierPlist PSSpecifiersFromPlist(const NSDictionary& plist,
+                                                     const std::shared_ptr<PSListController>& target);
 // One item of such a plist; nothing (with a note) when it is skipped.
-std::shared_ptr<PSSpecifier> PSSpecifierFromItem(const NSDictionary& item,
-                                                 const std::shared_ptr<PSListController>& target,
-                                                 std::vector<std::string>& skipped, std::string_view where);
+ORVANE_EXPORT std::shared_ptr<PSSpecifier>
+PSSpecifierFromItem(const NSDictionary& item, const std::shared_ptr<PSListController>& target,
+                    std::vector<std::string>& skipped, std::string_view where);

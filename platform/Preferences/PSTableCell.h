@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Preferences/PSSpecifier.h"
 #include "UIKit/UITableView.h"
 
@@ -13,7 +15,7 @@ enum PSTableCellAlignment {
 
 // The cell of one specifier: its title, and for a value control the value it shows (a switch's state, a
 // slider's number, the title of a list's choice, a text).
-class PSTableCell : public UITableViewCell {
+class ORVANE_EXPORT PSTableCell : public UITableViewCell {
     OBJC_OBJECT(PSTableCell, UITableViewCell)
     const std::shared_ptr<PSSpecifier>& specifier() const { return _specifier; }
     const std::shared_ptr<NSObject>& value() const { return _value; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGColor.h"
 #include "CoreGraphics/CGContext.h"
 #include "CoreGraphics/CGGeometry.h"
@@ -10,7 +12,7 @@
 
 // A rectangle of content in its superlayer, drawn as its background colour, its own content and then its
 // sublayers in order, all at its opacity. A layer owns its sublayers and only refers to its superlayer.
-class CALayer : public NSObject {
+class ORVANE_EXPORT CALayer : public NSObject {
     OBJC_OBJECT(CALayer, NSObject)
     static std::shared_ptr<CALayer> layer();
 
@@ -53,7 +55,7 @@ class CALayer : public NSObject {
 
 // A layer that draws a path: filled, then stroked. Its frame may stay empty: the path is drawn in the layer's
 // own coordinates whatever its bounds.
-class CAShapeLayer : public CALayer {
+class ORVANE_EXPORT CAShapeLayer : public CALayer {
     OBJC_OBJECT(CAShapeLayer, CALayer)
     static std::shared_ptr<CAShapeLayer> layer();
 

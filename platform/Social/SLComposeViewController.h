@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIImage.h"
 #include "UIKit/UIViewController.h"
 
@@ -20,7 +22,7 @@ enum SLComposeViewControllerResult {
 };
 
 // The post sheet of one social service: the person writes, then posts or cancels.
-class SLComposeViewController : public UIViewController {
+class ORVANE_EXPORT SLComposeViewController : public UIViewController {
     OBJC_OBJECT(SLComposeViewController, UIViewController)
     using CompletionHandler = std::function<void(SLComposeViewControllerResult result)>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "objc/Badge.h"
 
 #include <string>
@@ -10,6 +12,6 @@
 namespace SocialHost {
 
 // The service types that have an account on the device, in place of the ones that had.
-void setAccounts(Badge<PlatformHost>, std::vector<std::string> serviceTypes);
+ORVANE_EXPORT void setAccounts(Badge<PlatformHost>, std::vector<std::string> serviceTypes);
 
 } // namespace SocialHost

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 
 #include <memory>
@@ -7,7 +9,7 @@
 #include <vector>
 
 // One of an application's home-screen quick actions.
-class SBSApplicationShortcutItem : public NSObject {
+class ORVANE_EXPORT SBSApplicationShortcutItem : public NSObject {
     OBJC_OBJECT(SBSApplicationShortcutItem, NSObject)
     const std::string& type() const { return _type; }
 
@@ -22,7 +24,7 @@ using SBShortcutItems = std::vector<std::shared_ptr<SBSApplicationShortcutItem>>
 
 // An installed application: the items it declares in its bundle (static) and those it registered while it
 // ran (dynamic).
-class SBApplication : public NSObject {
+class ORVANE_EXPORT SBApplication : public NSObject {
     OBJC_OBJECT(SBApplication, NSObject)
     const std::string& bundleIdentifier() const { return _bundleIdentifier; }
     const SBShortcutItems& staticShortcutItems() const { return _staticItems; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "SpringBoard/SBApplication.h"
 #include "objc/Badge.h"
@@ -10,7 +12,7 @@
 #include <string_view>
 
 // The registry of installed applications.
-class SBApplicationController : public NSObject {
+class ORVANE_EXPORT SBApplicationController : public NSObject {
     OBJC_OBJECT(SBApplicationController, NSObject)
     static std::shared_ptr<SBApplicationController> sharedInstance();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIViewController.h"
 #include "objc/Badge.h"
 
@@ -9,7 +11,7 @@
 
 // Control Center. Its view spans the screen until the host gives it another width; that width is the
 // fallback width of a section. Its own view controller ("_viewController") presents sheets.
-class SBControlCenterController : public UIViewController {
+class ORVANE_EXPORT SBControlCenterController : public UIViewController {
     OBJC_OBJECT(SBControlCenterController, UIViewController)
     static std::shared_ptr<SBControlCenterController> sharedInstance();
 

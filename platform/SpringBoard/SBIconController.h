@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "SpringBoard/SBApplication.h"
 
@@ -7,7 +9,7 @@
 
 // The home screen's icon controller: opens an application on one of its quick actions, as the icon's
 // quick-action menu does.
-class SBIconController : public NSObject {
+class ORVANE_EXPORT SBIconController : public NSObject {
     OBJC_OBJECT(SBIconController, NSObject)
     static std::shared_ptr<SBIconController> sharedInstance();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "SpringBoard/SBApplication.h"
 #include "objc/Badge.h"
@@ -10,7 +12,7 @@
 #include <string_view>
 
 // An application's home-screen icon.
-class SBApplicationIcon : public NSObject {
+class ORVANE_EXPORT SBApplicationIcon : public NSObject {
     OBJC_OBJECT(SBApplicationIcon, NSObject)
     // False while the icon may not launch its application (for instance while it installs).
     bool launchEnabled() const { return _launchEnabled; }
@@ -26,7 +28,7 @@ class SBApplicationIcon : public NSObject {
 };
 
 // The icons of the home screen.
-class SBIconModel : public NSObject {
+class ORVANE_EXPORT SBIconModel : public NSObject {
     OBJC_OBJECT(SBIconModel, NSObject)
     // Nothing when no application with that bundle identifier is installed.
     std::shared_ptr<SBApplicationIcon>
@@ -43,7 +45,7 @@ class SBIconModel : public NSObject {
 };
 
 // The home screen's icon views; it leads to the icon model.
-class SBIconViewMap : public NSObject {
+class ORVANE_EXPORT SBIconViewMap : public NSObject {
     OBJC_OBJECT(SBIconViewMap, NSObject)
     static std::shared_ptr<SBIconViewMap> homescreenMap();
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "SpringBoard/SBApplication.h"
 
 #include <memory>
 
 // SpringBoard's user interface: brings applications to the front.
-class SBUIController : public NSObject {
+class ORVANE_EXPORT SBUIController : public NSObject {
     OBJC_OBJECT(SBUIController, NSObject)
     static std::shared_ptr<SBUIController> sharedInstance();
 

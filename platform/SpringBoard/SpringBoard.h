@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIApplication.h"
 #include "objc/Badge.h"
 
@@ -7,7 +9,7 @@
 
 // SpringBoard's application object. Its state is the device's, set by the host; what it is asked to do goes
 // to the device's event log.
-class SpringBoard : public UIApplication {
+class ORVANE_EXPORT SpringBoard : public UIApplication {
     OBJC_OBJECT(SpringBoard, UIApplication)
     // The process's SpringBoard, whether or not its class can be looked up by name.
     static std::shared_ptr<SpringBoard> sharedApplication();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "objc/Badge.h"
 
 #include <string>
@@ -9,8 +11,8 @@
 // tests): what the device has, as its profile says.
 namespace MediaHost {
 
-void setPhotoLibraryAvailable(Badge<PlatformHost>, bool available);
+ORVANE_EXPORT void setPhotoLibraryAvailable(Badge<PlatformHost>, bool available);
 // Whether any camera can take a picture; the device's cameras themselves belong to AVFoundation.
-void setCameraAvailable(Badge<PlatformHost>, bool available);
+ORVANE_EXPORT void setCameraAvailable(Badge<PlatformHost>, bool available);
 
 } // namespace MediaHost

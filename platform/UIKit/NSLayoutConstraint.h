@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 
 #include <map>
@@ -22,7 +24,7 @@ enum NSLayoutAttribute {
 // One equality: the first item's attribute equals the second's plus the constant. With no second item it
 // equals the constant alone; `toSuperview` makes the second item the first item's superview, whose edges are
 // its bounds'.
-struct NSLayoutConstraint {
+struct ORVANE_EXPORT NSLayoutConstraint {
     using Views = std::map<std::string, std::shared_ptr<UIView>, std::less<>>;
 
     std::weak_ptr<UIView> firstItem;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 #include "UIKit/UIColor.h"
 
@@ -9,7 +11,7 @@
 enum NSTextAlignment { NSTextAlignmentLeft = 0, NSTextAlignmentCenter = 1, NSTextAlignmentRight = 2 };
 
 // How text is drawn: the system font at a size and weight, a colour and an alignment.
-struct NSStringAttributes {
+struct ORVANE_EXPORT NSStringAttributes {
     CGFloat fontSize = 17;
     bool bold = false;
     std::shared_ptr<UIColor> color = UIColor::blackColor();
@@ -17,6 +19,8 @@ struct NSStringAttributes {
 };
 
 // The size of the text wrapped at words to `width` points.
-CGSize NSStringBoundingSize(std::string_view text, CGFloat width, const NSStringAttributes& attributes);
+ORVANE_EXPORT CGSize NSStringBoundingSize(std::string_view text, CGFloat width,
+                                          const NSStringAttributes& attributes);
 // Draws the text wrapped in `rect` of the current image context (UIGraphics); what does not fit is cut off.
-void NSStringDrawInRect(std::string_view text, CGRect rect, const NSStringAttributes& attributes);
+ORVANE_EXPORT void NSStringDrawInRect(std::string_view text, CGRect rect,
+                                      const NSStringAttributes& attributes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "objc/Badge.h"
 
 #include <memory>
@@ -10,7 +12,7 @@ class UIViewController;
 // What shows presented controllers to the person and answers for the person: the simulator, or a test
 // fixture. UIKit calls it; a process without a host still presents and dismisses, with nobody to see it.
 // Hosts only: a plug-in never registers one.
-class PresentationHost {
+class ORVANE_EXPORT PresentationHost {
   public:
     virtual ~PresentationHost() = default;
 
@@ -24,7 +26,7 @@ class PresentationHost {
 };
 
 // A host that keeps what is shown, bottom first, so that the person can answer it later.
-class PresentationStack : public PresentationHost {
+class ORVANE_EXPORT PresentationStack : public PresentationHost {
   public:
     void didPresent(const std::shared_ptr<UIViewController>& presented, bool animated) override;
     void didDismiss(const std::shared_ptr<UIViewController>& presented, bool animated) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIView.h"
 
 #include <memory>
@@ -8,7 +10,7 @@
 
 // The older action sheet, a view shown from a rectangle of another view. Only what a warm-up needs: a sheet
 // without delegate or buttons, shown and dismissed again.
-class UIActionSheet : public UIView {
+class ORVANE_EXPORT UIActionSheet : public UIView {
     OBJC_OBJECT(UIActionSheet, UIView)
     const std::optional<std::string>& title() const { return _title; }
     // -1: the sheet has no cancel button.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIViewController.h"
 
 #include <functional>
@@ -25,7 +27,7 @@ inline constexpr std::string_view UIActivityTypeSaveToCameraRoll =
 inline constexpr std::string_view UIActivityTypeAirDrop = "com.apple.UIKit.activity.AirDrop";
 
 // The share sheet: the activities that can take the items, the person's choice of one, or cancel.
-class UIActivityViewController : public UIViewController {
+class ORVANE_EXPORT UIActivityViewController : public UIViewController {
     OBJC_OBJECT(UIActivityViewController, UIViewController)
     // The activity that was chosen (nothing when cancelled), whether it completed, the items it returned
     // (none here) and its error (none here).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIViewController.h"
 
 #include <functional>
@@ -20,10 +22,10 @@ enum UIAlertActionStyle {
 };
 
 // "default", "cancel" or "destructive".
-std::string_view UIAlertActionStyleName(UIAlertActionStyle style);
+ORVANE_EXPORT std::string_view UIAlertActionStyleName(UIAlertActionStyle style);
 
 // One button of an alert or action sheet, with what runs when the person chooses it.
-class UIAlertAction : public NSObject {
+class ORVANE_EXPORT UIAlertAction : public NSObject {
     OBJC_OBJECT(UIAlertAction, NSObject)
     using Handler = std::function<void(UIAlertAction& action)>;
 
@@ -46,7 +48,7 @@ class UIAlertAction : public NSObject {
 
 // An alert in the middle of the screen, or an action sheet rising from its bottom: an optional title and
 // message and the actions in the order they were added.
-class UIAlertController : public UIViewController {
+class ORVANE_EXPORT UIAlertController : public UIViewController {
     OBJC_OBJECT(UIAlertController, UIViewController)
     static std::shared_ptr<UIAlertController> alertControllerWithTitle(std::optional<std::string> title,
                                                                        std::optional<std::string> message,

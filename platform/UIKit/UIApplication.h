@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "Foundation/NSURL.h"
 #include "objc/Badge.h"
@@ -7,7 +9,7 @@
 #include <memory>
 
 // The application object of the process. Hosts install theirs (SpringBoard in the section's process).
-class UIApplication : public NSObject {
+class ORVANE_EXPORT UIApplication : public NSObject {
     OBJC_OBJECT(UIApplication, NSObject)
     // The installed application object; nothing when the host installed none.
     static std::shared_ptr<UIApplication> sharedApplication();

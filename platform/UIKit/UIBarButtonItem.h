@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 
 #include <functional>
@@ -9,7 +11,7 @@
 enum UIBarButtonItemStyle { UIBarButtonItemStylePlain = 0, UIBarButtonItemStyleDone = 2 };
 
 // A button in a navigation bar: a title, a style and the action it sends when pressed.
-class UIBarButtonItem : public NSObject {
+class ORVANE_EXPORT UIBarButtonItem : public NSObject {
     OBJC_OBJECT(UIBarButtonItem, NSObject)
     using Action = std::function<void(UIBarButtonItem& sender)>;
 
@@ -32,7 +34,7 @@ class UIBarButtonItem : public NSObject {
 };
 
 // What a controller shows in the navigation bar while it is on top of a navigation controller.
-class UINavigationItem : public NSObject {
+class ORVANE_EXPORT UINavigationItem : public NSObject {
     OBJC_OBJECT(UINavigationItem, NSObject)
 
     const std::string& title() const { return _title; }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGContext.h"
 #include "Foundation/NSObject.h"
 
 #include <memory>
 
-class UIBezierPath : public NSObject {
+class ORVANE_EXPORT UIBezierPath : public NSObject {
     OBJC_OBJECT(UIBezierPath, NSObject)
     static std::shared_ptr<UIBezierPath> bezierPathWithRect(CGRect rect);
     // The radius is limited to half the rectangle's shorter side.

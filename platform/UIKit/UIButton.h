@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreFoundation/ObserverList.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
@@ -23,7 +25,7 @@ enum UIControlEvents : unsigned {
 };
 
 // A view that sends actions for events. A target-action pair becomes one callable per registration.
-class UIControl : public UIView {
+class ORVANE_EXPORT UIControl : public UIView {
     OBJC_OBJECT(UIControl, UIView)
     using Action = std::function<void(UIControl& sender)>;
 
@@ -63,7 +65,7 @@ enum UIButtonType { UIButtonTypeCustom = 0, UIButtonTypeSystem = 1 };
 
 // A button with an image and a background image per state. The image is drawn centred at its own size (shrunk
 // to fit, keeping its proportions, when larger than the button); the background image fills the button.
-class UIButton : public UIControl {
+class ORVANE_EXPORT UIButton : public UIControl {
     OBJC_OBJECT(UIButton, UIControl)
     static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGColor.h"
 #include "CoreGraphics/CGGeometry.h"
 #include "Foundation/NSObject.h"
@@ -7,7 +9,7 @@
 #include <memory>
 
 // A colour in device RGB with alpha, components 0 to 1.
-class UIColor : public NSObject {
+class ORVANE_EXPORT UIColor : public NSObject {
     OBJC_OBJECT(UIColor, NSObject)
     static std::shared_ptr<UIColor> colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
     static std::shared_ptr<UIColor> colorWithWhite(CGFloat white, CGFloat alpha);

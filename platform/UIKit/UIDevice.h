@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "objc/Badge.h"
 
@@ -12,7 +14,7 @@ enum UIUserInterfaceIdiom {
 };
 
 // The device, as the host describes it.
-class UIDevice : public NSObject {
+class ORVANE_EXPORT UIDevice : public NSObject {
     OBJC_OBJECT(UIDevice, NSObject)
     static UIDevice& currentDevice();
 

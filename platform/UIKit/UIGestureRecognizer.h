@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 
 #include <functional>
@@ -18,7 +20,7 @@ enum UIGestureRecognizerState {
 
 // Recognises a gesture on its view and calls its action on every state change. The host (the person
 // holding the device) drives the states.
-class UIGestureRecognizer : public NSObject {
+class ORVANE_EXPORT UIGestureRecognizer : public NSObject {
     OBJC_OBJECT(UIGestureRecognizer, NSObject)
     using Action = std::function<void(UIGestureRecognizer& recognizer)>;
 
@@ -40,7 +42,7 @@ class UIGestureRecognizer : public NSObject {
     bool _enabled = true;
 };
 
-class UILongPressGestureRecognizer : public UIGestureRecognizer {
+class ORVANE_EXPORT UILongPressGestureRecognizer : public UIGestureRecognizer {
     OBJC_OBJECT(UILongPressGestureRecognizer, UIGestureRecognizer)
     double minimumPressDuration() const { return _minimumPressDuration; }
     void setMinimumPressDuration(double seconds) { _minimumPressDuration = seconds; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGContext.h"
 #include "CoreGraphics/CGGeometry.h"
 #include "CoreGraphics/CGImage.h"
@@ -22,7 +24,7 @@ enum UIImageOrientation {
 
 // An image: a bitmap with a scale (pixels per point) and an orientation. Its size is in points, as the
 // orientation shows it.
-class UIImage : public NSObject {
+class ORVANE_EXPORT UIImage : public NSObject {
     OBJC_OBJECT(UIImage, NSObject)
     // Loads a PNG or JPEG file (a device path); a JPEG's EXIF orientation becomes the image's orientation. On
     // a screen of scale 2 or more, "name@2x.png" beside "name.png" is preferred and gives scale 2; otherwise
@@ -54,7 +56,8 @@ class UIImage : public NSObject {
     UIImageOrientation _orientation;
 };
 
-std::vector<std::uint8_t> UIImagePNGRepresentation(const UIImage& image);
+ORVANE_EXPORT std::vector<std::uint8_t> UIImagePNGRepresentation(const UIImage& image);
 // A JPEG of the image's stored pixels at `compressionQuality` (0 to 1), its orientation in the EXIF block as
 // a camera writes it.
-std::vector<std::uint8_t> UIImageJPEGRepresentation(const UIImage& image, CGFloat compressionQuality);
+ORVANE_EXPORT std::vector<std::uint8_t> UIImageJPEGRepresentation(const UIImage& image,
+                                                                  CGFloat compressionQuality);

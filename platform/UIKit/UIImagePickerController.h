@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSURL.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIViewController.h"
@@ -28,7 +30,7 @@ using UIImagePickerMediaInfo = std::map<std::string, std::shared_ptr<NSObject>, 
 
 class UIImagePickerController;
 
-class UIImagePickerControllerDelegate {
+class ORVANE_EXPORT UIImagePickerControllerDelegate {
   public:
     virtual ~UIImagePickerControllerDelegate() = default;
     // `info` is nothing when the picker has nothing to say about what was picked.
@@ -39,7 +41,7 @@ class UIImagePickerControllerDelegate {
 };
 
 // The camera or the photo library, shown to the person, who takes or chooses a photo or video, or cancels.
-class UIImagePickerController : public UIViewController {
+class ORVANE_EXPORT UIImagePickerController : public UIViewController {
     OBJC_OBJECT(UIImagePickerController, UIViewController)
     // The photo library is there unless the device has none; the camera when the device has a camera.
     static bool isSourceTypeAvailable(UIImagePickerControllerSourceType sourceType);

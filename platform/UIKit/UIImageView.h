@@ -1,10 +1,12 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
 
 // Shows an image stretched over its bounds; nothing without an image.
-class UIImageView : public UIView {
+class ORVANE_EXPORT UIImageView : public UIView {
     OBJC_OBJECT(UIImageView, UIView)
 
     const std::shared_ptr<UIImage>& image() const { return _image; }

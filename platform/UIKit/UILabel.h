@@ -1,12 +1,14 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/NSStringDrawing.h"
 #include "UIKit/UIView.h"
 
 #include <string>
 
 // One or more lines of text, drawn with the system font, wrapped at words and centred vertically.
-class UILabel : public UIView {
+class ORVANE_EXPORT UILabel : public UIView {
     OBJC_OBJECT(UILabel, UIView)
 
     const std::string& text() const { return _text; }

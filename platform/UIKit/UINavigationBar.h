@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIBarButtonItem.h"
 #include "UIKit/UIView.h"
 
@@ -7,7 +9,7 @@
 
 // The bar at the top of a navigation controller: translucent, reaching under the status bar, with the top
 // controller's title in the middle and its bar button items at the sides.
-class UINavigationBar : public UIView {
+class ORVANE_EXPORT UINavigationBar : public UIView {
     OBJC_OBJECT(UINavigationBar, UIView)
 
     const std::shared_ptr<UINavigationItem>& topItem() const { return _topItem; }

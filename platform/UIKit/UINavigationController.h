@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIViewController.h"
 
 #include <memory>
@@ -9,7 +11,7 @@ class UINavigationBar;
 
 // A stack of controllers, the top one shown full screen under a translucent navigation bar that shows its
 // navigation item. The navigation controller owns the controllers of its stack.
-class UINavigationController : public UIViewController {
+class ORVANE_EXPORT UINavigationController : public UIViewController {
     OBJC_OBJECT(UINavigationController, UIViewController)
 
     const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const { return _viewControllers; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 
 #include <optional>
@@ -7,7 +9,7 @@
 
 // The pasteboard every application shares. What is put on it leaves the plug-in, so it goes to the device's
 // event log.
-class UIPasteboard : public NSObject {
+class ORVANE_EXPORT UIPasteboard : public NSObject {
     OBJC_OBJECT(UIPasteboard, NSObject)
     static UIPasteboard& generalPasteboard();
 

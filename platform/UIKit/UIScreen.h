@@ -1,11 +1,13 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 #include "Foundation/NSObject.h"
 #include "objc/Badge.h"
 
 // The device's screen, as the host describes it.
-class UIScreen : public NSObject {
+class ORVANE_EXPORT UIScreen : public NSObject {
     OBJC_OBJECT(UIScreen, NSObject)
     static UIScreen& mainScreen();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "UIKit/UIImageView.h"
 #include "UIKit/UILabel.h"
 #include "UIKit/UIView.h"
@@ -11,7 +13,7 @@
 #include <vector>
 
 // A row of a table: its section and its row within it.
-struct NSIndexPath {
+struct ORVANE_EXPORT NSIndexPath {
     std::size_t section = 0;
     std::size_t row = 0;
     static NSIndexPath indexPathForRow(std::size_t row, std::size_t section) { return {section, row}; }
@@ -25,7 +27,7 @@ enum UITableViewCellAccessoryType {
 };
 
 // One row: a title, a detail text on the right, an image on the left, and an accessory.
-class UITableViewCell : public UIView {
+class ORVANE_EXPORT UITableViewCell : public UIView {
     OBJC_OBJECT(UITableViewCell, UIView)
     const std::shared_ptr<UILabel>& textLabel() const { return _textLabel; }
     const std::shared_ptr<UILabel>& detailTextLabel() const { return _detailTextLabel; }
@@ -47,7 +49,7 @@ class UITableViewCell : public UIView {
 class UITableView;
 
 // What a table asks of whoever fills it.
-class UITableViewDataSource {
+class ORVANE_EXPORT UITableViewDataSource {
   public:
     virtual ~UITableViewDataSource() = default;
     virtual std::size_t numberOfSectionsInTableView(const UITableView& table) = 0;
@@ -66,7 +68,7 @@ enum UITableViewStyle { UITableViewStylePlain = 0, UITableViewStyleGrouped = 1 }
 
 // A table whose rows all show at once: reloadData asks the data source for every section, header, footer
 // and cell, and keeps them until the next reload.
-class UITableView : public UIView {
+class ORVANE_EXPORT UITableView : public UIView {
     OBJC_OBJECT(UITableView, UIView)
     struct Section {
         std::optional<std::string> header;

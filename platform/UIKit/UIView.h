@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "CoreGraphics/CGGeometry.h"
 #include "Foundation/NSObject.h"
 #include "QuartzCore/CALayer.h"
@@ -18,7 +20,7 @@ class UIImage;
 // A rectangle in its superview, drawn as its background colour and then its subviews in order (later
 // subviews above earlier ones). A view owns its subviews and its gesture recognizers; it only refers to its
 // superview.
-class UIView : public NSObject {
+class ORVANE_EXPORT UIView : public NSObject {
     OBJC_OBJECT(UIView, NSObject)
     CGRect frame() const { return _frame; }
     // Inside an animation block the change is animated (see animateWithDuration); outside, it ends any

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include "Foundation/NSObject.h"
 #include "UIKit/UIBarButtonItem.h"
 #include "UIKit/UIView.h"
@@ -21,7 +23,7 @@ enum UIInterfaceOrientation {
     UIInterfaceOrientationLandscapeLeft = 4,
 };
 
-class UIViewController : public NSObject {
+class ORVANE_EXPORT UIViewController : public NSObject {
     OBJC_OBJECT(UIViewController, NSObject)
     using Completion = std::function<void()>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objc/objc-api.h"
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,7 +14,7 @@ class NSObject;
 
 // A property as a class registers it for key-value coding: how to read it as an object and, unless it is
 // read-only, how to set it from one (false when the value is of a kind the property cannot take).
-struct ObjCProperty {
+struct ORVANE_EXPORT ObjCProperty {
     using Getter = std::function<std::shared_ptr<NSObject>(const NSObject&)>;
     using Setter = std::function<bool(NSObject&, const std::shared_ptr<NSObject>&)>;
 
@@ -23,7 +25,7 @@ struct ObjCProperty {
 
 // What the object model knows of a compiled class: its name, its superclass and the properties it
 // registered itself. Made once per class (see OBJC_OBJECT in Foundation/NSObject.h).
-class ObjCClassInfo {
+class ORVANE_EXPORT ObjCClassInfo {
   public:
     ObjCClassInfo(std::string_view name, const ObjCClassInfo* superclass)
         : _name(name), _superclass(superclass) {}
@@ -48,7 +50,7 @@ class ObjCClassInfo {
 // A class as the runtime knows it: its name, how to make an instance (alloc + init; nothing when init
 // fails), its class methods that take no argument and answer an object (+sharedInstance,
 // +sharedApplication, ...), and the bundle that registered it.
-class ObjCClass {
+class ORVANE_EXPORT ObjCClass {
   public:
     using Factory = std::function<std::shared_ptr<NSObject>()>;
 
@@ -77,7 +79,7 @@ using Class = const ObjCClass*;
 
 // The registry of classes by name. Modules register their classes from their one exported entry point
 // (see NS_BUNDLE_ENTRY_POINT in Foundation/NSBundle.h); hosts register the system's classes they play.
-class ObjCRuntime {
+class ORVANE_EXPORT ObjCRuntime {
   public:
     // Registers a class; a later registration of the same name replaces the earlier one. Classes registered
     // while a bundle loads belong to that bundle.
@@ -95,4 +97,4 @@ class ObjCRuntime {
 };
 
 // The class of that name, or nothing when no such class is registered.
-Class NSClassFromString(std::string_view name);
+ORVANE_EXPORT Class NSClassFromString(std::string_view name);
