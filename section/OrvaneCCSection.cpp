@@ -1,5 +1,6 @@
 #include "OrvaneCCSection.h"
 
+#include "ActionMenu.h"
 #include "IconImages.h"
 #include "MediaFlows.h"
 #include "Presentation.h"
@@ -38,6 +39,12 @@ std::shared_ptr<UIImage> highlightImage() {
         CGContextSetRGBFillColor(context, 0, 0, 0, 0.15);
         UIRectFill(CGRectMake(0, 0, 1, 1));
     });
+}
+
+// The menu opens once the finger is lifted from a recognised long press, not while it is still down.
+void showSlotMenu(std::size_t slot, const UIGestureRecognizer& recognizer) {
+    if (recognizer.state() == UIGestureRecognizerStateEnded)
+        showActionMenu(sectionSettingsState().settings.functions.at(slot - 1));
 }
 
 } // namespace
@@ -226,7 +233,6 @@ void OrvaneCCSection::performSlotAction(std::size_t slot) {
     performDefaultAction(sectionSettingsState().settings.functions.at(slot - 1));
 }
 
-// What a long press does comes with the action menus; each slot already has its own method.
 // The error of a mail that failed is not shown: the sheet has said so.
 void OrvaneCCSection::mailComposeControllerDidFinishWithResult(
     const std::shared_ptr<MFMailComposeViewController>& controller, MFMailComposeResult result,
@@ -249,9 +255,21 @@ void OrvaneCCSection::imagePickerControllerDidCancel(const std::shared_ptr<UIIma
     imagePickerCancelled(picker);
 }
 
-void OrvaneCCSection::button1LonePressed(UIGestureRecognizer&) {}
-void OrvaneCCSection::button2LonePressed(UIGestureRecognizer&) {}
-void OrvaneCCSection::button3LonePressed(UIGestureRecognizer&) {}
-void OrvaneCCSection::button4LonePressed(UIGestureRecognizer&) {}
-void OrvaneCCSection::button5LonePressed(UIGestureRecognizer&) {}
-void OrvaneCCSection::button6LonePressed(UIGestureRecognizer&) {}
+void OrvaneCCSection::button1LonePressed(UIGestureRecognizer& recognizer) {
+    showSlotMenu(1, recognizer);
+}
+void OrvaneCCSection::button2LonePressed(UIGestureRecognizer& recognizer) {
+    showSlotMenu(2, recognizer);
+}
+void OrvaneCCSection::button3LonePressed(UIGestureRecognizer& recognizer) {
+    showSlotMenu(3, recognizer);
+}
+void OrvaneCCSection::button4LonePressed(UIGestureRecognizer& recognizer) {
+    showSlotMenu(4, recognizer);
+}
+void OrvaneCCSection::button5LonePressed(UIGestureRecognizer& recognizer) {
+    showSlotMenu(5, recognizer);
+}
+void OrvaneCCSection::button6LonePressed(UIGestureRecognizer& recognizer) {
+    showSlotMenu(6, recognizer);
+}

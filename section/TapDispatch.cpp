@@ -43,11 +43,6 @@ bool hasIcon(std::string_view bundleIdentifier) {
     return iconModel && iconModel->applicationIconForBundleIdentifier(bundleIdentifier);
 }
 
-// Installed, for the functions the App Store offers: any of the function's candidates has an icon.
-bool targetInstalled(const FunctionInfo& function) {
-    return std::any_of(function.targetBundleIds.begin(), function.targetBundleIds.end(), hasIcon);
-}
-
 void prompt(const FunctionInfo& function) {
     promptAppStore(*function.appStoreName, *function.appStorePath);
 }
@@ -115,13 +110,24 @@ void runAction(const FunctionInfo& function, std::string_view action, DeviceFami
 
 } // namespace
 
+bool functionApplicationInstalled(const FunctionInfo& function) {
+    return std::any_of(function.targetBundleIds.begin(), function.targetBundleIds.end(), hasIcon);
+}
+
+void performAction(std::string_view functionId, std::string_view action) {
+    const DeviceFamily family = currentDeviceFamily();
+    if (const FunctionInfo* function = functionInfoForId(functionId, family))
+        runAction(*function, action, family);
+}
+
 void performDefaultAction(std::string_view functionId) {
     const DeviceFamily family = currentDeviceFamily();
     const FunctionInfo* function = functionInfoForId(functionId, family);
     if (!function || function->actionSet.empty())
         return;
     const std::string_view action = sectionSettingsState().settings.defaultActionFor(functionId);
-    if (function->functionId.starts_with("APP-") && function->appStorePath && !targetInstalled(*function)) {
+    if (function->functionId.starts_with("APP-") && function->appStorePath &&
+        !functionApplicationInstalled(*function)) {
         prompt(*function);
         return;
     }

@@ -6,8 +6,10 @@
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UIAlertController.h"
 #include "UIKit/UIButton.h"
+#include "UIKit/UIGestureRecognizer.h"
 #include "objc/runtime.h"
 
+#include <algorithm>
 #include <iomanip>
 
 namespace {
@@ -67,6 +69,10 @@ PersonCommands::PersonCommands(const CaddexLoader& loader, PresentationStack& pr
     _commands = {
         {"tap", "tap SLOT", "touch up inside button SLOT (1 to 6) of the section",
          bind(&PersonCommands::tap)},
+        {"hold", "hold SLOT [--state began|changed]",
+         "a long press on button SLOT that ends with the finger lifted; with --state, one still in that "
+         "state",
+         bind(&PersonCommands::hold)},
         {"alert", "alert",
          "what is presented over Control Center: an alert with its actions, a sheet or picker with its "
          "properties",
@@ -83,27 +89,67 @@ PersonCommands::PersonCommands(const CaddexLoader& loader, PresentationStack& pr
     };
 }
 
+std::shared_ptr<UIButton> PersonCommands::reachableButton(int slot, std::ostream& errors) const {
+    const auto& section = _loader.section();
+    if (!section || !SBControlCenterController::sharedInstance()->isVisible()) {
+        errors << "Control Center is not open with the section in it\n";
+        return nullptr;
+    }
+    if (!_presented.shown().empty()) {
+        errors << "something is presented over Control Center: answer it first (alert, choose)\n";
+        return nullptr;
+    }
+    const auto buttons = rowButtons(*section->view());
+    const auto index = static_cast<std::size_t>(slot - 1);
+    if (section->view()->isHidden() || index >= buttons.size() || buttons[index]->isHidden()) {
+        errors << "button " << slot << " is not shown\n";
+        return nullptr;
+    }
+    return buttons[index];
+}
+
 int PersonCommands::tap(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     const auto slot = arguments.size() == 1 ? integerFrom(arguments[0], 1, 6) : std::nullopt;
     if (!slot)
         return printUsageError(_commands, "tap", errors);
-    const auto& section = _loader.section();
-    if (!section || !SBControlCenterController::sharedInstance()->isVisible()) {
-        errors << "Control Center is not open with the section in it\n";
+    const auto button = reachableButton(*slot, errors);
+    if (!button)
         return 1;
-    }
-    if (!_presented.shown().empty()) {
-        errors << "something is presented over Control Center: answer it first (alert, choose)\n";
-        return 1;
-    }
-    const auto buttons = rowButtons(*section->view());
-    const auto index = static_cast<std::size_t>(*slot - 1);
-    if (section->view()->isHidden() || index >= buttons.size() || buttons[index]->isHidden()) {
-        errors << "button " << *slot << " is not shown\n";
-        return 1;
-    }
-    buttons[index]->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    button->sendActionsForControlEvents(UIControlEventTouchUpInside);
     out << "tapped button " << *slot << "\n";
+    return 0;
+}
+
+// A long press goes through began and ends when the finger is lifted; with --state it stops in that state.
+int PersonCommands::hold(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
+    const auto slot = !arguments.empty() ? integerFrom(arguments[0], 1, 6) : std::nullopt;
+    const bool stops = arguments.size() == 3 && arguments[1] == "--state" &&
+                       (arguments[2] == "began" || arguments[2] == "changed");
+    if (!slot || (arguments.size() != 1 && !stops))
+        return printUsageError(_commands, "hold", errors);
+    const auto button = reachableButton(*slot, errors);
+    if (!button)
+        return 1;
+    const auto& recognizers = button->gestureRecognizers();
+    const auto press = std::find_if(recognizers.begin(), recognizers.end(), [](const auto& recognizer) {
+        return std::dynamic_pointer_cast<UILongPressGestureRecognizer>(recognizer) != nullptr;
+    });
+    if (press == recognizers.end()) {
+        errors << "button " << *slot << " takes no long press\n";
+        return 1;
+    }
+    (*press)->setState(UIGestureRecognizerStateBegan);
+    if (stops && arguments[2] == "began") {
+        out << "pressing button " << *slot << "\n";
+        return 0;
+    }
+    (*press)->setState(UIGestureRecognizerStateChanged);
+    if (stops) {
+        out << "pressing button " << *slot << ", the finger moving\n";
+        return 0;
+    }
+    (*press)->setState(UIGestureRecognizerStateEnded);
+    out << "held button " << *slot << "\n";
     return 0;
 }
 

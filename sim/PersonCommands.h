@@ -3,12 +3,13 @@
 #include "Caddex/CaddexLoader.h"
 #include "Commands.h"
 #include "UIKit/PresentationHost.h"
+#include "UIKit/UIButton.h"
 
 #include <span>
 #include <vector>
 
-// The commands that play the person holding the device: tap a button, see and answer what is presented over
-// Control Center or dismiss it, turn the application in front.
+// The commands that play the person holding the device: tap or hold a button, see and answer what is
+// presented over Control Center or dismiss it, turn the application in front.
 class PersonCommands {
   public:
     // The loader and the presentation host outlive these commands.
@@ -20,6 +21,9 @@ class PersonCommands {
 
   private:
     int tap(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int hold(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    // The section's button of that slot when a finger can reach it; else nothing, with the reason.
+    std::shared_ptr<UIButton> reachableButton(int slot, std::ostream& errors) const;
     int alert(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int choose(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int orientation(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);

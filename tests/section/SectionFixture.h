@@ -16,7 +16,7 @@
 inline constexpr std::string_view sectionBundlePath = "/Library/Caddex/Bundles/OrvaneCC.bundle";
 
 // A section that counts its rebuilds and layouts and records which slot method each tap or press reached;
-// taps then act as they would.
+// taps and presses then act as they would.
 class RecordingSection : public OrvaneCCSection {
     OBJC_OBJECT(RecordingSection, OrvaneCCSection)
     int reloads = 0;
@@ -55,12 +55,30 @@ class RecordingSection : public OrvaneCCSection {
         calls.push_back("tap 6");
         OrvaneCCSection::button6Pressed(sender);
     }
-    void button1LonePressed(UIGestureRecognizer&) override { calls.push_back("press 1"); }
-    void button2LonePressed(UIGestureRecognizer&) override { calls.push_back("press 2"); }
-    void button3LonePressed(UIGestureRecognizer&) override { calls.push_back("press 3"); }
-    void button4LonePressed(UIGestureRecognizer&) override { calls.push_back("press 4"); }
-    void button5LonePressed(UIGestureRecognizer&) override { calls.push_back("press 5"); }
-    void button6LonePressed(UIGestureRecognizer&) override { calls.push_back("press 6"); }
+    void button1LonePressed(UIGestureRecognizer& recognizer) override {
+        calls.push_back("press 1");
+        OrvaneCCSection::button1LonePressed(recognizer);
+    }
+    void button2LonePressed(UIGestureRecognizer& recognizer) override {
+        calls.push_back("press 2");
+        OrvaneCCSection::button2LonePressed(recognizer);
+    }
+    void button3LonePressed(UIGestureRecognizer& recognizer) override {
+        calls.push_back("press 3");
+        OrvaneCCSection::button3LonePressed(recognizer);
+    }
+    void button4LonePressed(UIGestureRecognizer& recognizer) override {
+        calls.push_back("press 4");
+        OrvaneCCSection::button4LonePressed(recognizer);
+    }
+    void button5LonePressed(UIGestureRecognizer& recognizer) override {
+        calls.push_back("press 5");
+        OrvaneCCSection::button5LonePressed(recognizer);
+    }
+    void button6LonePressed(UIGestureRecognizer& recognizer) override {
+        calls.push_back("press 6");
+        OrvaneCCSection::button6LonePressed(recognizer);
+    }
 };
 
 // A fresh device with the section's bundle installed and a fresh module state. The section sits in a

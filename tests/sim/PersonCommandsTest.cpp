@@ -181,3 +181,43 @@ TEST_F(PersonTest, MalformedPersonCommandsAreRefused) {
 }
 
 } // namespace
+
+namespace {
+
+const std::string facebookMenu = "UIAlertController, action sheet style\n"
+                                 "title: none\n"
+                                 "message: none\n"
+                                 "action: \"New Post\" (default)\n"
+                                 "action: \"Take Photo/Video\" (default)\n"
+                                 "action: \"Upload Photo/Video\" (default)\n"
+                                 "action: \"Launch\" (default)\n";
+
+TEST_F(PersonTest, TwoHoldsOnFacebookShowItsMenuWithTheAppStoreItemOnlyWhileItIsEnabled) {
+    openWith("APP-Facebook");
+    EXPECT_EQ(output("hold 1 --state began"), "pressing button 1\n");
+    EXPECT_EQ(output("hold 1 --state changed"), "pressing button 1, the finger moving\n");
+    EXPECT_EQ(output("alert"), "nothing presented\n") << "the finger is still down";
+    EXPECT_EQ(output("hold 1"), "held button 1\n");
+    EXPECT_EQ(output("alert"),
+              facebookMenu +
+                  "action: \"Open in App Store\" (default)\naction: \"Cancel\" (cancel, preferred)\n");
+    output("choose Cancel");
+    output("defaults write APP_STORE_ENABLED -bool false");
+    output("hold 1");
+    EXPECT_EQ(output("alert"), facebookMenu + "action: \"Cancel\" (cancel, preferred)\n");
+    output("choose Launch");
+    EXPECT_EQ(actionEvents().back(), "springboard.activateApplication bundle=com.facebook.Facebook");
+}
+
+TEST_F(PersonTest, MalformedHoldsAreRefusedAndAHoldNeedsAReachableButton) {
+    openWith("APP-Facebook");
+    for (const auto* line :
+         {"hold", "hold 0", "hold 7", "hold 1 --state ended", "hold 1 --state", "hold 1 2"})
+        EXPECT_EQ(run(line).status, 2) << line;
+    output("hold 1");
+    EXPECT_EQ(run("hold 1").status, 1) << "the menu covers the row";
+    output("close");
+    EXPECT_EQ(run("hold 1").status, 1) << "Control Center is closed";
+}
+
+} // namespace

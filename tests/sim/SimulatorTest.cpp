@@ -167,7 +167,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe tap alert choose orientation presented dismiss picker sheet share camera scan "
+              "describe tap hold alert choose orientation presented dismiss picker sheet share camera scan "
               "settings clock wait "
               "help defaults watch events\n");
 }
