@@ -1,5 +1,6 @@
 #include "ControlCenterCommands.h"
 
+#include "DebianPackage.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/PlatformHost.h"
@@ -20,12 +21,15 @@ struct StagedBundle {
     std::string_view devicePath;
     bool sharedFolder = false;
 };
+// The system's, not ours: a device has it before any package comes.
+constexpr StagedBundle preferencesFramework = {"System/Library/PrivateFrameworks/Preferences.framework",
+                                               "/System/Library/PrivateFrameworks/Preferences.framework/",
+                                               true};
 constexpr StagedBundle bundlesToInstall[] = {
     {"OrvaneCC.bundle", CaddexLoader::sectionBundlePath},
     {"OrvanePrefs.bundle", "/Library/PreferenceBundles/OrvanePrefs.bundle/"},
     {"PreferenceLoader", "/Library/PreferenceLoader/Preferences/", true},
-    {"System/Library/PrivateFrameworks/Preferences.framework",
-     "/System/Library/PrivateFrameworks/Preferences.framework/", true},
+    preferencesFramework,
 };
 
 std::optional<std::string> copyBundle(const std::filesystem::path& from, const StagedBundle& bundle) {
@@ -56,7 +60,8 @@ ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, const Present
                               std::ostream& errors) { return (this->*method)(arguments, out, errors); };
     };
     _commands = {
-        {"install", "install", "copy the built plug-ins onto the device",
+        {"install", "install [--package FILE]",
+         "copy the built plug-ins onto the device; with --package, install Orvane from its Debian package",
          bind(&ControlCenterCommands::install)},
         {"open", "open [--width W]",
          "Control Center appears; with --width, its width becomes W as it slides in",
@@ -106,6 +111,8 @@ void ControlCenterCommands::printControlCenter(std::ostream& out) const {
 
 int ControlCenterCommands::install(std::span<const std::string> arguments, std::ostream& out,
                                    std::ostream& errors) {
+    if (arguments.size() == 2 && arguments[0] == "--package")
+        return installFromPackage(arguments[1], out, errors);
     if (!arguments.empty())
         return usageError("install", errors);
     int installed = 0;
@@ -122,6 +129,26 @@ int ControlCenterCommands::install(std::span<const std::string> arguments, std::
     }
     if (installed == 0) {
         errors << "nothing to install: " << _stagedBundles.string() << " holds no built bundle\n";
+        return 1;
+    }
+    return 0;
+}
+
+int ControlCenterCommands::installFromPackage(const std::string& package, std::ostream& out,
+                                              std::ostream& errors) {
+    const auto installed = installPackage(package);
+    if (!installed.refusal.empty()) {
+        errors << "refused " << package << ": " << installed.refusal << "\n";
+        return 1;
+    }
+    out << "installed " << orvanePackageName << " " << installed.version << " (" << installed.files
+        << " files) from " << package << "\n";
+    // The pane borrows the system's Preferences framework images, which a real device ships with.
+    const auto framework = _stagedBundles / preferencesFramework.folder;
+    if (const auto problem = std::filesystem::is_directory(framework)
+                                 ? copyBundle(framework, preferencesFramework)
+                                 : std::nullopt) {
+        errors << *problem << "\n";
         return 1;
     }
     return 0;

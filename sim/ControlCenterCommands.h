@@ -25,6 +25,7 @@ class ControlCenterCommands {
 
   private:
     int install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int installFromPackage(const std::string& package, std::ostream& out, std::ostream& errors);
     int open(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int close(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int width(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
