@@ -7,6 +7,7 @@
 #include "UIKit/MediaHost.h"
 #include "UIKit/UIActivityViewController.h"
 #include "section/MediaFlows.h"
+#include "support/ComposeAccounts.h"
 
 namespace {
 
@@ -25,13 +26,7 @@ std::shared_ptr<UIImage> cameraPhoto() {
 class ComposeAndPicking : public ActionTest {
   protected:
     ~ComposeAndPicking() override {
-        MessageUIHost::setCanSendMail(PlatformHost::badge(), true);
-        MessageUIHost::setCanSendText(PlatformHost::badge(), true);
-        MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
-        SocialHost::setAccounts(PlatformHost::badge(),
-                                {std::string(SLServiceTypeFacebook), std::string(SLServiceTypeTwitter),
-                                 std::string(SLServiceTypeSinaWeibo),
-                                 std::string(SLServiceTypeTencentWeibo)});
+        restoreEveryComposeAccount();
         MediaHost::setCameraAvailable(PlatformHost::badge(), true);
         MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), true);
         SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 1);

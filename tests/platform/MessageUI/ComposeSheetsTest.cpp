@@ -3,6 +3,7 @@
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SLComposeViewController.h"
 #include "Social/SocialHost.h"
+#include "support/ComposeAccounts.h"
 #include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
 
@@ -33,15 +34,7 @@ struct Recorder : MFMailComposeViewControllerDelegate, MFMessageComposeViewContr
 // A device with every account, restored for the next test.
 class ComposeSheets : public ::testing::Test {
   protected:
-    ~ComposeSheets() override {
-        MessageUIHost::setCanSendMail(PlatformHost::badge(), true);
-        MessageUIHost::setCanSendText(PlatformHost::badge(), true);
-        MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
-        SocialHost::setAccounts(PlatformHost::badge(),
-                                {std::string(SLServiceTypeFacebook), std::string(SLServiceTypeTwitter),
-                                 std::string(SLServiceTypeSinaWeibo),
-                                 std::string(SLServiceTypeTencentWeibo)});
-    }
+    ~ComposeSheets() override { restoreEveryComposeAccount(); }
     TemporaryDevice device;
     std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
 };
