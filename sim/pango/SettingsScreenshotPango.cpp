@@ -1,5 +1,6 @@
 #include "SettingsScreenshot.h"
 
+#include "CoreGraphics/cairo/CairoHandles.h"
 #include "UIKit/UIScreen.h"
 
 #include <cairo.h>
@@ -11,17 +12,9 @@
 
 namespace {
 
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t* context) const { cairo_destroy(context); }
-};
 struct ObjectDeleter {
     void operator()(void* object) const { g_object_unref(object); }
 };
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 using Layout = std::unique_ptr<PangoLayout, ObjectDeleter>;
 
 struct RGB {
@@ -88,7 +81,7 @@ void drawImage(cairo_t* context, const UIImage& image, double x, double y, doubl
     const int width = static_cast<int>(bitmap->width());
     const int height = static_cast<int>(bitmap->height());
     auto* pixels = reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(bitmap->pixels().data()));
-    Surface surface(
+    CairoSurface surface(
         cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, width * 4));
     cairo_save(context);
     const double radius = side * 0.22;
@@ -280,15 +273,15 @@ std::variant<PixelSize, std::string> writeSettingsScreenshot(const SettingsAppli
     const double width = UIScreen::mainScreen().bounds().size.width;
     const double scale = UIScreen::mainScreen().scale();
     const auto& sections = page->table()->sections();
-    Surface measuring(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-    Context measure(cairo_create(measuring.get()));
+    CairoSurface measuring(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    CairoContext measure(cairo_create(measuring.get()));
     double height = statusBarHeight + barHeight + groupGap;
     for (const auto& section : sections)
         height += PageDrawing::height(section, measure.get(), width);
     const PixelSize size{static_cast<int>(std::ceil(width * scale)),
                          static_cast<int>(std::ceil(height * scale))};
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.width, size.height));
-    Context context(cairo_create(surface.get()));
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.width, size.height));
+    CairoContext context(cairo_create(surface.get()));
     cairo_scale(context.get(), scale, scale);
     setColour(context.get(), groupedBackground);
     cairo_paint(context.get());
