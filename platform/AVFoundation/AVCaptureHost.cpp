@@ -10,8 +10,9 @@
 
 namespace {
 
-// How much of the frame a picture held up to the camera fills, at most, in either direction.
-constexpr CGFloat heldPictureShare = 0.9;
+// How much of the frame a picture held up to the camera fills, at most, in either direction: a person aims
+// a code into the scanner's box, which spans about two thirds of the screen's width.
+constexpr CGFloat heldPictureShare = 0.6;
 
 } // namespace
 

@@ -34,11 +34,11 @@ TEST(CaptureDeviceTest, APictureIsHeldUprightToAPhoneHeldUpright) {
     ASSERT_EQ(frame->width(), AVCaptureDevice::frameWidth);
     ASSERT_EQ(frame->height(), AVCaptureDevice::frameHeight);
     // Turned a quarter anticlockwise: the top edge lies on the left. The turned picture is 100 wide, 200
-    // high, scaled by 0.9 * 1080 / 200 to fill most of the frame's height: 486 wide.
-    EXPECT_TRUE(isNear(frame->pixelAt(960 - 240, 540), red, 8));
-    EXPECT_TRUE(isNear(frame->pixelAt(960 + 240, 540), blue, 8));
+    // high, scaled by 0.6 * 1080 / 200 to fill most of the scanner's box: 324 wide.
+    EXPECT_TRUE(isNear(frame->pixelAt(960 - 155, 540), red, 8));
+    EXPECT_TRUE(isNear(frame->pixelAt(960 + 155, 540), blue, 8));
     EXPECT_TRUE(isNear(frame->pixelAt(960, 540), white, 8));
-    EXPECT_TRUE(isNear(frame->pixelAt(960 - 300, 540), {115, 115, 115, 255}, 2));
+    EXPECT_TRUE(isNear(frame->pixelAt(960 - 200, 540), {115, 115, 115, 255}, 2));
     // A picture the frame's size is the scene as it is.
     const auto scene = solidImage(AVCaptureDevice::frameWidth, AVCaptureDevice::frameHeight, green);
     EXPECT_EQ(AVCaptureHost::cameraFrameWithPicture(scene), scene);
