@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLogHost.h"
 #include "Foundation/PlatformHost.h"
 #include "Simulator.h"
 #include "Watch.h"
@@ -89,15 +90,20 @@ const std::vector<Scene> controlCenterWalk = {
      {{"close"}, {"open", "--width", "280"}}, "08-narrower.png"},
     {"Locked, the device collapses the section to nothing.",
      {{"close"}, {"lock"}, {"open"}}, "09-locked.png"},
+    {"The section's views after the settings changes.", {{"describe"}}, nullptr},
 };
 
-const std::vector<Scene> tapWalk = {
+const std::vector<Scene> quickActionWalk = {
     {"Unlocked, with Calendar in slot 1 and Twitter in slot 2. A tap on Calendar opens it on its new-event "
      "quick action; Twitter opens on its new-tweet one.",
-     {{"close"}, {"unlock"}, {"events", "--clear"}, write("FUNCTION_2", "-string", "APP-Twitter"), {"open"},
-      {"tap", "1"}, {"tap", "2"}}, nullptr},
+     {{"close"}, {"unlock"}, write("FUNCTION_2", "-string", "APP-Twitter"), {"open"}, {"tap", "1"},
+      {"tap", "2"}, {"close"}}, nullptr},
+};
+
+const std::vector<Scene> appStoreWalk = {
     {"WeChat in slot 1, but this iPhone lacks it: the tap offers it in the App Store, over Control Center.",
-     {write("FUNCTION_1", "-string", "APP-WeChat"), {"tap", "1"}, {"alert"}}, "10-app-store-prompt.png"},
+     {write("FUNCTION_1", "-string", "APP-WeChat"), {"open"}, {"tap", "1"}, {"alert"}},
+     "16-app-store-prompt.png"},
     {"OK opens WeChat's page in the App Store; Control Center stays open.",
      {{"choose", "OK"}, {"alert"}}, nullptr},
 };
@@ -110,42 +116,43 @@ const std::vector<Scene> mediaWalk = {
      "after a finished sheet. A tap on Mail opens the camera over Control Center.",
      {write("FUNCTION_3", "-string", "SYS-Mail"), write("DEFAULT_ACTION_SYS-Mail", "-string", "Camera"),
       write("FUNCTION_4", "-string", "SYS-Twitter"), write("DEFAULT_ACTION_SYS-Twitter", "-string", "Library"),
-      write("CC_DISMISS", "-bool", "true"), {"open"}, {"tap", "3"}}, "17-camera.png"},
+      write("CC_DISMISS", "-bool", "true"), {"open"}, {"tap", "3"}}, "10-camera.png"},
     {"The camera takes a photo stored on its side; the mail sheet gets it upright, as image.png.",
-     {{"picker", "take", cameraPhoto}, {"alert"}}, "18-mail-sheet.png"},
+     {{"picker", "take", cameraPhoto}, {"alert"}}, "11-mail-sheet.png"},
     {"Sending the mail closes the sheet and, as CC_DISMISS asks, Control Center.",
      {{"sheet", "send"}, {"describe"}}, nullptr},
     {"Control Center again: Twitter opens the library, and the chosen photo goes into a post as it was picked.",
-     {{"open"}, {"tap", "4"}, {"picker", "choose", "IMG_0004.JPG"}}, "19-post-sheet.png"},
+     {{"open"}, {"tap", "4"}, {"picker", "choose", "IMG_0004.JPG"}}, "12-post-sheet.png"},
     {"Posting closes the sheet and Control Center.",
      {{"sheet", "post"}}, nullptr},
+};
+
+const std::vector<Scene> scanWalk = {
     {"Photos in slot 3, with Scan as its tap action. The person holds a QR code up to the back camera and "
      "taps Photos: the scanner opens over Control Center with the code under its box.",
      {write("FUNCTION_3", "-string", "SYS-Photo"), write("DEFAULT_ACTION_SYS-Photo", "-string", "Scan"),
-      {"open"}, {"camera", "show", demoCode}, {"tap", "3"}}, "20-scanner.png"},
+      {"open"}, {"camera", "show", demoCode}, {"tap", "3"}}, "14-scanner.png"},
     {"The scanner reads the code from the camera's frames: it beeps, closes, and offers the text.",
-     {{"camera", "show", demoCode}, {"alert"}}, "21-scan-result.png"},
+     {{"camera", "show", demoCode}, {"alert"}}, "15-scan-result.png"},
     {"Open closes Control Center and opens the URL.", {{"choose", "Open"}}, nullptr},
-    {"What the person saw and what left the plug-in, from the device's event log.",
-     {{"events"}}, nullptr},
 };
 
 const std::vector<Scene> paneWalk = {
     {"The Settings application lists Orvane because of the pane's entry plist. Its top page shows what the "
      "settings file holds, with the about notice under the last group and Donate in the navigation bar.",
-     {{"close"}, {"unlock"}, {"settings", "open"}, {"settings", "tap", "Orvane"}}, "11-settings-root.png"},
+     {{"close"}, {"unlock"}, {"settings", "open"}, {"settings", "tap", "Orvane"}}, "17-settings-root.png"},
     {"Button 3's function is picked from every function of the catalogue, each with its icon; Disabled is red.",
-     {{"settings", "tap", "Button 3"}}, "12-settings-picker.png"},
+     {{"settings", "tap", "Button 3"}}, "18-settings-picker.png"},
     {"Notes goes into slot 3. Back on the top page, the icons get rounded and the row taller.",
      {{"settings", "tap", "Notes"}, {"settings", "back"}, {"settings", "set", "Rounded Icons", "on"},
-      {"settings", "set", "Height", "60"}}, "13-settings-changed.png"},
+      {"settings", "set", "Height", "60"}}, "19-settings-changed.png"},
     {"The colours page gives the row a green background.",
      {{"settings", "tap", "Colours"}, {"settings", "set", "Background/Green", "0.6"},
-      {"settings", "set", "Background/Alpha", "0.9"}}, "14-settings-colours.png"},
+      {"settings", "set", "Background/Alpha", "0.9"}}, "20-settings-colours.png"},
     {"Control Center opens over the Settings application: the section shows everything the pane changed.",
-     {{"open"}}, "15-section-after-pane.png"},
+     {{"open"}}, "21-section-after-pane.png"},
     {"Back in the pane, Reset All Settings deletes the file; every control shows its default again.",
-     {{"close"}, {"settings", "back"}, {"settings", "tap", "Reset All Settings"}}, "16-settings-reset.png"},
+     {{"close"}, {"settings", "back"}, {"settings", "tap", "Reset All Settings"}}, "22-settings-reset.png"},
 };
 // clang-format on
 
@@ -176,38 +183,69 @@ int walkSettings(std::ostream& out, std::ostream& errors) {
     return 0;
 }
 
+// What the device did during a scene: the events logged since `seen`, without their time and process.
+void printNewEvents(std::size_t& seen, std::ostream& out) {
+    const auto events = EventLog::events();
+    for (; seen < events.size(); ++seen)
+        out << "  > " << events[seen].body << "\n";
+}
+
 int playScene(Simulator& device, const Scene& scene, const std::filesystem::path& pictures, std::ostream& out,
               std::ostream& errors) {
     out << "\n" << scene.says << "\n";
     std::vector<Words> commands(scene.commands);
     if (scene.picture)
         commands.push_back({"screenshot", (pictures / scene.picture).string()});
+    auto seen = EventLog::events().size();
     for (const auto& command : commands) {
         printCommand(command, out);
-        if (const int status = device.run(command, out, errors); status != 0)
+        const int status = device.run(command, out, errors);
+        if (command.front() != "events")
+            printNewEvents(seen, out);
+        if (status != 0)
             return status;
     }
     return 0;
 }
 
+struct Chapter {
+    const char* title;
+    std::span<const Scene> scenes;
+};
+
+// The tour, in the order a person meets the product.
+const std::vector<Chapter> tour = {
+    {"Control Center opens, and the row changes with the settings", controlCenterWalk},
+    {"Taps open applications on their quick actions", quickActionWalk},
+    {"A tap takes a photo into a mail, and a tap posts a photo", mediaWalk},
+    {"A scan opens a URL", scanWalk},
+    {"A missing application is offered in the App Store", appStoreWalk},
+    {"The Settings pane changes the row, and the row changes", paneWalk},
+};
+
 int walkControlCenter(const std::filesystem::path& pictures, std::ostream& out, std::ostream& errors) {
     out << "\nThe device: " << defaultDeviceProfile().name << ". Screenshots go to " << pictures.string()
         << "\n";
     Simulator device(defaultDeviceProfile());
-    for (const auto& scene : controlCenterWalk) {
-        if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
-            return status;
-    }
-    out << "\nThe section's views after the settings changes:\n";
-    if (const int status = device.run(Words{"describe"}, out, errors); status != 0)
-        return status;
-    for (const auto& walk : {std::span(tapWalk), std::span(paneWalk), std::span(mediaWalk)}) {
-        for (const auto& scene : walk) {
+    for (const auto& chapter : tour) {
+        out << "\n== " << chapter.title << " ==\n";
+        for (const auto& scene : chapter.scenes) {
             if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
                 return status;
         }
     }
     return 0;
+}
+
+// Where the pictures went, and which, in the order they were taken.
+void printScreenshots(const std::filesystem::path& pictures, std::ostream& out) {
+    out << "\nThe screenshots are in " << pictures.string() << ":\n";
+    for (const auto& chapter : tour) {
+        for (const auto& scene : chapter.scenes) {
+            if (scene.picture)
+                out << "  " << scene.picture << "\n";
+        }
+    }
 }
 
 } // namespace
@@ -231,5 +269,8 @@ int runDemo(const std::optional<std::filesystem::path>& screenshots, std::ostrea
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
     if (const int status = walkSettings(out, errors); status != 0)
         return status;
-    return walkControlCenter(pictures, out, errors);
+    if (const int status = walkControlCenter(pictures, out, errors); status != 0)
+        return status;
+    printScreenshots(pictures, out);
+    return 0;
 }

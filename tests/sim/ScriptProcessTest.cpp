@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 // orvane-sim as a person runs it: scripts, profiles and the demo, with its standard error folded into the
@@ -119,17 +120,40 @@ TEST(SimulatorProcess, TheEventLogShowsWhatEveryProcessOnTheDeviceDid) {
     EXPECT_EQ(runShell(sim(device) + " events --follow --seconds soon").status, 2);
 }
 
-TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStep) {
+// The folder the demo names at its end, and the pictures it lists there.
+std::pair<std::filesystem::path, std::vector<std::string>> listedScreenshots(const std::string& output) {
+    const std::string intro = "\nThe screenshots are in ";
+    const auto at = output.rfind(intro);
+    if (at == std::string::npos)
+        return {};
+    std::istringstream rest(output.substr(at + intro.size()));
+    std::string folder;
+    std::getline(rest, folder);
+    std::vector<std::string> names;
+    for (std::string line; std::getline(rest, line) && line.starts_with("  ");)
+        names.push_back(line.substr(2));
+    return {folder.substr(0, folder.size() - 1), names};
+}
+
+TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStepAndSaysWhereTheyWent) {
     TemporaryDevice folder;
-    const auto pictures = folder.root() / "pictures";
-    const auto result = runShell(std::string(ORVANE_SIM_PATH) + " --screenshots " + pictures.string());
+    const auto result = runShell("TMPDIR=" + folder.root().string() + " " + ORVANE_SIM_PATH);
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("deleted the settings file"), std::string::npos)
         << "the settings walk is kept";
-    int screenshots = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(pictures))
+    const auto [pictures, names] = listedScreenshots(result.output);
+    EXPECT_EQ(pictures.parent_path(), folder.root()) << "a folder beside the fresh device";
+    EXPECT_EQ(names.size(), 21u) << result.output;
+    std::size_t screenshots = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(pictures, error))
         screenshots += entry.path().extension() == ".png" && entry.file_size() > 0;
-    EXPECT_EQ(screenshots, 21) << result.output;
+    EXPECT_EQ(screenshots, names.size()) << "every picture listed, and only those";
+    for (const auto& name : names)
+        EXPECT_TRUE(std::filesystem::is_regular_file(pictures / name)) << name;
+    EXPECT_NE(result.output.find("  > springboard.activateShortcutItem type=com.apple.mobilecal.addevent"),
+              std::string::npos)
+        << "each step prints the events it caused";
     EXPECT_NE(result.output.find("springboard.openURL url=https://apps.apple.com/app/wechat/id414478124"),
               std::string::npos)
         << "the taps end with the App Store page in the event log";
