@@ -211,6 +211,45 @@ Expected expectedOf(const Case& one) {
     return {};
 }
 
+// The long-press menu of the row's function: its rows' titles in table order, "Open in App Store" only with
+// APP_STORE_ENABLED on, then "Cancel", preferred.
+std::string menuOf(const Case& one, const std::vector<Row>& rows) {
+    std::string actions;
+    for (const auto& row : rows) {
+        if (row.function == one.row->function && (row.action != "AppStore" || one.appStoreEnabled))
+            actions += row.title + " (default); ";
+    }
+    return "controller=UIAlertController presenter=UIViewController animated=true style=\"action sheet\" "
+           "title=\"\" message=\"\" actions=\"" +
+           actions + "Cancel (cancel, preferred)\"";
+}
+
+// What a hold and the row's menu item show: the menu, then what the action shows by a tap. A function of the
+// system warms up before its menu, and the warm-up runs once per appearance. A missing store application is
+// offered in the App Store instead of the menu; an item the menu lacks is not chosen.
+struct ByMenu {
+    Expected expected;
+    std::string item;
+};
+
+ByMenu expectedByMenu(const Case& one, const std::vector<Row>& rows) {
+    const auto& info = infoOf(one);
+    if (!one.installed && isStoreApplication(info))
+        return {appStorePrompt(info), ""};
+    const bool warms = info.functionId.starts_with("SYS-");
+    const auto menu = shownAndClosed(warms ? warmUp : std::vector<std::string>{}, menuOf(one, rows), {}, "");
+    if (one.row->action == "AppStore" && !one.appStoreEnabled)
+        return {{menu.events, ""}, "Cancel"};
+    auto action = expectedOf(one);
+    const auto warmedUp = action.events.size() >= warmUp.size() &&
+                          std::equal(warmUp.begin(), warmUp.end(), action.events.begin());
+    if (warms && warmedUp)
+        action.events.erase(action.events.begin(), action.events.begin() + std::ptrdiff_t(warmUp.size()));
+    auto events = menu.events;
+    events.insert(events.end(), action.events.begin(), action.events.end());
+    return {{events, action.finish}, one.row->title};
+}
+
 // The real profile with every application of the catalogue installed, each with the quick actions the
 // table names for it, or with the applications of one function taken away.
 DeviceProfile withEveryApplication(DeviceProfile profile, DeviceFamily family, const std::vector<Row>& rows) {
@@ -280,8 +319,26 @@ class EveryActionTest : public SimulatorTest {
         ++ran;
     }
 
+    // A hold, the row's item chosen from the menu, then the answer that ends what the item showed.
+    void holdAndCheck(const Case& one) {
+        prepare(one);
+        const auto [expected, item] = expectedByMenu(one, rows);
+        output("hold 1");
+        if (!item.empty()) {
+            std::ostringstream out, errors;
+            EXPECT_EQ(device->run(std::vector<std::string>{"choose", item}, out, errors), 0)
+                << one.describe() << ": " << item << ": " << errors.str();
+        }
+        if (!expected.finish.empty()) {
+            EXPECT_EQ(run(expected.finish).status, 0) << one.describe() << ": " << expected.finish;
+        }
+        EXPECT_EQ(loggedEvents(), expected.events) << one.describe() << ", by its menu item";
+        run("close");
+        ++ran;
+    }
+
     // Every case of the device, grouped by the applications they need: all, or all but one function's.
-    void walkByTaps(const DeviceProfile& real, DeviceFamily family) {
+    void walk(const DeviceProfile& real, DeviceFamily family, bool byMenu) {
         ASSERT_FALSE(rows.empty());
         std::map<std::string, std::vector<Case>> byMissing;
         for (const auto& row : rows) {
@@ -293,7 +350,7 @@ class EveryActionTest : public SimulatorTest {
             useProfile(missing.empty() ? everything
                                        : without(everything, *functionInfoForId(missing, family)));
             for (const auto& one : cases)
-                tapAndCheck(one);
+                byMenu ? holdAndCheck(one) : tapAndCheck(one);
         }
         std::cout << "ran " << ran << " cases of " << rows.size() << " rows\n";
     }
@@ -315,15 +372,27 @@ TEST_F(EveryActionTest, TheTableHasOneRowForEveryActionOfTheCatalogue) {
     EXPECT_EQ(inTable, inCatalogue);
 }
 
+DeviceProfile realPad() {
+    std::string error;
+    const auto pad = readDeviceProfile(ORVANE_PROFILES_DIR "/ipad.plist", error);
+    EXPECT_TRUE(pad) << error;
+    return pad.value_or(DeviceProfile{});
+}
+
 TEST_F(EveryActionTest, EveryActionRunByATapOnTheIPhoneDoesWhatTheTableSaysAndNothingElse) {
-    walkByTaps(defaultDeviceProfile(), DeviceFamily::phone);
+    walk(defaultDeviceProfile(), DeviceFamily::phone, false);
 }
 
 TEST_F(EveryActionTest, EveryActionRunByATapOnTheIPadDoesWhatTheTableSaysAndNothingElse) {
-    std::string error;
-    const auto pad = readDeviceProfile(ORVANE_PROFILES_DIR "/ipad.plist", error);
-    ASSERT_TRUE(pad) << error;
-    walkByTaps(*pad, DeviceFamily::pad);
+    walk(realPad(), DeviceFamily::pad, false);
+}
+
+TEST_F(EveryActionTest, EveryMenuItemOnTheIPhoneDoesWhatTheTableSaysAndNothingElse) {
+    walk(defaultDeviceProfile(), DeviceFamily::phone, true);
+}
+
+TEST_F(EveryActionTest, EveryMenuItemOnTheIPadDoesWhatTheTableSaysAndNothingElse) {
+    walk(realPad(), DeviceFamily::pad, true);
 }
 
 } // namespace
