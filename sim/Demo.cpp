@@ -127,6 +127,13 @@ const std::vector<Scene> mediaWalk = {
      {{"sheet", "post"}}, nullptr},
 };
 
+const std::vector<Scene> menuWalk = {
+    {"Facebook in slot 2. A long press opens the menu of all its actions over Control Center, Cancel preferred.",
+     {write("FUNCTION_2", "-string", "APP-Facebook"), {"open"}, {"hold", "2"}, {"alert"}}, "13-menu.png"},
+    {"Upload Photo/Video opens Facebook on its camera quick action.",
+     {{"choose", "Upload Photo/Video"}, {"close"}}, nullptr},
+};
+
 const std::vector<Scene> scanWalk = {
     {"Photos in slot 3, with Scan as its tap action. The person holds a QR code up to the back camera and "
      "taps Photos: the scanner opens over Control Center with the code under its box.",
@@ -218,6 +225,7 @@ const std::vector<Chapter> tour = {
     {"Control Center opens, and the row changes with the settings", controlCenterWalk},
     {"Taps open applications on their quick actions", quickActionWalk},
     {"A tap takes a photo into a mail, and a tap posts a photo", mediaWalk},
+    {"A hold opens a menu", menuWalk},
     {"A scan opens a URL", scanWalk},
     {"A missing application is offered in the App Store", appStoreWalk},
     {"The Settings pane changes the row, and the row changes", paneWalk},
