@@ -197,10 +197,19 @@ void printNewEvents(std::size_t& seen, std::ostream& out) {
         out << "  > " << events[seen].body << "\n";
 }
 
-int playScene(Simulator& device, const Scene& scene, const std::filesystem::path& pictures, std::ostream& out,
-              std::ostream& errors) {
+// The tour's install takes the plug-ins from the package when it has one.
+Words fromPackage(Words command, const DemoOptions& options) {
+    if (options.package && command == Words{"install"})
+        command.insert(command.end(), {"--package", options.package->string()});
+    return command;
+}
+
+int playScene(Simulator& device, const Scene& scene, const std::filesystem::path& pictures,
+              const DemoOptions& options, std::ostream& out, std::ostream& errors) {
     out << "\n" << scene.says << "\n";
-    std::vector<Words> commands(scene.commands);
+    std::vector<Words> commands;
+    for (const auto& command : scene.commands)
+        commands.push_back(fromPackage(command, options));
     if (scene.picture)
         commands.push_back({"screenshot", (pictures / scene.picture).string()});
     auto seen = EventLog::events().size();
@@ -231,14 +240,15 @@ const std::vector<Chapter> tour = {
     {"The Settings pane changes the row, and the row changes", paneWalk},
 };
 
-int walkControlCenter(const std::filesystem::path& pictures, std::ostream& out, std::ostream& errors) {
+int walkControlCenter(const std::filesystem::path& pictures, const DemoOptions& options, std::ostream& out,
+                      std::ostream& errors) {
     out << "\nThe device: " << defaultDeviceProfile().name << ". Screenshots go to " << pictures.string()
         << "\n";
     Simulator device(defaultDeviceProfile());
     for (const auto& chapter : tour) {
         out << "\n== " << chapter.title << " ==\n";
         for (const auto& scene : chapter.scenes) {
-            if (const int status = playScene(device, scene, pictures, out, errors); status != 0)
+            if (const int status = playScene(device, scene, pictures, options, out, errors); status != 0)
                 return status;
         }
     }
@@ -258,14 +268,13 @@ void printScreenshots(const std::filesystem::path& pictures, std::ostream& out) 
 
 } // namespace
 
-int runDemo(const std::optional<std::filesystem::path>& screenshots, std::ostream& out,
-            std::ostream& errors) {
+int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors) {
     const auto root = freshDeviceRoot();
     if (root.empty()) {
         errors << "could not make a device folder\n";
         return 1;
     }
-    const auto pictures = screenshots.value_or(root.string() + "-screenshots");
+    const auto pictures = options.screenshots.value_or(root.string() + "-screenshots");
     std::error_code error;
     std::filesystem::create_directories(pictures, error);
     if (error) {
@@ -277,7 +286,7 @@ int runDemo(const std::optional<std::filesystem::path>& screenshots, std::ostrea
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
     if (const int status = walkSettings(out, errors); status != 0)
         return status;
-    if (const int status = walkControlCenter(pictures, out, errors); status != 0)
+    if (const int status = walkControlCenter(pictures, options, out, errors); status != 0)
         return status;
     printScreenshots(pictures, out);
     return 0;

@@ -4,6 +4,13 @@
 #include <optional>
 #include <ostream>
 
-// A scripted walk through the product on a fresh device: what `orvane-sim` does when given no command. The
-// screenshots go to `screenshots`, or next to the device folder.
-int runDemo(const std::optional<std::filesystem::path>& screenshots, std::ostream& out, std::ostream& errors);
+struct DemoOptions {
+    // Where the screenshots go; next to the device folder when absent.
+    std::optional<std::filesystem::path> screenshots;
+    // Orvane's Debian package, to install the plug-ins from as a device would; the build's bundles when
+    // absent.
+    std::optional<std::filesystem::path> package;
+};
+
+// A scripted walk through the product on a fresh device: what `orvane-sim` does when given no command.
+int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors);

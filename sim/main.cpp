@@ -16,7 +16,8 @@
 namespace {
 
 constexpr const char* usage =
-    "usage: orvane-sim [--screenshots DIR]                     the demo, on a fresh device\n"
+    "usage: orvane-sim [--screenshots DIR] [--package FILE]    the demo, on a fresh device, installed from\n"
+    "                                                          FILE when given\n"
     "       orvane-sim --device DIR [--profile FILE] COMMAND   one command on the device at DIR\n"
     "       orvane-sim --device DIR [--profile FILE] script FILE\n"
     "                                                          the commands of FILE, one a line\n"
@@ -28,6 +29,7 @@ struct Options {
     std::optional<std::string> device;
     std::optional<std::string> profile;
     std::optional<std::string> screenshots;
+    std::optional<std::string> package;
     std::vector<std::string> command;
 };
 
@@ -38,6 +40,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& words) {
         auto* option = words[at] == "--device"        ? &options.device
                        : words[at] == "--profile"     ? &options.profile
                        : words[at] == "--screenshots" ? &options.screenshots
+                       : words[at] == "--package"     ? &options.package
                                                       : nullptr;
         if (!option)
             break;
@@ -45,7 +48,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& words) {
     }
     options.command.assign(words.begin() + static_cast<std::ptrdiff_t>(at), words.end());
     const bool demo = !options.device && !options.profile && options.command.empty();
-    const bool device = options.device && !options.screenshots;
+    const bool device = options.device && !options.screenshots && !options.package;
     if (!demo && !device)
         return std::nullopt;
     return options;
@@ -94,7 +97,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!options->device)
-        return runDemo(options->screenshots, std::cout, std::cerr);
+        return runDemo({options->screenshots, options->package}, std::cout, std::cerr);
     std::error_code error;
     std::filesystem::create_directories(*options->device, error);
     if (error) {
