@@ -114,13 +114,6 @@ TEST_F(PersonTest, MediaAnswersNeedTheirSheetAndTheLibraryGivesOnlyWhatItHolds) 
 // The whole screen as `screenshot` draws it.
 class ScreenTest : public PersonTest {
   protected:
-    CGImageRef screen() {
-        const auto file = root.root() / "screen.png";
-        output("screenshot " + file.string());
-        std::ifstream in(file, std::ios::binary);
-        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-        return CGImageCreateWithPNGData(bytes);
-    }
     // Whether a pixel at a point (the screen is at scale 2) has the grey of `white` (0 to 255).
     static bool greyAt(const CGImageRef& image, int x, int y, int white) {
         const auto pixel = image->pixelAt(std::size_t(2 * x), std::size_t(2 * y));

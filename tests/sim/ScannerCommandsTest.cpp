@@ -29,14 +29,6 @@ class ScannerCommandsTest : public SimulatorTest {
         files.push_back(file);
         return file.string();
     }
-    // The whole screen as the screenshot command draws it.
-    CGImageRef screen() {
-        const auto file = root.root() / "screen.png";
-        output("screenshot " + file.string());
-        std::ifstream in(file, std::ios::binary);
-        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-        return CGImageCreateWithPNGData(bytes);
-    }
     ~ScannerCommandsTest() override {
         for (const auto& file : files)
             std::filesystem::remove(file);

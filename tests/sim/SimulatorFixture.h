@@ -1,8 +1,11 @@
 #pragma once
 
+#include "CoreGraphics/CGImage.h"
 #include "sim/Simulator.h"
 #include "support/TemporaryDevice.h"
 
+#include <cstdint>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
@@ -34,6 +37,14 @@ class SimulatorTest : public ::testing::Test {
     void useProfile(const DeviceProfile& profile) {
         device.reset();
         device = std::make_unique<Simulator>(profile);
+    }
+    // The whole screen as the screenshot command draws it.
+    CGImageRef screen() {
+        const auto file = root.root() / "screen.png";
+        output("screenshot " + file.string());
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        return CGImageCreateWithPNGData(bytes);
     }
     static bool has(const std::string& text, std::string_view part) {
         return text.find(part) != std::string::npos;
