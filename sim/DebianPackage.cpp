@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <ranges>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,9 +40,21 @@ bool inside(std::string_view path, std::string_view folder) {
            (path.starts_with(folder) && path.size() > folder.size() && path[folder.size()] == '/');
 }
 
+// The pieces of `text` between separators. (Clang 14 cannot compile libstdc++ 12's views::split over a
+// character.)
+std::vector<std::string_view> pieces(std::string_view text, char separator) {
+    std::vector<std::string_view> result;
+    for (std::size_t start = 0;;) {
+        const auto end = text.find(separator, start);
+        result.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos)
+            return result;
+        start = end + 1;
+    }
+}
+
 bool plainComponents(std::string_view path) {
-    for (const auto component : std::views::split(path, '/')) {
-        const std::string_view name(component.begin(), component.end());
+    for (const auto name : pieces(path, '/')) {
         if (name.empty() || name == "." || name == "..")
             return false;
     }
@@ -127,8 +138,7 @@ class ScratchFolder {
 
 // The value of each "Name: value" line of dpkg-deb's answer, by name.
 std::string fieldOf(const std::string& fields, std::string_view name) {
-    for (const auto line : std::views::split(std::string_view(fields), '\n')) {
-        const std::string_view text(line.begin(), line.end());
+    for (const auto text : pieces(fields, '\n')) {
         if (text.starts_with(name) && text.substr(name.size()).starts_with(": "))
             return std::string(text.substr(name.size() + 2));
     }
@@ -159,8 +169,7 @@ std::optional<std::string> checkUnpacked(const std::filesystem::path& root, std:
 
 // Why the package's listing has a member outside the layout; the listing is what tar would unpack.
 std::optional<std::string> checkListing(const std::string& listing) {
-    for (const auto line : std::views::split(std::string_view(listing), '\n')) {
-        const std::string_view member(line.begin(), line.end());
+    for (const auto member : pieces(listing, '\n')) {
         if (member.empty())
             continue;
         if (auto outside = memberOutsideLayout(member))
