@@ -9,6 +9,8 @@
 #include "UIKit/UIAlertController.h"
 #include "common/SectionSettings.h"
 
+#include <utility>
+
 namespace {
 
 // Module-level code reaches the section's bundle through the section created last.
@@ -66,9 +68,7 @@ std::shared_ptr<UIAlertAction> closingAction(const std::shared_ptr<UIAlertContro
 
 void closePresentedController() {
     // Taken out of the slot first: a dismissal may run code that fills the slot again.
-    const auto presented = std::move(sectionState().presentedController);
-    sectionState().presentedController = nullptr;
-    if (presented)
+    if (const auto presented = std::exchange(sectionState().presentedController, nullptr))
         presented->dismissViewControllerAnimated(true, nullptr);
 }
 

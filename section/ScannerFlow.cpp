@@ -39,8 +39,7 @@ std::shared_ptr<UIAlertController> scanResultAlert(const std::string& result) {
 // The result and the cancellation both close the scanner and its navigation controller first.
 void closeScanner(QRCodeReaderViewController& reader) {
     reader.dismissViewControllerAnimated(true, nullptr);
-    if (const auto shown = std::exchange(sectionState().presentedController, nullptr))
-        shown->dismissViewControllerAnimated(true, nullptr);
+    closePresentedController();
 }
 
 } // namespace
