@@ -2,6 +2,7 @@
 #include "PaneFixture.h"
 #include "support/DeviceEvents.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -17,6 +18,19 @@ TEST_F(PaneTest, TheAboutFooterCarriesTheYearsSince2015) {
     EXPECT_NE(footers(*page).back().find("\u00A9 2015-2026 "), std::string::npos) << footers(*page).back();
     const auto colours = show<ColorsListController>();
     EXPECT_NE(footers(*colours).back().find("2015-2026"), std::string::npos) << "the colours page's GROUP";
+}
+
+TEST_F(PaneTest, TheBehaviourFooterSaysTheAppStoreSwitchOnlyGovernsTheMenus) {
+    const auto page = show<OrvanePrefsListController>();
+    const auto all = footers(*page);
+    const auto behaviour = std::find_if(all.begin(), all.end(), [](const std::string& footer) {
+        return footer.starts_with("Close Control Center once");
+    });
+    ASSERT_NE(behaviour, all.end());
+    EXPECT_NE(behaviour->find("\"Open in App Store\" in the long-press menus"), std::string::npos)
+        << *behaviour;
+    EXPECT_EQ(behaviour->find("offer the App Store for a missing application"), std::string::npos)
+        << "a missing application is offered the App Store whatever the switch says";
 }
 
 TEST_F(PaneTest, OnlyTheFirstAboutGroupGetsTheFooter) {
