@@ -1,5 +1,6 @@
 #include "SettingsPane.h"
 
+#include "Foundation/NSBundle.h"
 #include "Foundation/NSDateFormatter.h"
 #include "Foundation/NSPropertyListSerialization.h"
 #include "Foundation/NSURL.h"
@@ -35,9 +36,13 @@ void writePaneValue(const std::shared_ptr<NSObject>& value, const PSSpecifier& s
         writeSettingsValue(key, std::move(*stored));
 }
 
-std::string aboutNotice(std::string_view currentYear) {
+std::string aboutNotice(std::string_view currentYear, const NSBundle* paneBundle) {
     const std::string years = currentYear == "2015" ? "2015" : "2015-" + std::string(currentYear);
-    return "Orvane \u00A9 " + years + " Velquin. Made for people who share a lot from Control Center.";
+    std::string notice = paneBundle ? paneBundle->localizedStringForKey(aboutNoticeKey, "", "OrvanePrefs")
+                                    : std::string(aboutNoticeKey);
+    if (const auto placeholder = notice.find("%@"); placeholder != std::string::npos)
+        notice.replace(placeholder, 2, years);
+    return notice;
 }
 
 PSSpecifiers loadPaneSpecifiers(const std::shared_ptr<PSListController>& page, std::string_view plistName,
@@ -50,8 +55,10 @@ PSSpecifiers loadPaneSpecifiers(const std::shared_ptr<PSListController>& page, s
         return specifiers;
     const auto formatter = NSDateFormatter::make();
     formatter->setDateFormat("yyyy");
+    const auto paneBundle = NSBundle::bundleForClass(NSClassFromString(page->className()));
     (*group)->setPropertyForKey(
-        NSString::stringWithString(aboutNotice(formatter->stringFromDate(NSDateNow()))), "footerText");
+        NSString::stringWithString(aboutNotice(formatter->stringFromDate(NSDateNow()), paneBundle.get())),
+        "footerText");
     return specifiers;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/NSBundle.h"
 #include "Preferences/PSListController.h"
 #include "common/SettingsWriter.h"
 
@@ -28,8 +29,12 @@ std::shared_ptr<NSObject> readPaneValue(const PSSpecifier& specifier,
 // notification.
 void writePaneValue(const std::shared_ptr<NSObject>& value, const PSSpecifier& specifier);
 
-// The about notice with the years since 2015, for the year the device's clock shows ("yyyy").
-std::string aboutNotice(std::string_view currentYear);
+// The about notice, in the device's language through the pane's "OrvanePrefs" table; "%@" holds the years.
+inline constexpr std::string_view aboutNoticeKey =
+    "Orvane \u00A9 %@ Velquin. Made for people who share a lot from Control Center.";
+// The about notice with the years since 2015, for the year the device's clock shows ("yyyy"), in the language
+// of the pane's bundle (English without one).
+std::string aboutNotice(std::string_view currentYear, const NSBundle* paneBundle);
 // The page's specifiers from its plist, with the about notice as the footer of the first group whose id is
 // `footerGroupId`.
 PSSpecifiers loadPaneSpecifiers(const std::shared_ptr<PSListController>& page, std::string_view plistName,

@@ -1,8 +1,11 @@
 #include "DeviceProfile.h"
 
+#include "Languages.h"
+
 #include "AVFoundation/AVCaptureHost.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
+#include "Foundation/NSLocale.h"
 #include "Foundation/PlatformHost.h"
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SocialHost.h"
@@ -209,6 +212,15 @@ std::optional<std::string> readCameras(const CFPropertyList& value, DeviceProfil
     return std::nullopt;
 }
 
+std::optional<std::string> readLanguages(const CFPropertyList& value, DeviceProfile& profile) {
+    const auto given = strings(value);
+    if (!given)
+        return "must be an array of language ids";
+    std::string error;
+    profile.languages = parseLanguages(*given, error);
+    return profile.languages ? std::nullopt : std::optional("must be an array of language ids: " + error);
+}
+
 const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
     static const std::map<std::string, KeyReader, std::less<>> readers = {
         {"Name", readName},
@@ -226,6 +238,7 @@ const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
         {"PhotoLibrary", booleanKey(&DeviceProfile::photoLibrary)},
         {"Library", readLibrary},
         {"Cameras", readCameras},
+        {"Languages", readLanguages},
     };
     return readers;
 }
@@ -304,6 +317,10 @@ void applyDeviceProfile(const DeviceProfile& profile) {
     MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), profile.photoLibrary);
     AVCaptureHost::setCameras(PlatformHost::badge(), profile.cameras);
     MediaHost::setCameraAvailable(PlatformHost::badge(), !profile.cameras.empty());
+    if (profile.languages)
+        setDeviceLanguages(*profile.languages);
+    else
+        NSLocale::reloadPreferredLanguages(PlatformHost::badge());
 }
 
 void stockPhotoLibrary(const DeviceProfile& profile) {

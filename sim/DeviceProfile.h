@@ -16,7 +16,8 @@
 
 // What a simulated device is: its screen, Control Center, lock state, the application in front, the
 // installed applications, the SpringBoard classes a plug-in cannot find, its accounts, its photo library and
-// its cameras. Read from an XML property list; keys a profile leaves out keep the values below.
+// its cameras and its languages. Read from an XML property list; keys a profile leaves out keep the values
+// below.
 struct DeviceProfile {
     std::string name = "iPhone";
     UIUserInterfaceIdiom idiom = UIUserInterfaceIdiomPhone;
@@ -38,6 +39,9 @@ struct DeviceProfile {
     std::filesystem::path library = ORVANE_STAGED_LIBRARY;
     std::vector<AVCaptureDevicePosition> cameras = {AVCaptureDevicePositionBack,
                                                     AVCaptureDevicePositionFront};
+    // The languages the profile gives the device, most wanted first; nothing leaves the device's own (English
+    // on a fresh device).
+    std::optional<std::vector<std::string>> languages;
 };
 
 // Where a device keeps its photos and videos.

@@ -4,6 +4,7 @@
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/PlatformHost.h"
+#include "Languages.h"
 #include "ParseNumber.h"
 #include "SettingsApplicationCommands.h"
 #include "SpringBoard/SBControlCenterController.h"
@@ -60,9 +61,10 @@ void Simulator::registerCommands() {
         {"help", "help", "this list", bind(&Simulator::help)},
     };
     const auto application = settingsApplicationCommands(_settings);
-    for (const auto group : {_controlCenter->commands(), _person->commands(), _media->commands(),
-                             _camera->commands(), std::span<const Command>(application),
-                             std::span<const Command>(session), settingsCommands(), eventsCommands()})
+    for (const auto group :
+         {_controlCenter->commands(), _person->commands(), _media->commands(), _camera->commands(),
+          std::span<const Command>(application), std::span<const Command>(session), settingsCommands(),
+          languageCommands(), eventsCommands()})
         _commands.insert(_commands.end(), group.begin(), group.end());
     // One screen: a screenshot shows the Settings application when it is in front, else Control Center.
     const auto screenshot = std::ranges::find(_commands, "screenshot", &Command::name);

@@ -2,6 +2,7 @@
 
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/EventLog.h"
+#include "Foundation/NSLocale.h"
 #include "Foundation/NSStringsFile.h"
 #include "Foundation/posix/FileIO.h"
 #include "Foundation/posix/ModuleCheck.h"
@@ -113,25 +114,130 @@ Class NSBundle::principalClass() {
     return name ? NSClassFromString(*name) : nullptr;
 }
 
+namespace {
+
+// What a preference asks for, most exact first: "zh-Hant-HK", "zh-Hant", "zh"; a Chinese region without a
+// script names the script it writes: "zh-TW", "zh-Hant", "zh".
+std::vector<std::string> fallbacksOf(const std::string& preference) {
+    std::vector<std::string> chain = {preference};
+    for (auto end = preference.rfind('-'); end != std::string::npos; end = preference.rfind('-', end - 1)) {
+        chain.push_back(preference.substr(0, end));
+    }
+    const bool chineseWithoutScript =
+        preference.starts_with("zh-") && preference.find("-Han") == std::string::npos;
+    if (chineseWithoutScript || preference == "zh") {
+        const std::string region = preference.size() > 3 ? preference.substr(3, 2) : std::string();
+        const bool traditional = region == "TW" || region == "HK" || region == "MO";
+        chain.insert(preference == "zh" ? chain.end() : chain.end() - 1, traditional ? "zh-Hant" : "zh-Hans");
+    }
+    return chain;
+}
+
+} // namespace
+
+std::optional<std::string>
+NSBundle::preferredLocalizationsFromArray(std::span<const std::string> localizations,
+                                          std::span<const std::string> preferences) {
+    for (const auto& given : preferences) {
+        const auto preference = NSLocale::canonicalLanguageIdentifier(given);
+        if (!preference)
+            continue;
+        for (const auto& wanted : fallbacksOf(*preference)) {
+            if (std::ranges::find(localizations, wanted) != localizations.end())
+                return wanted;
+        }
+        const auto narrower = std::ranges::find_if(localizations, [&preference](const std::string& offered) {
+            return offered.starts_with(*preference + "-");
+        });
+        if (narrower != localizations.end())
+            return *narrower;
+    }
+    return std::nullopt;
+}
+
+const std::vector<std::pair<std::string, std::string>>& NSBundle::lprojFolders() const {
+    if (_lprojFolders)
+        return *_lprojFolders;
+    _lprojFolders.emplace();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(DeviceRoot::resolve(_path), error)) {
+        const std::string folder = entry.path().filename().string();
+        const auto id =
+            folder.ends_with(".lproj")
+                ? NSLocale::canonicalLanguageIdentifier(std::string_view(folder).substr(0, folder.size() - 6))
+                : std::nullopt;
+        if (id && entry.is_directory(error) &&
+            std::ranges::find(*_lprojFolders, *id, &std::pair<std::string, std::string>::first) ==
+                _lprojFolders->end())
+            _lprojFolders->emplace_back(*id, folder);
+    }
+    std::ranges::sort(*_lprojFolders);
+    for (const auto& [id, folder] : *_lprojFolders)
+        _localizations.push_back(id);
+    return *_lprojFolders;
+}
+
+const std::vector<std::string>& NSBundle::localizations() const {
+    lprojFolders();
+    return _localizations;
+}
+
+std::string NSBundle::developmentLocalization() const {
+    const auto* region = stringForKey(_info, "CFBundleDevelopmentRegion");
+    const auto id = region ? NSLocale::canonicalLanguageIdentifier(*region) : std::nullopt;
+    return id.value_or("en");
+}
+
+void NSBundle::forgetLanguageChoiceWhenLanguagesChanged() const {
+    const auto& languages = NSLocale::preferredLanguages();
+    if (_preferredLocalizations && languages == _languages)
+        return;
+    _languages = languages;
+    _tables.clear();
+    _preferredLocalizations.emplace();
+    if (const auto chosen = preferredLocalizationsFromArray(localizations(), _languages))
+        _preferredLocalizations->push_back(*chosen);
+    const std::string development = developmentLocalization();
+    if (std::ranges::count(localizations(), development) &&
+        !std::ranges::count(*_preferredLocalizations, development))
+        _preferredLocalizations->push_back(development);
+}
+
+const std::vector<std::string>& NSBundle::preferredLocalizations() const {
+    forgetLanguageChoiceWhenLanguagesChanged();
+    return *_preferredLocalizations;
+}
+
 std::string NSBundle::localizedStringForKey(std::string_view key, std::string_view value,
                                             std::string_view table) const {
+    _lookedUp[std::string(table.empty() ? "Localizable" : table)].emplace(key);
     const auto& strings = stringTable(table);
     if (const auto found = strings.find(key); found != strings.end())
         return found->second;
     return std::string(value.empty() ? key : value);
 }
 
-const std::map<std::string, std::string, std::less<>>& NSBundle::stringTable(std::string_view table) const {
+const NSBundle::StringTable& NSBundle::stringTable(std::string_view table) const {
+    forgetLanguageChoiceWhenLanguagesChanged();
     // As in Foundation, no table name means the default table.
     const std::string name(table.empty() ? "Localizable" : table);
     if (const auto cached = _tables.find(name); cached != _tables.end())
         return cached->second;
-    const auto path = DeviceRoot::resolve(_path + "/en.lproj/" + name + ".strings");
-    const auto bytes = FileIO::readFile(path, maximumStringsFileSize);
-    auto parsed = bytes ? parseStringsFile(*bytes) : std::nullopt;
-    return _tables
-        .emplace(name, std::move(parsed).value_or(std::map<std::string, std::string, std::less<>>()))
-        .first->second;
+    StringTable strings;
+    for (const auto& localization : *_preferredLocalizations) {
+        const auto& folders = lprojFolders();
+        const auto folder =
+            std::ranges::find(folders, localization, &std::pair<std::string, std::string>::first);
+        const auto path = DeviceRoot::resolve(_path + "/" + folder->second + "/" + name + ".strings");
+        std::error_code error;
+        if (!std::filesystem::exists(path, error))
+            continue;
+        const auto bytes = FileIO::readFile(path, maximumStringsFileSize);
+        auto parsed = bytes ? parseStringsFile(*bytes) : std::nullopt;
+        strings = std::move(parsed).value_or(StringTable());
+        break;
+    }
+    return _tables.emplace(name, std::move(strings)).first->second;
 }
 
 std::shared_ptr<const NSDictionary> NSBundle::propertyListResource(std::string_view name) const {

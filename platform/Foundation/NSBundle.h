@@ -4,12 +4,15 @@
 
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSObject.h"
+#include "objc/Badge.h"
 #include "objc/runtime.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,10 +48,33 @@ class ORVANE_EXPORT NSBundle : public NSObject {
     // Loads the module when needed; nothing when it cannot be loaded or names no registered class.
     Class principalClass();
 
-    // The text for `key` in "<language>.lproj/<table>.strings" (language "en"). When the table lacks the key:
-    // `value` when it is not empty, otherwise the key itself.
+    // The localisations the bundle has: its "<id>.lproj" folders, by canonical id ("English.lproj" is "en").
+    const std::vector<std::string>& localizations() const;
+    // The localisation of the bundle's own language: Info.plist's CFBundleDevelopmentRegion, "en" when it
+    // names none.
+    std::string developmentLocalization() const;
+    // Where the bundle's text is looked for, in order: the localisation that preferredLocalizationsFromArray
+    // chooses for the device's languages, then the development localisation; only those the bundle has.
+    // Chosen once per set of languages and kept.
+    const std::vector<std::string>& preferredLocalizations() const;
+    // Of `localizations`, the one that the first of `preferences` it can serve asks for: the language itself,
+    // then without its region, then the script a Chinese region writes ("zh-TW": "zh-Hant", "zh-CN":
+    // "zh-Hans"), then the bare language; a localisation more specific than a preference serves it too.
+    // Nothing when no preference can be served.
+    static std::optional<std::string>
+    preferredLocalizationsFromArray(std::span<const std::string> localizations,
+                                    std::span<const std::string> preferences);
+
+    // The text for `key` in "<localisation>.lproj/<table>.strings" of the first of the preferred
+    // localisations that has the table. When the table lacks the key: `value` when it is not empty, otherwise
+    // the key itself, which is the development language's text.
     std::string localizedStringForKey(std::string_view key, std::string_view value,
                                       std::string_view table) const;
+
+    // For hosts: every key looked up in this bundle in this process, by table, so that the tables can be held
+    // against what the code asks for.
+    using LookedUpKeys = std::map<std::string, std::set<std::string, std::less<>>, std::less<>>;
+    const LookedUpKeys& lookedUpKeys(Badge<PlatformHost>) const { return _lookedUp; }
 
     // The root dictionary of the resource "<name>.plist"; nothing when it is missing or not a readable
     // property-list dictionary. The file is read every time, but parsed again only when its bytes differ
@@ -59,15 +85,26 @@ class ORVANE_EXPORT NSBundle : public NSObject {
     explicit NSBundle(std::string path);
 
   private:
+    using StringTable = std::map<std::string, std::string, std::less<>>;
+
     bool refuse(std::string reason);
-    const std::map<std::string, std::string, std::less<>>& stringTable(std::string_view table) const;
+    const StringTable& stringTable(std::string_view table) const;
+    const std::vector<std::pair<std::string, std::string>>& lprojFolders() const;
+    void forgetLanguageChoiceWhenLanguagesChanged() const;
 
     std::string _path;
     NSDictionary _info;
     bool _loaded = false;
     std::string _loadError;
     void* _module = nullptr;
-    mutable std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> _tables;
+    // What was chosen for `_languages`; dropped when the device's languages change.
+    mutable std::vector<std::string> _languages;
+    // Canonical id and folder name of each localisation, in the ids' order.
+    mutable std::optional<std::vector<std::pair<std::string, std::string>>> _lprojFolders;
+    mutable std::vector<std::string> _localizations;
+    mutable std::optional<std::vector<std::string>> _preferredLocalizations;
+    mutable std::map<std::string, StringTable, std::less<>> _tables;
+    mutable LookedUpKeys _lookedUp;
     struct ParsedResource {
         std::vector<std::uint8_t> bytes;
         std::shared_ptr<const NSDictionary> dictionary;

@@ -20,6 +20,21 @@ std::string domainPath(const PSSpecifier& specifier) {
     return "/var/mobile/Library/Preferences/" + domain + ".plist";
 }
 
+// What a person reads on a row, in the device's language: the bundle's table named after the plist holds
+// the titles, footers and choices' titles, keyed by the plist's own (English) text.
+void localize(PSSpecifier& specifier, const NSBundle& bundle, std::string_view table) {
+    const auto localized = [&](const std::string& text) {
+        return text.empty() ? text : bundle.localizedStringForKey(text, "", table);
+    };
+    specifier.setName(localized(specifier.name()));
+    if (const std::string footer = specifier.stringPropertyForKey("footerText"); !footer.empty())
+        specifier.setPropertyForKey(NSString::stringWithString(localized(footer)), "footerText");
+    std::vector<std::string> titles;
+    for (const auto& title : specifier.titles())
+        titles.push_back(localized(title));
+    specifier.setValues(specifier.values(), std::move(titles));
+}
+
 } // namespace
 
 PSListController::PSListController() : _table(UITableView::make(UITableViewStyleGrouped)) {
@@ -42,6 +57,8 @@ PSSpecifiers PSListController::loadSpecifiersFromPlistName(std::string_view name
         loaded.skipped = {"no readable property list"};
     for (const auto& skipped : loaded.skipped)
         EventLog::record("preferences.skipped", {{"plist", path}, {"what", skipped}});
+    for (const auto& specifier : loaded.specifiers)
+        localize(*specifier, *bundle, name);
     return std::move(loaded.specifiers);
 }
 

@@ -20,8 +20,9 @@ class ORVANE_EXPORT PSListController : public UIViewController, public UITableVi
     // The page's specifiers; the base has none until a subclass fills _specifiers.
     virtual const PSSpecifiers& specifiers();
     // The specifiers of "<name>.plist" in the bundle of this controller's class, with `target` as the
-    // target of their actions and values. What the plist holds that cannot be loaded is left out and
-    // recorded in the event log.
+    // target of their actions and values. Titles, footers and the titles of a list's choices are looked up in
+    // the bundle's strings table "<name>" (the plist's text when the table lacks it). What the plist holds
+    // that cannot be loaded is left out and recorded in the event log.
     PSSpecifiers loadSpecifiersFromPlistName(std::string_view name,
                                              const std::shared_ptr<PSListController>& target);
 

@@ -1,6 +1,7 @@
 #include "SpecifierCheck.h"
 
 #include "Foundation/NSDictionary.h"
+#include "Foundation/NSStringsFile.h"
 #include "common/FunctionCatalogue.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
@@ -286,4 +287,73 @@ std::vector<SpecifierProblem> checkSpecifierPlist(std::string_view name,
     }
     checker.checkWhole();
     return std::move(checker).problems();
+}
+
+std::vector<std::string> placeholdersOf(std::string_view text) {
+    std::vector<std::string> found;
+    for (auto at = text.find('%'); at != std::string_view::npos; at = text.find('%', at)) {
+        const auto end = text.find_first_of("@dDiuUxXoOfeEgGcCsSpaA%", at + 1);
+        if (end == std::string_view::npos)
+            break;
+        if (text[end] != '%' || end != at + 1)
+            found.emplace_back(text.substr(at, end - at + 1));
+        at = end + 1;
+    }
+    return found;
+}
+
+namespace {
+
+// The texts of a plist that a person reads: what its items show as title, footer and choices.
+std::vector<std::string> shownTexts(const NSDictionary& plist) {
+    std::vector<std::string> texts;
+    const auto add = [&texts](const std::string& shown) {
+        if (!shown.empty() && !std::ranges::count(texts, shown))
+            texts.push_back(shown);
+    };
+    const CFPropertyList* items = plist.objectForKey("items");
+    for (const auto& entry :
+         items && items->arrayValue() ? *items->arrayValue() : std::vector<CFPropertyList>()) {
+        const NSDictionary* item = entry.dictionaryValue();
+        if (!item)
+            continue;
+        add(text(*item, "label"));
+        add(text(*item, "footerText"));
+        for (const auto& title : arrayOf(*item, "validTitles"))
+            add(title.stringValue() ? *title.stringValue() : std::string());
+    }
+    return texts;
+}
+
+int lineOfKey(std::string_view table, std::string_view key) {
+    std::string quotedKey = "\"";
+    for (const char character : key)
+        quotedKey += character == '"' ? std::string("\\\"") : std::string(1, character);
+    const auto at = table.find(quotedKey + "\"");
+    return at == std::string_view::npos
+               ? 1
+               : 1 + static_cast<int>(std::count(table.begin(), table.begin() + at, '\n'));
+}
+
+} // namespace
+
+std::vector<SpecifierProblem> checkSpecifierStrings(std::span<const std::uint8_t> plist,
+                                                    std::span<const std::uint8_t> table) {
+    const auto specifiers = NSDictionary::dictionaryWithPropertyListData(plist);
+    if (!specifiers)
+        return {{1, "translates a plist that cannot be read"}};
+    const auto strings = parseStringsFile(table);
+    if (!strings)
+        return {{1, "is not a strings table"}};
+    const std::string_view tableText(reinterpret_cast<const char*>(table.data()), table.size());
+    std::vector<SpecifierProblem> problems;
+    for (const auto& shown : shownTexts(*specifiers)) {
+        if (!strings->contains(shown))
+            problems.push_back({1, "has no text for \"" + shown + "\""});
+    }
+    for (const auto& [key, value] : *strings) {
+        if (placeholdersOf(key) != placeholdersOf(value))
+            problems.push_back({lineOfKey(tableText, key), "changes the placeholders of \"" + key + "\""});
+    }
+    return problems;
 }

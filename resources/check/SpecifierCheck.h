@@ -18,3 +18,12 @@ struct SpecifierProblem {
 
 // The problems of one of the three plists, named as loaded ("OrvanePrefs", "DefaultActions", "Colors").
 std::vector<SpecifierProblem> checkSpecifierPlist(std::string_view name, std::span<const std::uint8_t> bytes);
+
+// The placeholders of a text, in order: "%@", "%d", "%1$@" and the like; "%%" is text, not a placeholder.
+std::vector<std::string> placeholdersOf(std::string_view text);
+
+// The problems of a strings table that translates a specifier plist: every text the plist shows (titles,
+// footers, the titles of a list's choices) must be a key of the table, and each value must keep the
+// placeholders of its key, in order. Lines are the table's; a missing key is reported at line 1.
+std::vector<SpecifierProblem> checkSpecifierStrings(std::span<const std::uint8_t> plist,
+                                                    std::span<const std::uint8_t> table);

@@ -30,13 +30,18 @@ class RecordingApplication : public UIApplication {
     }
 };
 
-// A fresh device with the pane's bundle, the section's strings and the framework's icons installed; the
-// pane's classes belong to the pane bundle, as when the Settings application loads it.
+// A fresh device with the pane's bundle, the section's strings tables and the framework's icons installed;
+// the pane's classes belong to the pane bundle, as when the Settings application loads it.
 class PaneTest : public ::testing::Test {
   protected:
     PaneTest() {
         install("OrvanePrefs.bundle", paneBundlePath);
-        install("OrvaneCC.bundle/en.lproj", "/Library/Caddex/Bundles/OrvaneCC.bundle/en.lproj");
+        for (const auto& folder :
+             std::filesystem::directory_iterator(ORVANE_BUNDLES_DIR "/OrvaneCC.bundle")) {
+            const std::string name = folder.path().filename().string();
+            if (name.ends_with(".lproj"))
+                install("OrvaneCC.bundle/" + name, "/Library/Caddex/Bundles/OrvaneCC.bundle/" + name);
+        }
         install("System/Library/PrivateFrameworks/Preferences.framework",
                 "/System/Library/PrivateFrameworks/Preferences.framework");
         const auto bundle = NSBundle::bundleWithPath(paneBundlePath);

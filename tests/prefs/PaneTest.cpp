@@ -1,3 +1,4 @@
+#include "Foundation/NSLocale.h"
 #include "Foundation/NSPropertyListSerialization.h"
 #include "PaneFixture.h"
 #include "support/DeviceEvents.h"
@@ -235,6 +236,58 @@ TEST_F(PaneTest, ThePickersIconsAreReadOnceAndAFailedLoadIsTriedAgain) {
     EXPECT_TRUE(functionRowIcon("SYS-Mail")) << "a failed load leaves the slot empty for the next try";
     EXPECT_FALSE(functionRowIcon("DISABLED"));
     EXPECT_FALSE(functionRowIcon("APP-Nothing"));
+}
+
+// The device's languages, as the Settings application would have read them when it started.
+void speak(const TemporaryDevice& device, std::string_view languages) {
+    device.writeText(globalPreferencesPath, xmlPlist("<dict><key>AppleLanguages</key><array>" +
+                                                     std::string(languages) + "</array></dict>"));
+    NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+}
+
+TEST_F(PaneTest, OnAChineseDeviceThePagesReadInChineseAndTheFileKeepsTheEnglishIds) {
+    speak(device, "<string>zh-Hans-CN</string>");
+    DeviceClock::set(PlatformHost::badge(), midJune(2026));
+    const auto root = show<OrvanePrefsListController>();
+    std::vector<std::string> headers;
+    for (const auto& section : root->table()->sections())
+        headers.push_back(section.header.value_or(""));
+    EXPECT_EQ(headers, (std::vector<std::string>{"按钮", "外观", "行为", "还原", "关于"}));
+    EXPECT_EQ(shown(*root, "按钮 1"), "Facebook 帖子") << "a list shows its choice's title in Chinese";
+    EXPECT_EQ(cell(*root, "还原按钮")->alignment(), PSTableCellAlignmentCenter) << "a reset button by its id";
+    EXPECT_EQ(root->navigationItem()->rightBarButtonItem()->title(), "捐赠");
+    EXPECT_EQ(footers(*root).back(), "Orvane \u00A9 2015-2026 Velquin。为常在控制中心分享的人而作。");
+
+    tap(*root, "按钮 3");
+    const auto picker = std::dynamic_pointer_cast<IconListItemsController>(navigation->topViewController());
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->navigationItem()->title(), "按钮 3");
+    EXPECT_TRUE(cell(*picker, "停用")->textLabel()->textColor()->isEqual(*UIColor::redColor()));
+    EXPECT_TRUE(cell(*picker, "微信")->imageView()->image()) << "icons are found by id, whatever the title";
+    tap(*picker, "微信");
+    EXPECT_EQ(*file()->objectForKey("FUNCTION_3"), CFPropertyList::string("APP-WeChat"));
+
+    const auto actions = show<DefaultActionsListController>();
+    tap(*actions, "微信");
+    const auto choices = std::dynamic_pointer_cast<PSListItemsController>(navigation->topViewController());
+    ASSERT_TRUE(choices);
+    tap(*choices, "拍摄小视频");
+    EXPECT_EQ(*file()->objectForKey("DEFAULT_ACTION_APP-WeChat"), CFPropertyList::string("Sight"))
+        << "the action's name, not its title";
+}
+
+TEST_F(PaneTest, ALanguageThePaneLacksShowsEnglishAndAMissingEntryShowsItsKey) {
+    speak(device, "<string>fr</string><string>en</string>");
+    auto root = show<OrvanePrefsListController>();
+    EXPECT_EQ(shown(*root, "Button 1"), "Facebook Post");
+    EXPECT_EQ(root->navigationItem()->rightBarButtonItem()->title(), "Donate");
+
+    speak(device, "<string>ja</string>");
+    device.writeText(std::string(paneBundlePath) + "/ja.lproj/OrvanePrefs.strings",
+                     "\"Buttons\" = \"ボタン\";");
+    root = show<OrvanePrefsListController>();
+    EXPECT_TRUE(cell(*root, "Icon Size")) << "the key, which is the English text";
+    EXPECT_EQ(root->table()->sections().front().header, "ボタン");
 }
 
 } // namespace

@@ -117,4 +117,44 @@ TEST(SpecifierCheck, TheBuildsCheckProgramFailsOnAWrongPlistWithItsLine) {
     std::filesystem::remove_all(folder);
 }
 
+std::vector<SpecifierProblem> checkTable(const std::string& plist, const std::string& table) {
+    const auto bytes = [](const std::string& text) {
+        return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    };
+    return checkSpecifierStrings(bytes(plist), bytes(table));
+}
+
+std::string shippedTable(const std::string& language, const std::string& name) {
+    std::ifstream in(std::string(ORVANE_PREFS_SOURCES) + "/" + language + ".lproj/" + name + ".strings",
+                     std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(SpecifierCheck, EveryShippedTableTranslatesEveryTextOfItsPlist) {
+    for (const auto* language : {"en", "zh-Hans", "zh-Hant", "ja"})
+        for (const auto* name : {"OrvanePrefs", "DefaultActions", "Colors"})
+            EXPECT_EQ(messages(checkTable(shipped(name), shippedTable(language, name))), "")
+                << language << name;
+}
+
+TEST(SpecifierCheck, ATableMissingATitleAFooterOrAChoiceOrLosingAPlaceholderIsReported) {
+    const std::string plist =
+        "<plist><dict><key>items</key><array><dict><key>cell</key><string>PSGroupCell</string><key>label</"
+        "key>"
+        "<string>Buttons</string><key>footerText</key><string>Held: %@</string></dict><dict><key>cell</key>"
+        "<string>PSLinkListCell</string><key>label</key><string>Icon Style</string><key>validTitles</key>"
+        "<array><string>Black</string></array></dict></array></dict></plist>";
+    const std::string whole =
+        "\"Buttons\" = \"按钮\";\n\"Held: %@\" = \"按住：%@\";\n\"Icon Style\" = \"图标样式\";\n"
+        "\"Black\" = \"黑色\";\n\"Extra\" = \"多余\";\n";
+    EXPECT_EQ(messages(checkTable(plist, whole)), "") << "a key the code adds is no problem for the plist";
+    EXPECT_EQ(messages(checkTable(plist, replaced(whole, "\"Black\" = \"黑色\";", ""))),
+              "1: has no text for \"Black\"\n");
+    EXPECT_EQ(messages(checkTable(plist, replaced(whole, "\"Held: %@\" = \"按住：%@\";", ""))),
+              "1: has no text for \"Held: %@\"\n");
+    EXPECT_EQ(messages(checkTable(plist, replaced(whole, "按住：%@", "按住"))),
+              "2: changes the placeholders of \"Held: %@\"\n");
+    EXPECT_EQ(messages(checkTable(plist, "\"Buttons\" = ")), "1: is not a strings table\n");
+}
+
 } // namespace

@@ -158,7 +158,8 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
                              "sheet",
                              "sheet send now",
                              "share",
-                             "share Mail now"}) {
+                             "share Mail now",
+                             "language en-"}) {
         const auto result = run(line);
         EXPECT_EQ(result.status, 2) << line;
         EXPECT_EQ(result.errors.rfind("usage: ", 0), 0u) << line << ": " << result.errors;
@@ -169,7 +170,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
               "unknown command jump\ncommands: install open close width lock unlock screenshot "
               "describe tap hold alert choose orientation presented dismiss picker sheet share camera scan "
               "settings clock wait "
-              "help defaults watch events\n");
+              "help defaults watch language events\n");
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {

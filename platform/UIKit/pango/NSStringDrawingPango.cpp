@@ -1,5 +1,6 @@
 #include "CoreGraphics/cairo/CGContextCairo.h"
 #include "CoreGraphics/cairo/CairoHandles.h"
+#include "Foundation/NSLocale.h"
 #include "UIKit/NSStringDrawing.h"
 #include "UIKit/UIGraphics.h"
 
@@ -27,10 +28,24 @@ PangoAlignment pangoAlignment(NSTextAlignment alignment) {
     }
 }
 
+// The language that chooses among the forms of a Han character (Simplified Chinese, Traditional Chinese,
+// Japanese): the device's first, in the tag fontconfig knows.
+const char* glyphLanguage() {
+    const std::string& language = NSLocale::preferredLanguages().front();
+    if (!language.starts_with("zh"))
+        return language.starts_with("ja") ? "ja" : "en";
+    const bool hongKong = language.ends_with("-HK") || language.ends_with("-MO");
+    const bool traditional = hongKong || language.starts_with("zh-Hant") || language.ends_with("-TW");
+    return !traditional ? "zh-cn" : hongKong ? "zh-hk" : "zh-tw";
+}
+
 // The text laid out for `cairo`'s user space, in points.
 PangoLayoutHandle layoutFor(cairo_t* cairo, std::string_view text, CGFloat width,
                             const NSStringAttributes& attributes) {
     PangoLayoutHandle layout(pango_cairo_create_layout(cairo));
+    pango_context_set_language(pango_layout_get_context(layout.get()),
+                               pango_language_from_string(glyphLanguage()));
+    pango_layout_context_changed(layout.get());
     const std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> font(pango_font_description_new());
     pango_font_description_set_family(font.get(), "Sans");
     pango_font_description_set_absolute_size(font.get(), attributes.fontSize * PANGO_SCALE);
