@@ -21,6 +21,15 @@ std::shared_ptr<UIImageView> imageViewNamed(std::string_view name) {
     return UIImageView::make(UIImage::imageNamed(name));
 }
 
+// The edited picture where the person edited one, else the original.
+std::shared_ptr<UIImage> pickedImage(const UIImagePickerMediaInfo& info) {
+    for (const auto key : {UIImagePickerControllerEditedImage, UIImagePickerControllerOriginalImage})
+        if (const auto found = info.find(key); found != info.end())
+            if (auto image = std::dynamic_pointer_cast<UIImage>(found->second))
+                return image;
+    return nullptr;
+}
+
 } // namespace
 
 void QRCodeReaderViewController::init() {
@@ -271,12 +280,19 @@ void QRCodeReaderViewController::switchDeviceInput() {
 void QRCodeReaderViewController::clickRightBarButton() {
     _detector = CIDetector::detectorOfType(
         CIDetectorTypeQRCode, {{std::string(CIDetectorAccuracy), std::string(CIDetectorAccuracyHigh)}});
+    const auto picker = UIImagePickerController::make();
+    picker->setDelegate(std::static_pointer_cast<QRCodeReaderViewController>(shared_from_this()));
+    picker->setAllowsEditing(false);
+    picker->setSourceType(UIImagePickerControllerSourceTypePhotoLibrary);
+    if (const auto navigation = navigationController())
+        navigation->presentViewController(picker, true, nullptr);
 }
 
 void QRCodeReaderViewController::imagePickerControllerDidFinishPickingMediaWithInfo(
-    UIViewController& picker, const QRPickedMedia& info) {
-    picker.dismissViewControllerAnimated(true, nullptr);
-    const auto image = info.editedImage ? info.editedImage : info.originalImage;
+    const std::shared_ptr<UIImagePickerController>& picker,
+    const std::optional<UIImagePickerMediaInfo>& info) {
+    picker->dismissViewControllerAnimated(true, nullptr);
+    const auto image = info ? pickedImage(*info) : nullptr;
     const auto picture = image ? CIImage::imageWithCGImage(image->CGImage()) : nullptr;
     if (!_detector || !picture)
         return;

@@ -6,8 +6,10 @@
 #include "CoreImage/CIDetector.h"
 #include "Foundation/NSTimer.h"
 #include "UIKit/UIButton.h"
+#include "UIKit/UIImagePickerController.h"
 #include "UIKit/UIImageView.h"
 #include "UIKit/UILabel.h"
+#include "UIKit/UINavigationController.h"
 #include "UIKit/UIViewController.h"
 #include "scanner/QRCameraSwitchButton.h"
 #include "scanner/QRCodeReaderView.h"
@@ -29,19 +31,15 @@ class QRCodeReaderDelegate {
     virtual void readerDidCancel(QRCodeReaderViewController&) {}
 };
 
-// What an image picker hands back: the edited picture, when editing was allowed, and the original.
-struct QRPickedMedia {
-    std::shared_ptr<UIImage> editedImage;
-    std::shared_ptr<UIImage> originalImage;
-};
-
 // The full-screen code scanner: the camera picture under a dimmed surround with a clear box, corner marks, a
 // scan line sweeping the box every 2 seconds, a tip, a camera switch where there is a front camera, and
 // "Cancel" in the navigation bar. It reports the first code it reads, of any type the camera offers, to its
 // delegate and its completion callback; it never dismisses itself.
 class QRCodeReaderViewController : public UIViewController,
                                    public AVCaptureMetadataOutputObjectsDelegate,
-                                   public QRCodeReaderViewDelegate {
+                                   public QRCodeReaderViewDelegate,
+                                   public UIImagePickerControllerDelegate,
+                                   public UINavigationControllerDelegate {
     OBJC_OBJECT(QRCodeReaderViewController, UIViewController)
     using Completion = std::function<void(const std::optional<std::string>& result)>;
 
@@ -65,14 +63,16 @@ class QRCodeReaderViewController : public UIViewController,
     void clickLeftBarButton();
     void cancelAction();
     void switchCameraAction();
+    // The picture path: the photo library's picker, presented from the navigation controller.
     void clickRightBarButton();
 
     void captureOutputDidOutputMetadataObjects(
         AVCaptureOutput& output, const std::vector<std::shared_ptr<AVMetadataObject>>& metadataObjects,
         AVCaptureConnection& connection) override;
-    // The picker path: only QR codes are found in pictures.
-    void imagePickerControllerDidFinishPickingMediaWithInfo(UIViewController& picker,
-                                                            const QRPickedMedia& info);
+    // Only QR codes are found in pictures. The picker's cancellation is left to the platform's default.
+    void imagePickerControllerDidFinishPickingMediaWithInfo(
+        const std::shared_ptr<UIImagePickerController>& picker,
+        const std::optional<UIImagePickerMediaInfo>& info) override;
     void loadView(CGRect rect) override;
     void scanAnimate();
 

@@ -47,14 +47,15 @@ void prompt(const FunctionInfo& function) {
     promptAppStore(*function.appStoreName, *function.appStorePath);
 }
 
-// The first candidate with an icon (the iPad's own Skype before the other); a function the App Store offers
-// is prompted for when none has one.
+// The first candidate with an icon (the iPad's own Skype before the other). When none has one, a system
+// function the App Store offers prompts for it; a store application's icon checked before its menu or tap
+// may be gone by now, and then its Launch does nothing.
 void launchTarget(const FunctionInfo& function) {
     const auto candidates = function.targetBundleIds;
     const auto found = std::find_if(candidates.begin(), candidates.end(), hasIcon);
     if (found != candidates.end())
         launchApplication(*found);
-    else if (function.appStorePath)
+    else if (function.functionId.starts_with("SYS-") && function.appStorePath)
         prompt(function);
 }
 

@@ -11,6 +11,11 @@ void SBIconModel::addIcon(Badge<PlatformHost>, std::shared_ptr<SBApplicationIcon
     _icons.insert_or_assign(bundleIdentifier, std::move(icon));
 }
 
+void SBIconModel::removeIcon(Badge<PlatformHost>, std::string_view bundleIdentifier) {
+    if (const auto found = _icons.find(bundleIdentifier); found != _icons.end())
+        _icons.erase(found);
+}
+
 void SBIconViewMap::registerProperties(NSPropertyTable<SBIconViewMap>& table) {
     table.add("iconModel", &SBIconViewMap::iconModel);
 }

@@ -36,6 +36,8 @@ class ORVANE_EXPORT SBIconModel : public NSObject {
 
     // Adds the icon of its application, replacing one with the same bundle identifier.
     void addIcon(Badge<PlatformHost>, std::shared_ptr<SBApplicationIcon> icon);
+    // Takes the application's icon off the home screen, as when the person deletes it.
+    void removeIcon(Badge<PlatformHost>, std::string_view bundleIdentifier);
 
   protected:
     SBIconModel() = default;

@@ -88,4 +88,8 @@ void installApplication(const InstalledApplication& application) {
     SBApplicationController::sharedInstance()->addApplication(PlatformHost::badge(), std::move(installed));
 }
 
+void removeIcon(std::string_view bundleIdentifier) {
+    SBIconViewMap::homescreenMap()->iconModel()->removeIcon(PlatformHost::badge(), bundleIdentifier);
+}
+
 } // namespace SpringBoardHost

@@ -30,5 +30,7 @@ struct InstalledApplication {
 };
 // Puts the application in the registry and its icon on the home screen.
 void installApplication(const InstalledApplication& application);
+// Takes the application's icon off the home screen; SpringBoard's registry still knows the application.
+void removeIcon(std::string_view bundleIdentifier);
 
 } // namespace SpringBoardHost

@@ -20,10 +20,12 @@ enum UIImagePickerControllerSourceType {
 };
 
 // Keys of what the picker hands its delegate: the media type (an NSString type identifier), the photo as
-// taken or chosen (a UIImage), and a video's file (an NSURL).
+// taken or chosen (a UIImage), the photo as the person edited it (a UIImage, only where editing is allowed
+// and was done; this picker offers no editing), and a video's file (an NSURL).
 inline constexpr std::string_view UIImagePickerControllerMediaType = "UIImagePickerControllerMediaType";
 inline constexpr std::string_view UIImagePickerControllerOriginalImage =
     "UIImagePickerControllerOriginalImage";
+inline constexpr std::string_view UIImagePickerControllerEditedImage = "UIImagePickerControllerEditedImage";
 inline constexpr std::string_view UIImagePickerControllerMediaURL = "UIImagePickerControllerMediaURL";
 
 using UIImagePickerMediaInfo = std::map<std::string, std::shared_ptr<NSObject>, std::less<>>;
@@ -66,6 +68,9 @@ class ORVANE_EXPORT UIImagePickerController : public UIViewController {
     bool pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName);
     bool pickVideo(const std::shared_ptr<NSURL>& file);
     void cancel();
+
+    // The camera and the library fill the screen.
+    bool coversPresenter() const override { return true; }
 
   protected:
     UIImagePickerController() = default;

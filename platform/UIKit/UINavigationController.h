@@ -9,6 +9,13 @@
 
 class UINavigationBar;
 
+// What a navigation controller's delegate may adopt, as a picker's delegate does. Its operations are optional
+// and none is sent by this platform's navigation controllers.
+class ORVANE_EXPORT UINavigationControllerDelegate {
+  public:
+    virtual ~UINavigationControllerDelegate() = default;
+};
+
 // A stack of controllers, the top one shown full screen under a translucent navigation bar that shows its
 // navigation item. The navigation controller owns the controllers of its stack.
 class ORVANE_EXPORT UINavigationController : public UIViewController {

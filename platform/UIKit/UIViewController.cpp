@@ -58,6 +58,8 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
     _presented = controller;
     controller->_presenting = std::static_pointer_cast<UIViewController>(shared_from_this());
     recordPresentationEvent("uikit.presented", *controller, *this, flag(animated));
+    if (controller->coversPresenter())
+        viewWillDisappear(animated);
     controller->viewWillAppear(animated);
     controller->layoutAndDisplayIfNeeded();
     if (auto* host = PresentationHost::current())
@@ -99,6 +101,8 @@ void UIViewController::dismissPresented(bool animated) {
     recordPresentationEvent("uikit.dismissed", *presented, *this, flag(animated));
     if (auto* host = PresentationHost::current())
         host->didDismiss(presented, animated);
+    if (presented->coversPresenter())
+        viewWillAppear(animated);
 }
 
 std::shared_ptr<UIViewController> UIViewController::visibleViewController() {

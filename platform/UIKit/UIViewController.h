@@ -49,6 +49,9 @@ class ORVANE_EXPORT UIViewController : public NSObject {
     virtual void viewWillAppear(bool) {}
     virtual void viewWillDisappear(bool) {}
     virtual void viewWillLayoutSubviews() {}
+    // A controller shown full screen hides its presenter, which is told it will disappear when it is
+    // presented and will appear again when it is dismissed. Alerts and sheets leave the presenter in view.
+    virtual bool coversPresenter() const { return false; }
     // The display cycle that follows a turn of the run loop: will-layout, then the view's layout and display
     // passes, then the same for the controllers shown through this one.
     virtual void layoutAndDisplayIfNeeded();

@@ -2,6 +2,7 @@
 #include "ScannerFixture.h"
 
 #include "Foundation/NSRunLoop.h"
+#include "UIKit/UIImagePickerController.h"
 #include "UIKit/UINavigationController.h"
 #include "support/CodePictures.h"
 #include "support/PresentationFixture.h"
@@ -185,23 +186,52 @@ TEST_F(ReaderControllerTest, RotationRedrawsTheBoxAndTurnsThePreview) {
     EXPECT_EQ(reader->lblTip()->frame(), CGRectMake(0, 376, 320, 15)) << "the tip does not follow rotation";
 }
 
-TEST_F(ReaderControllerTest, APictureIsSearchedForQRCodesOnly) {
-    makeReader();
+// The picture path: the photo library's picker over the scanner, then the detector on the picked picture.
+TEST_F(ReaderControllerTest, APictureFromThePhotoLibraryIsSearchedForQRCodesOnly) {
+    PresentationFixture host;
+    const auto presenter = UIViewController::make();
     const auto delegate = std::make_shared<ReaderDelegate>();
+    makeReader();
     reader->setDelegate(delegate);
-    reader->clickRightBarButton();
-    ASSERT_NE(reader->detector(), nullptr);
-    const auto picker = UIViewController::make();
+    const auto navigation = UINavigationController::make(reader);
+    presenter->presentViewController(navigation, true, nullptr);
+    const auto openPicker = [&] {
+        reader->clickRightBarButton();
+        const auto picker = std::dynamic_pointer_cast<UIImagePickerController>(host.shown().back());
+        EXPECT_NE(picker, nullptr);
+        return picker;
+    };
     const auto picture = [](ZXing::BarcodeFormat format, const std::string& text) {
         return UIImage::imageWithCGImage(CodePictures::code(format, text), 1, UIImageOrientationUp);
     };
+
+    const auto picker = openPicker();
+    ASSERT_NE(picker, nullptr);
+    ASSERT_NE(reader->detector(), nullptr);
+    EXPECT_EQ(picker->delegate(), reader);
+    EXPECT_EQ(picker->presentingViewController(), navigation);
+    EXPECT_EQ(picker->sourceType(), UIImagePickerControllerSourceTypePhotoLibrary);
+    EXPECT_FALSE(picker->allowsEditing());
+    EXPECT_FALSE(reader->session()->isRunning()) << "the picker covers the scanner";
+    ASSERT_TRUE(picker->pickPhoto(picture(ZXing::BarcodeFormat::EAN13, "4006381333931"), "ean.jpg"));
+    EXPECT_EQ(host.shown(), (std::vector<std::shared_ptr<UIViewController>>{navigation}))
+        << "the picker is dismissed; the scanner stays open";
+    EXPECT_TRUE(delegate->results.empty()) << "only QR codes are found in pictures";
+    EXPECT_TRUE(reader->session()->isRunning());
+
+    ASSERT_TRUE(openPicker()->pickPhoto(picture(ZXing::BarcodeFormat::QRCode, "picked"), "qr.jpg"));
+    EXPECT_EQ(delegate->results, (std::vector<std::optional<std::string>>{"picked"}));
+
+    // A picture the person edited wins over the original.
+    const auto edited = openPicker();
     reader->imagePickerControllerDidFinishPickingMediaWithInfo(
-        *picker, {nullptr, picture(ZXing::BarcodeFormat::EAN13, "4006381333931")});
-    EXPECT_TRUE(delegate->results.empty());
-    reader->imagePickerControllerDidFinishPickingMediaWithInfo(
-        *picker,
-        {picture(ZXing::BarcodeFormat::QRCode, "edited"), picture(ZXing::BarcodeFormat::QRCode, "original")});
-    EXPECT_EQ(delegate->results, (std::vector<std::optional<std::string>>{"edited"}));
+        edited, UIImagePickerMediaInfo{{std::string(UIImagePickerControllerEditedImage),
+                                        picture(ZXing::BarcodeFormat::QRCode, "edited")},
+                                       {std::string(UIImagePickerControllerOriginalImage),
+                                        picture(ZXing::BarcodeFormat::QRCode, "original")}});
+    EXPECT_EQ(delegate->results.back(), "edited");
+    EXPECT_EQ(host.shown().size(), 1u);
+    presenter->dismissViewControllerAnimated(true, nullptr);
 }
 
 TEST_F(ReaderControllerTest, PresentedInANavigationControllerItReadsWhatTheCameraSees) {

@@ -102,6 +102,25 @@ TEST_F(ActionMenuTest, AMissingStoreApplicationIsOfferedInTheAppStoreWhateverThe
     }
 }
 
+// The menu was opened while the icon was there; by the time Launch is chosen it is gone.
+TEST_F(ActionMenuTest, LaunchOfAStoreApplicationWhoseIconIsGoneDoesNothingWhileASystemFunctionPrompts) {
+    const struct {
+        std::string_view functionId, item;
+        std::string alert;
+    } cases[] = {{"APP-Facebook", "Launch", ""}, {"SYS-Facebook", "Launch Facebook", prompt("Facebook")}};
+    for (const auto& item : cases) {
+        install("com.facebook.Facebook");
+        hold(item.functionId);
+        ASSERT_NE(menu(), nullptr) << item.functionId;
+        SpringBoardHost::removeIcon("com.facebook.Facebook");
+        clearEvents();
+        ASSERT_TRUE(menu()->chooseActionWithTitle(item.item)) << item.functionId;
+        EXPECT_EQ(springBoardEvents(), std::vector<std::string>{}) << item.functionId;
+        EXPECT_EQ(shownAlert(), item.alert) << item.functionId;
+        closePresentedController();
+    }
+}
+
 TEST_F(ActionMenuTest, SkypeCountsAsInstalledByTheDevicesOwnRule) {
     freshSpringBoard(UIUserInterfaceIdiomPad);
     install("com.skype.skype");
