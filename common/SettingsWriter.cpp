@@ -65,11 +65,10 @@ template <typename Edit> SettingsChange rewrite(Edit edit) {
     if (stored)
         file.addEntriesFromDictionary(*stored);
     edit(file);
-    if (auto problem = file.writingProblem())
-        return outcome(SettingsChange::Status::refused, std::move(*problem));
 
+    // A refused write must not move the unreadable file aside for nothing.
     SettingsChange change;
-    if (readError.kind == NSPropertyListReadError::Kind::unreadable) {
+    if (readError.kind == NSPropertyListReadError::Kind::unreadable && !file.writingProblem()) {
         std::string failure;
         const auto aside = keepAside(failure);
         if (!aside)
@@ -79,6 +78,8 @@ template <typename Edit> SettingsChange rewrite(Edit edit) {
         change.reason = readError.reason;
     }
     if (!file.writeToFile(settingsPath, true)) {
+        if (auto problem = file.writingProblem())
+            return outcome(SettingsChange::Status::refused, std::move(*problem));
         change.status = SettingsChange::Status::failed;
         change.reason = "the settings file could not be written";
         return change;
@@ -122,6 +123,10 @@ std::optional<CFPropertyList> readSettingsValue(std::string_view key,
 
 SettingsChange writeSettingsValue(std::string_view key, CFPropertyList value) {
     return rewrite([&](NSMutableDictionary& file) { file.setObject(std::move(value), key); });
+}
+
+SettingsChange replaceSettings(const NSDictionary& settings) {
+    return rewrite([&](NSMutableDictionary& file) { file = NSMutableDictionary(settings); });
 }
 
 SettingsChange removeSettingsKeys(std::span<const std::string_view> keys) {

@@ -110,6 +110,21 @@ TEST_F(SettingsWriter, AWriteTheReaderWouldRefuseIsRefusedAndChangesNothing) {
     EXPECT_EQ(writeSettingsValue("bad\x02key", Value::integer(1)).status, SettingsChange::Status::refused);
     EXPECT_EQ(contents(device.hostPath(settingsPath)), before);
     EXPECT_EQ(notifications.received, 1);
+    const auto logged = loggedEvents("plist.refused");
+    ASSERT_EQ(logged.size(), std::size(refused) + 1) << "each refusal is in the event log";
+    EXPECT_EQ(logged[1], "plist.refused path=" + std::string(settingsPath) +
+                             " reason=\"a key or string holds U+0001, which XML 1.0 cannot carry\"");
+}
+
+TEST_F(SettingsWriter, ImportingReplacesTheWholeFileInOneWrite) {
+    ASSERT_TRUE(writeSettingsValue("ICON_SIZE", Value::integer(30)));
+    NSMutableDictionary imported;
+    imported.setObject(Value::boolean(false), "SHOW_SEPARATORS");
+    imported.setObject(Value::string("APP-Notes"), "FUNCTION_2");
+    ASSERT_TRUE(replaceSettings(imported));
+    EXPECT_EQ(NSDictionary::dictionaryWithContentsOfFile(settingsPath), imported) << "ICON_SIZE is gone";
+    EXPECT_EQ(notifications.received, 2);
+    EXPECT_EQ(loggedEvents("plist.written").size(), 2u);
 }
 
 TEST_F(SettingsWriter, FailuresAreReportedAndPostNothing) {

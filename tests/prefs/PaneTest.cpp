@@ -98,6 +98,28 @@ TEST_F(PaneTest, AValueWrittenWhileTheFileIsUnreadableLeavesAFileWithThatKeyOnly
     EXPECT_EQ(*file()->objectForKey("VIEW_HEIGHT"), CFPropertyList::real(60));
 }
 
+// A binary file the reader takes but XML cannot carry back: {"NAME": "a\x01"}.
+constexpr std::uint8_t unwritableBack[] = {
+    'b',  'p',  'l',  'i',  's', 't', '0', '0', 0xd1, 0x01, 0x02, 0x54, 'N', 'A', 'M', 'E', 0x52, 'a',
+    0x01, 0x08, 0x0b, 0x10, 0,   0,   0,   0,   0,    0,    1,    1,    0,   0,   0,   0,   0,    0,
+    0,    3,    0,    0,    0,   0,   0,   0,   0,    0,    0,    0,    0,   0,   0,   0,   0,    0x13};
+
+TEST_F(PaneTest, AWriteTheWriterRefusesIsSilentOnThePageButLoggedWithItsReason) {
+    device.writeBytes(settingsPath, unwritableBack);
+    ASSERT_TRUE(file()) << "the reader takes the file";
+    const auto page = show<OrvanePrefsListController>();
+    const auto before = cell(*page, "Landscape");
+    NotificationCounter posts(settingsChangedNotification);
+    page->setPreferenceValue(NSNumber::numberWithBool(true), *before->specifier());
+    EXPECT_EQ(posts.received, 0);
+    EXPECT_EQ(file()->objectForKey("LANDSCAPE_ENABLED"), nullptr) << "nothing written";
+    EXPECT_EQ(cell(*page, "Landscape"), before) << "the page is not reloaded";
+    EXPECT_EQ(
+        loggedEvents("plist.refused"),
+        std::vector<std::string>{"plist.refused path=" + std::string(settingsPath) +
+                                 " reason=\"a key or string holds U+0001, which XML 1.0 cannot carry\""});
+}
+
 TEST_F(PaneTest, ResetButtonsRemovesTheSlotsOnlyAndTheSectionReturnsToItsDefaults) {
     for (const auto key : functionSlotKeys)
         ASSERT_TRUE(writeSettingsValue(key, CFPropertyList::string("APP-QQ")));

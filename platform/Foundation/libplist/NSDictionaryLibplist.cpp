@@ -350,12 +350,16 @@ std::optional<std::string> NSDictionary::writingProblem() const {
     return serializedProblem(xmlPropertyList());
 }
 
+// A refused write leaves the file as it was; the log says why, since the caller may tell no one.
 bool NSDictionary::writeToFile(std::string_view path, bool atomically) const {
-    if (textProblem(*this))
+    auto problem = textProblem(*this);
+    const std::string xml = problem ? std::string() : xmlPropertyList();
+    if (!problem)
+        problem = serializedProblem(xml);
+    if (problem) {
+        EventLog::record("plist.refused", {{"path", path}, {"reason", *problem}});
         return false;
-    const std::string xml = xmlPropertyList();
-    if (serializedProblem(xml))
-        return false;
+    }
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size());
     if (!(atomically ? FileIO::writeDeviceFileAtomically(path, bytes) : FileIO::writeDeviceFile(path, bytes)))
         return false;
