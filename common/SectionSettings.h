@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::string_view settingsPath = "/var/mobile/Library/Preferences/com.velquin.orvane.plist";
 inline constexpr std::string_view settingsChangedNotification = "com.velquin.orvane.changed";
@@ -74,6 +76,11 @@ void resetSectionSettingsState();
 // The value a missing `key` stands for, as the file would hold it (reals as their 32-bit value); nothing for
 // a key the store does not know.
 std::optional<CFPropertyList> settingsDefault(std::string_view key);
+// The keys the section reads, in the order it reads them.
+std::vector<std::string_view> settingsKeys();
+// What the section takes under `key`, when it would ignore `value` there (another kind, out of range, not in
+// the catalogue) and keep the value in force; nothing when it takes `value`, or does not read `key`.
+std::optional<std::string> settingsValueIgnored(std::string_view key, const CFPropertyList& value);
 
 // Reads the settings file into the plug-in's instance.
 void loadSettings();

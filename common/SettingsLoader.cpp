@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <sstream>
 
 namespace {
 
@@ -30,6 +31,7 @@ struct IntegerKey {
     std::int32_t SectionSettings::*field;
     std::int32_t defaultValue;
     bool (*accepts)(std::int32_t);
+    std::string_view accepted; // what `accepts` takes, as a person reads it
     unsigned raises;
 };
 
@@ -60,8 +62,8 @@ constexpr float unbounded = std::numeric_limits<float>::max();
 
 // clang-format off
 constexpr IntegerKey integerKeys[] = {
-    {"ICON_SIZE", &SectionSettings::iconSize, 40, isIconSize, clearIcons | dirtyLayout},
-    {"ICON_STYLE", &SectionSettings::iconStyle, 0, isIconStyle, clearIcons},
+    {"ICON_SIZE", &SectionSettings::iconSize, 40, isIconSize, "20, 30, 40 or 50", clearIcons | dirtyLayout},
+    {"ICON_STYLE", &SectionSettings::iconStyle, 0, isIconStyle, "0, 1 or 2", clearIcons},
 };
 
 constexpr BooleanKey booleanKeys[] = {
@@ -117,11 +119,15 @@ void readBooleans(SettingsState& state, const NSDictionary& file) {
 }
 
 // Bounds are tested in single precision. A height has no upper bound, but an infinite one is no height.
+bool acceptsReal(const RealKey& entry, std::optional<float> value) {
+    return value && std::isfinite(*value) && *value >= entry.minimum && *value <= entry.maximum;
+}
+
 void readReals(SettingsState& state, const NSDictionary& file) {
     for (const auto& entry : realKeys) {
         const auto value =
             candidate(file, entry.key, entry.defaultValue, [](auto& v) { return v.floatValue(); });
-        if (value && std::isfinite(*value) && *value >= entry.minimum && *value <= entry.maximum)
+        if (acceptsReal(entry, value))
             replaceIfChanged(state, state.settings.*entry.field, widened(*value), entry.raises);
     }
 }
@@ -181,6 +187,24 @@ void readDefaultActions(SettingsState& state, const NSDictionary& file) {
     }
 }
 
+std::string realRange(const RealKey& entry) {
+    const auto number = [](float value) {
+        std::ostringstream text;
+        text << value;
+        return text.str();
+    };
+    if (entry.maximum == unbounded)
+        return "a number of at least " + number(entry.minimum);
+    return "a number from " + number(entry.minimum) + " to " + number(entry.maximum);
+}
+
+std::string listed(std::span<const std::string_view> words) {
+    std::string text;
+    for (const auto word : words)
+        text += (text.empty() ? "" : ", ") + std::string(word);
+    return text;
+}
+
 } // namespace
 
 std::array<std::string_view, 23> SectionSettings::defaultActionsOfCatalogue() {
@@ -223,6 +247,46 @@ std::optional<CFPropertyList> settingsDefault(std::string_view key) {
     for (const FunctionInfo& function : actionFunctions()) {
         if (function.defaultActionKey == key)
             return CFPropertyList::string(std::string(function.defaultAction));
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string_view> settingsKeys() {
+    std::vector<std::string_view> keys;
+    for (const auto& entry : integerKeys)
+        keys.push_back(entry.key);
+    for (const auto& entry : booleanKeys)
+        keys.push_back(entry.key);
+    for (const auto& entry : realKeys)
+        keys.push_back(entry.key);
+    keys.insert(keys.end(), functionSlotKeys.begin(), functionSlotKeys.end());
+    for (const FunctionInfo& function : actionFunctions())
+        keys.push_back(function.defaultActionKey);
+    return keys;
+}
+
+std::optional<std::string> settingsValueIgnored(std::string_view key, const CFPropertyList& value) {
+    const auto named = [key](const auto& entry) { return entry.key == key; };
+    if (const auto* entry = std::ranges::find_if(integerKeys, named); entry != std::end(integerKeys)) {
+        const auto number = value.intValue();
+        return number && entry->accepts(*number) ? std::nullopt : std::optional(std::string(entry->accepted));
+    }
+    if (std::ranges::find_if(booleanKeys, named) != std::end(booleanKeys))
+        return value.boolValue() ? std::nullopt : std::optional<std::string>("a boolean");
+    if (const auto* entry = std::ranges::find_if(realKeys, named); entry != std::end(realKeys))
+        return acceptsReal(*entry, value.floatValue()) ? std::nullopt : std::optional(realRange(*entry));
+    const std::string* text = value.stringValue();
+    if (std::ranges::find(functionSlotKeys, key) != functionSlotKeys.end()) {
+        if (text && isAllowedFunctionId(*text))
+            return std::nullopt;
+        return "one of " + listed(allowedFunctionIds);
+    }
+    for (const FunctionInfo& function : actionFunctions()) {
+        if (function.defaultActionKey != key)
+            continue;
+        if (text && function.offersAction(*text))
+            return std::nullopt;
+        return "an action of " + std::string(function.functionId) + ": " + listed(function.actionSet);
     }
     return std::nullopt;
 }

@@ -42,6 +42,9 @@ std::optional<CFPropertyList> readSettingsValue(std::string_view key,
 // Stores `value` under `key`, keeping every other entry of the file. Notifies only when the file was written.
 SettingsChange writeSettingsValue(std::string_view key, CFPropertyList value);
 
+// Replaces every entry of the file with those of `settings`, in one write and one notification.
+SettingsChange replaceSettings(const NSDictionary& settings);
+
 // Removes the keys so that the section falls back to their defaults. Notifies only when the file was written.
 SettingsChange removeSettingsKeys(std::span<const std::string_view> keys);
 

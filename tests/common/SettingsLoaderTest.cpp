@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -200,6 +201,66 @@ TEST(LoadSettingsDefaultActions, OnlyOfferedActionsAreTakenAndARemovedKeyRestore
     EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), "Tweet");
     EXPECT_EQ(state.settings.defaultActionFor("SYS-Photo"), "Camera");
     EXPECT_EQ(state.settings.defaultActionFor("DISABLED"), "");
+}
+
+// What settingsValueIgnored says must be what loadSettings does: a value it calls ignored leaves every
+// setting at its default, and one it takes (other than the default) changes a setting.
+TEST(SettingsValueIgnored, AgreesWithTheReader) {
+    const std::pair<std::string_view, Value> ignored[] = {
+        {"ICON_SIZE", Value::integer(35)},
+        {"ICON_SIZE", Value::integer(-20)},
+        {"ICON_SIZE", Value::integer(99999999999)},
+        {"ICON_SIZE", Value::string("30px")},
+        {"ICON_STYLE", Value::integer(3)},
+        {"VIEW_HEIGHT", Value::real(25.9)},
+        {"VIEW_HEIGHT", Value::real(INFINITY)},
+        {"BUTTON_ALPHA", Value::real(1.01)},
+        {"BUTTON_ALPHA", Value::real(NAN)},
+        {"SEPARATOR_RED", Value::real(-0.1)},
+        {"ROUNDED_ICON", Value::string("perhaps")},
+        {"FUNCTION_3", Value::string("APP-Nope")},
+        {"FUNCTION_3", Value::integer(3)},
+        {"DEFAULT_ACTION_SYS-Mail", Value::string("Scan")},
+        {"DEFAULT_ACTION_SYS-Mail", Value::integer(1)},
+    };
+    const SettingsState defaults;
+    for (const auto& [key, value] : ignored) {
+        EXPECT_TRUE(settingsValueIgnored(key, value)) << key;
+        SettingsState state;
+        read(state, {{key, value}});
+        EXPECT_EQ(state.settings, defaults.settings) << key << " was taken after all";
+    }
+    const std::pair<std::string_view, Value> taken[] = {
+        {"ICON_SIZE", Value::integer(30)},         {"ICON_SIZE", Value::string("50")},
+        {"ICON_STYLE", Value::integer(2)},         {"VIEW_HEIGHT", Value::integer(500)},
+        {"BUTTON_ALPHA", Value::real(0)},          {"BACKGROUND_BLUE", Value::real(1.0)},
+        {"ROUNDED_ICON", Value::boolean(true)},    {"CC_DISMISS", Value::string("yes")},
+        {"FUNCTION_3", Value::string("DISABLED")}, {"DEFAULT_ACTION_SYS-Mail", Value::string("Camera")},
+    };
+    for (const auto& [key, value] : taken) {
+        EXPECT_EQ(settingsValueIgnored(key, value), std::nullopt) << key;
+        SettingsState state;
+        read(state, {{key, value}});
+        EXPECT_NE(state.settings, defaults.settings) << key << " was not taken";
+    }
+}
+
+TEST(SettingsValueIgnored, NamesWhatTheKeyTakes) {
+    EXPECT_EQ(settingsValueIgnored("ICON_SIZE", Value::integer(35)), "20, 30, 40 or 50");
+    EXPECT_EQ(settingsValueIgnored("VIEW_HEIGHT", Value::real(2)), "a number of at least 26");
+    EXPECT_EQ(settingsValueIgnored("SEPARATOR_ALPHA", Value::real(2)), "a number from 0 to 1");
+    EXPECT_EQ(settingsValueIgnored("DEFAULT_ACTION_SYS-Mail", Value::string("Scan")),
+              "an action of SYS-Mail: Mail, Camera, Library, Launch");
+    EXPECT_TRUE(settingsValueIgnored("FUNCTION_1", Value::string("x"))->starts_with("one of DISABLED, APP-"));
+}
+
+TEST(SettingsKeys, AreTheKeysThatHaveDefaults) {
+    const auto keys = settingsKeys();
+    EXPECT_EQ(keys.size(), 17u + 6u + 23u);
+    for (const auto key : keys)
+        EXPECT_TRUE(settingsDefault(key)) << key;
+    EXPECT_EQ(std::set<std::string_view>(keys.begin(), keys.end()).size(), keys.size()) << "no key twice";
+    EXPECT_FALSE(settingsDefault("ICON_SIZ"));
 }
 
 TEST(LoadSettingsDefaults, AnEmptyDictionaryRaisesFlagsOnlyWhereValuesChanged) {
