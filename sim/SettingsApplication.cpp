@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -83,21 +85,34 @@ std::shared_ptr<NSObject> valueFor(const PSSpecifier& specifier, std::string_vie
     }
 }
 
-// The first row of that label; "GROUP/LABEL" names the row within the group of that header, for labels that
-// several groups share.
-std::optional<NSIndexPath> rowNamed(PSListController& page, std::string_view label) {
+// The row of that label; "GROUP/LABEL" names the row within the group of that header. A label that rows of
+// several groups share is no one row: the answer names the choices instead. Nothing when no row has it.
+std::optional<std::variant<NSIndexPath, std::string>> rowNamed(PSListController& page,
+                                                               std::string_view label) {
     const auto slash = label.find('/');
     const std::string_view group =
         slash == std::string_view::npos ? std::string_view() : label.substr(0, slash);
     const std::string_view row = slash == std::string_view::npos ? label : label.substr(slash + 1);
     std::string_view currentGroup;
+    std::vector<std::pair<std::string_view, std::shared_ptr<PSSpecifier>>> found;
     for (const auto& specifier : page.specifiers()) {
         if (specifier->cellType() == PSGroupCell)
             currentGroup = specifier->name();
         else if (specifier->name() == row && (group.empty() || group == currentGroup))
-            return page.indexPathForSpecifier(*specifier);
+            found.emplace_back(currentGroup, specifier);
     }
-    return std::nullopt;
+    if (found.empty())
+        return std::nullopt;
+    const bool shared =
+        std::ranges::any_of(found, [&](const auto& one) { return one.first != found[0].first; });
+    if (!shared) {
+        const auto path = page.indexPathForSpecifier(*found[0].second);
+        return path ? std::optional<std::variant<NSIndexPath, std::string>>(*path) : std::nullopt;
+    }
+    std::string choices;
+    for (const auto& [inGroup, specifier] : found)
+        choices += (choices.empty() ? "" : ", ") + std::string(inGroup) + "/" + std::string(row);
+    return "\"" + std::string(row) + "\" is in more than one group: name one of " + choices;
 }
 
 void describeCell(const UITableViewCell& cell, std::ostream& out) {
@@ -185,7 +200,10 @@ std::optional<std::string> SettingsApplication::tap(std::string_view label) {
     const auto shown = page();
     if (!shown)
         return "the Settings application is not open";
-    if (const auto path = rowNamed(*shown, label)) {
+    const auto lookup = rowNamed(*shown, label);
+    if (const auto* problem = lookup ? std::get_if<std::string>(&*lookup) : nullptr)
+        return *problem;
+    if (const auto* path = lookup ? std::get_if<NSIndexPath>(&*lookup) : nullptr) {
         const auto depth = _navigation->viewControllers().size();
         shown->tableViewDidSelectRowAtIndexPath(*shown->table(), *path);
         const auto row = shown->specifierAtIndexPath(*path);
@@ -206,16 +224,19 @@ std::optional<std::string> SettingsApplication::set(std::string_view label, std:
     const auto shown = page();
     if (!shown)
         return "the Settings application is not open";
-    const auto path = rowNamed(*shown, label);
-    if (!path)
+    const auto lookup = rowNamed(*shown, label);
+    if (!lookup)
         return "no row \"" + std::string(label) + "\" on this page";
-    const auto specifier = shown->specifierAtIndexPath(*path);
+    if (const auto* problem = std::get_if<std::string>(&*lookup))
+        return *problem;
+    const auto path = std::get<NSIndexPath>(*lookup);
+    const auto specifier = shown->specifierAtIndexPath(path);
     const auto value = valueFor(*specifier, text);
     if (!value)
         return "\"" + std::string(label) + "\" cannot take " + std::string(text);
     shown->setPreferenceValue(value, *specifier);
     // The control shows what the finger set; the page itself is not read again.
-    if (auto* cell = dynamic_cast<PSTableCell*>(shown->table()->cellForRowAtIndexPath(*path).get()))
+    if (auto* cell = dynamic_cast<PSTableCell*>(shown->table()->cellForRowAtIndexPath(path).get()))
         cell->setValue(value);
     return std::nullopt;
 }

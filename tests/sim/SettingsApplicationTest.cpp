@@ -62,6 +62,14 @@ TEST_F(SettingsApplicationTest, AFingerWalksThePagesAndSetsValues) {
     const auto colours = page({"settings", "tap", "Colours"});
     EXPECT_TRUE(has(colours, "page Colours  < Orvane\n")) << colours;
     EXPECT_TRUE(has(colours, "  Reset Background Colour  (button, centred)\n"));
+    const auto shared = run({"settings", "set", "Red", "0.5"});
+    EXPECT_EQ(shared.status, 1);
+    EXPECT_EQ(shared.errors,
+              "\"Red\" is in more than one group: name one of Background/Red, Separators/Red\n");
+    EXPECT_EQ(run({"settings", "tap", "Green"}).status, 1) << "a tap needs one row too";
+    EXPECT_TRUE(has(page({"settings", "set", "Separators/Red", "0.5"}), "  Red = 0.5\n"));
+    EXPECT_TRUE(has(page({"defaults", "read", "SEPARATOR_RED"}), "SEPARATOR_RED = 0.5"));
+    EXPECT_FALSE(has(page({"defaults", "read"}), "BACKGROUND_RED"));
     page({"settings", "set", "Button Alpha", "0.5"});
     EXPECT_TRUE(has(page({"settings", "tap", "Reset Button Alpha"}), "  Button Alpha = 0.7\n"));
     page({"settings", "back"});
