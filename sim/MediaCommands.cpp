@@ -4,6 +4,7 @@
 #include "Foundation/DeviceRoot.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MobileCoreServices/UTType.h"
+#include "PresentedAnswers.h"
 #include "Social/SLComposeViewController.h"
 #include "UIKit/UIActivityViewController.h"
 #include "UIKit/UIImagePickerController.h"
@@ -142,7 +143,7 @@ int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& 
         return printUsageError(_commands, "picker", errors);
     const auto shown = topmost<UIImagePickerController>(_presented);
     if (!shown) {
-        errors << "no picker is presented\n";
+        errors << notPresented(_presented, "picker") << "\n";
         return 1;
     }
     if (cancel) {
@@ -161,8 +162,9 @@ int MediaCommands::sheet(std::span<const std::string> arguments, std::ostream& o
     if (!answer<MFMailComposeViewController>(_presented, mailAnswers, word) &&
         !answer<MFMessageComposeViewController>(_presented, messageAnswers, word) &&
         !answer<SLComposeViewController>(_presented, postAnswers, word)) {
-        errors << "no mail, message or post sheet that can be answered " << std::quoted(word)
-               << " is presented\n";
+        errors << notPresented(_presented,
+                               "mail, message or post sheet that can be answered \"" + word + "\"")
+               << "\n";
         return 1;
     }
     out << "answered the sheet: " << word << "\n";
@@ -174,7 +176,7 @@ int MediaCommands::share(std::span<const std::string> arguments, std::ostream& o
         return printUsageError(_commands, "share", errors);
     const auto sheet = topmost<UIActivityViewController>(_presented);
     if (!sheet) {
-        errors << "no share sheet is presented\n";
+        errors << notPresented(_presented, "share sheet") << "\n";
         return 1;
     }
     if (arguments[0] == "cancel") {

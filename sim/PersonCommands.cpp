@@ -2,6 +2,7 @@
 
 #include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
+#include "PresentedAnswers.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UIAlertController.h"
@@ -96,7 +97,8 @@ std::shared_ptr<UIButton> PersonCommands::reachableButton(int slot, std::ostream
         return nullptr;
     }
     if (!_presented.shown().empty()) {
-        errors << "something is presented over Control Center: answer it first (alert, choose)\n";
+        errors << "something is presented over Control Center: " << answerHint(*_presented.shown().back())
+               << "\n";
         return nullptr;
     }
     const auto buttons = rowButtons(*section->view());
@@ -165,6 +167,7 @@ int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& 
         printAlert(*alertShown, out);
     else
         printController(*shown.back(), out);
+    printShareSheet(*shown.back(), out);
     return 0;
 }
 
@@ -175,7 +178,7 @@ int PersonCommands::choose(std::span<const std::string> arguments, std::ostream&
     const auto alertShown =
         shown.empty() ? nullptr : std::dynamic_pointer_cast<UIAlertController>(shown.back());
     if (!alertShown) {
-        errors << "no alert is presented\n";
+        errors << notPresented(_presented, "alert") << "\n";
         return 1;
     }
     if (!alertShown->chooseActionWithTitle(arguments[0])) {

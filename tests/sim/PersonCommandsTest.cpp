@@ -91,11 +91,25 @@ TEST_F(PersonTest, MediaAnswersNeedTheirSheetAndTheLibraryGivesOnlyWhatItHolds) 
     for (const auto* line : {"picker cancel", "sheet send", "share Mail"})
         EXPECT_EQ(run(line).status, 1) << line << ": nothing is presented";
     output("tap 1");
+    EXPECT_EQ(
+        run("sheet send").errors,
+        "no mail, message or post sheet that can be answered \"send\" is presented; "
+        "UIImagePickerController is presented: answer it with picker choose NAME|cancel (alert shows it)\n")
+        << "the hint names the picker's command, never choose";
     for (const auto* line : {"picker take /etc/hostname", "picker choose ../../../etc/passwd",
                              "picker choose ..", "picker choose IMG_9999.JPG", "sheet send"})
         EXPECT_EQ(run(line).status, 1) << line;
     EXPECT_EQ(output("picker choose IMG_0005.MOV"), "picked IMG_0005.MOV\n");
-    EXPECT_EQ(output("alert"), "UIActivityViewController\nitems: 1\n");
+    EXPECT_EQ(output("alert"), "UIActivityViewController\nitems: 1\n"
+                               "item: file URL file:///var/mobile/Media/DCIM/100APPLE/IMG_0005.MOV\n"
+                               "activity: com.apple.UIKit.activity.AirDrop\n"
+                               "activity: com.apple.UIKit.activity.Message\n"
+                               "activity: com.apple.UIKit.activity.Mail\n"
+                               "activity: com.apple.UIKit.activity.SaveToCameraRoll\n");
+    const auto wrongAnswer = run("choose OK");
+    EXPECT_EQ(wrongAnswer.status, 1);
+    EXPECT_EQ(wrongAnswer.errors, "no alert is presented; UIActivityViewController is presented: answer it "
+                                  "with share ACTIVITY|cancel (alert shows it)\n");
     EXPECT_EQ(run("share Print").status, 1) << "a video cannot be printed";
     EXPECT_EQ(output("share SaveToCameraRoll"), "completed com.apple.UIKit.activity.SaveToCameraRoll\n");
     EXPECT_EQ(output("presented"), "nothing presented\n");
@@ -109,6 +123,24 @@ TEST_F(PersonTest, MediaAnswersNeedTheirSheetAndTheLibraryGivesOnlyWhatItHolds) 
     EXPECT_EQ(video.errors, "the picker does not offer videos\n");
     EXPECT_EQ(output("picker cancel"), "cancelled the picker\n");
     EXPECT_EQ(loggedEvents("springboard."), std::vector<std::string>{}) << "Control Center stays open";
+
+    output("tap 1");
+    output("picker choose IMG_0001.JPG");
+    const auto post = output("alert");
+    EXPECT_TRUE(post.starts_with("SLComposeViewController\n")) << post;
+    EXPECT_EQ(run("tap 2").errors, "something is presented over Control Center: SLComposeViewController is "
+                                   "presented: answer it with sheet post|cancel (alert shows it)\n");
+}
+
+TEST_F(PersonTest, TheShareSheetListsAPhotoWithItsPixelSize) {
+    output("defaults write DEFAULT_ACTION_SYS-Photo Library");
+    openWith("SYS-Photo");
+    output("tap 1");
+    output("picker choose IMG_0001.JPG");
+    const auto sheet = output("alert");
+    EXPECT_TRUE(has(sheet, "items: 1\nitem: image, 800 x 600 pixels\nactivity: ")) << sheet;
+    EXPECT_TRUE(has(sheet, "activity: com.apple.UIKit.activity.Print\n")) << sheet;
+    EXPECT_EQ(output("share Print"), "completed com.apple.UIKit.activity.Print\n");
 }
 
 // The whole screen as `screenshot` draws it.
