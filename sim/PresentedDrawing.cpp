@@ -58,6 +58,7 @@ CGFloat textBlock(const UIAlertController& alert, CGRect area, bool draw) {
     return hasText ? y - area.origin.y + (sheet ? 10 : 16) : 0;
 }
 
+// A button's title takes one line, shortened with an ellipsis when it is longer, as UIKit's are.
 void buttonTitle(const UIAlertController& alert, const UIAlertAction& action, CGRect rect) {
     const bool emphasised = alert.preferredAction() ? alert.preferredAction().get() == &action
                                                     : action.style() == UIAlertActionStyleCancel;
@@ -65,7 +66,7 @@ void buttonTitle(const UIAlertController& alert, const UIAlertAction& action, CG
                             ? UIColor::colorWithRed(1, 0.23, 0.19, 1)
                             : UIColor::colorWithRed(0, 0.48, 1, 1);
     const NSStringAttributes style{alert.preferredStyle() == UIAlertControllerStyleActionSheet ? 20.0 : 17.0,
-                                   emphasised, colour, NSTextAlignmentCenter};
+                                   emphasised, colour, NSTextAlignmentCenter, 1};
     const CGFloat height =
         NSStringBoundingSize(action.title(), rect.size.width - 2 * textInset, style).height;
     NSStringDrawInRect(action.title(),

@@ -16,9 +16,12 @@ struct ORVANE_EXPORT NSStringAttributes {
     bool bold = false;
     std::shared_ptr<UIColor> color = UIColor::blackColor();
     NSTextAlignment alignment = NSTextAlignmentLeft;
+    // As a label's: 0 wraps as many lines as the text needs; N wraps at most N lines and ends the last with
+    // an ellipsis when the text is longer.
+    int numberOfLines = 0;
 };
 
-// The size of the text wrapped at words to `width` points.
+// The size of the text wrapped at words to `width` points (CJK text at characters).
 ORVANE_EXPORT CGSize NSStringBoundingSize(std::string_view text, CGFloat width,
                                           const NSStringAttributes& attributes);
 // Draws the text wrapped in `rect` of the current image context (UIGraphics); what does not fit is cut off.

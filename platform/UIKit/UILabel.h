@@ -5,9 +5,11 @@
 #include "UIKit/NSStringDrawing.h"
 #include "UIKit/UIView.h"
 
+#include <algorithm>
 #include <string>
 
-// One or more lines of text, drawn with the system font, wrapped at words and centred vertically.
+// Text drawn with the system font, centred vertically: one line by default, shortened with an ellipsis when
+// it is longer, or as many lines as numberOfLines allows (0: as many as the text needs), wrapped at words.
 class ORVANE_EXPORT UILabel : public UIView {
     OBJC_OBJECT(UILabel, UIView)
 
@@ -20,6 +22,8 @@ class ORVANE_EXPORT UILabel : public UIView {
     void setFontSize(CGFloat size) { _attributes.fontSize = size; }
     NSTextAlignment textAlignment() const { return _attributes.alignment; }
     void setTextAlignment(NSTextAlignment alignment) { _attributes.alignment = alignment; }
+    int numberOfLines() const { return _attributes.numberOfLines; }
+    void setNumberOfLines(int lines) { _attributes.numberOfLines = std::max(lines, 0); }
 
   protected:
     explicit UILabel(CGRect frame = CGRectZero) : UIView(frame) {}
@@ -27,5 +31,5 @@ class ORVANE_EXPORT UILabel : public UIView {
 
   private:
     std::string _text;
-    NSStringAttributes _attributes;
+    NSStringAttributes _attributes = {.numberOfLines = 1};
 };

@@ -4,22 +4,38 @@
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UINavigationController.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr CGFloat sideMargin = 8;
 constexpr CGFloat fontSize = 17;
 
-void drawItem(const UIBarButtonItem* item, CGRect row, NSTextAlignment alignment) {
-    if (!item)
-        return;
+// A bar button: one line at its side of the bar; a title longer than half the bar is shortened.
+NSStringAttributes itemAttributes(NSTextAlignment alignment) {
     NSStringAttributes attributes;
     attributes.fontSize = fontSize;
     attributes.color = UIColor::colorWithRed(0, 0.48, 1, 1);
     attributes.alignment = alignment;
-    NSStringDrawInRect(
-        item->title(),
-        CGRectMake(row.origin.x + sideMargin, row.origin.y, row.size.width - 2 * sideMargin, row.size.height),
-        attributes);
+    attributes.numberOfLines = 1;
+    return attributes;
+}
+
+// How wide a button draws in a half of the row.
+CGFloat itemWidth(const UIBarButtonItem* item, CGRect half) {
+    const CGFloat room = half.size.width - 2 * sideMargin;
+    return item ? std::min(
+                      room,
+                      NSStringBoundingSize(item->title(), room, itemAttributes(NSTextAlignmentLeft)).width)
+                : 0;
+}
+
+void drawItem(const UIBarButtonItem* item, CGRect half, NSTextAlignment alignment) {
+    if (item)
+        NSStringDrawInRect(item->title(),
+                           CGRectMake(half.origin.x + sideMargin, half.origin.y,
+                                      half.size.width - 2 * sideMargin, half.size.height),
+                           itemAttributes(alignment));
 }
 
 } // namespace
@@ -41,7 +57,21 @@ void UINavigationBar::drawContent(CGRect bounds) const {
     title.fontSize = fontSize;
     title.bold = true;
     title.alignment = NSTextAlignmentCenter;
-    NSStringDrawInRect(_topItem->title(), row, title);
-    drawItem(_topItem->leftBarButtonItem().get(), row, NSTextAlignmentLeft);
-    drawItem(_topItem->rightBarButtonItem().get(), row, NSTextAlignmentRight);
+    title.numberOfLines = 1;
+    const CGRect left = CGRectMake(row.origin.x, row.origin.y, row.size.width / 2, row.size.height);
+    const CGRect right =
+        CGRectMake(row.origin.x + row.size.width / 2, row.origin.y, row.size.width / 2, row.size.height);
+    // The title is centred on the bar when it fits between the buttons; otherwise it moves into the room
+    // between them, and is shortened when even that is too little.
+    const CGFloat gapStart = itemWidth(_topItem->leftBarButtonItem().get(), left) + 2 * sideMargin;
+    const CGFloat gapEnd =
+        row.size.width - itemWidth(_topItem->rightBarButtonItem().get(), right) - 2 * sideMargin;
+    const CGFloat room = std::max<CGFloat>(0, gapEnd - gapStart);
+    const CGFloat width =
+        std::min(room, NSStringBoundingSize(_topItem->title(), row.size.width, title).width);
+    const CGFloat x = std::clamp((row.size.width - width) / 2, gapStart, gapStart + room - width);
+    NSStringDrawInRect(_topItem->title(),
+                       CGRectMake(row.origin.x + x, row.origin.y, width + 1, row.size.height), title);
+    drawItem(_topItem->leftBarButtonItem().get(), left, NSTextAlignmentLeft);
+    drawItem(_topItem->rightBarButtonItem().get(), right, NSTextAlignmentRight);
 }

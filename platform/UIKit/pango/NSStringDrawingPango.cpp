@@ -54,6 +54,10 @@ PangoLayoutHandle layoutFor(cairo_t* cairo, std::string_view text, CGFloat width
     pango_layout_set_font_description(layout.get(), font.get());
     pango_layout_set_width(layout.get(), static_cast<int>(width * PANGO_SCALE));
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    if (attributes.numberOfLines > 0) {
+        pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+        pango_layout_set_height(layout.get(), -attributes.numberOfLines);
+    }
     pango_layout_set_alignment(layout.get(), pangoAlignment(attributes.alignment));
     pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
     return layout;

@@ -1,5 +1,7 @@
 #include "UIKit/NSStringDrawing.h"
 #include "GraphicsTestSupport.h"
+#include "UIKit/UILabel.h"
+#include "UIKit/UINavigationBar.h"
 
 namespace {
 
@@ -50,6 +52,89 @@ TEST(NSStringDrawing, TextIsDrawnUprightInsideItsRectInTheColourAndAlignmentAske
     const ImageContext cut({120, 40}, 1);
     NSStringDrawInRect("A long line of text that does not fit", CGRectMake(0, 0, 120, 8), centred);
     EXPECT_LE(CGRectGetMaxY(inkBox(cut, 120, 40)), 8) << "what does not fit is cut off";
+}
+
+TEST(NSStringDrawing, ChineseAndJapaneseTextHaveWidthsOfTheirOwnAndWrapBetweenCharacters) {
+    const NSStringAttributes body{17, false, UIColor::blackColor(), NSTextAlignmentLeft};
+    const CGSize two = NSStringBoundingSize("按钮", 1000, body);
+    const CGSize four = NSStringBoundingSize("按钮按钮", 1000, body);
+    EXPECT_GT(two.width, 17 * 1.5) << "each character about a font size wide";
+    EXPECT_NEAR(four.width, 2 * two.width, 2);
+    const CGSize wrapped = NSStringBoundingSize("写真またはビデオを撮る", 60, body);
+    EXPECT_LE(wrapped.width, 60) << "text without spaces still wraps";
+    EXPECT_GE(wrapped.height, 2.5 * two.height);
+}
+
+TEST(NSStringDrawing, ALimitOfLinesShortensTheTextWithAnEllipsis) {
+    NSStringAttributes oneLine{17, false, UIColor::blackColor(), NSTextAlignmentLeft};
+    oneLine.numberOfLines = 1;
+    const std::string text = "A long line of text that does not fit";
+    const CGSize whole = NSStringBoundingSize(text, 1000, oneLine);
+    const CGSize shortened = NSStringBoundingSize(text, 80, oneLine);
+    EXPECT_NEAR(shortened.height, whole.height, 1) << "one line";
+    EXPECT_LE(shortened.width, 80);
+    EXPECT_GT(shortened.width, 40) << "filled up to the ellipsis";
+    EXPECT_EQ(NSStringBoundingSize("Short", 80, oneLine).width,
+              NSStringBoundingSize("Short", 1000, oneLine).width);
+
+    oneLine.numberOfLines = 2;
+    EXPECT_NEAR(NSStringBoundingSize(text, 80, oneLine).height, 2 * whole.height, 2);
+}
+
+// The height of the ink of a label of that height.
+CGFloat labelInkHeight(std::string text, CGFloat height) {
+    const auto label = UILabel::make(CGRectMake(0, 0, 300, height));
+    label->setFontSize(13);
+    label->setText(std::move(text));
+    const ImageContext context({300, height}, 2);
+    label->drawViewHierarchyInRect(CGRectMake(0, 0, 300, height));
+    return inkBox(context, 600, std::size_t(2 * height)).size.height;
+}
+
+TEST(NSStringDrawing, ALabelKeepsItsMiddleWhenItsLineIsTallerThanTheLabel) {
+    EXPECT_EQ(UILabel::make()->numberOfLines(), 1) << "as UIKit's labels";
+    const std::string tip = "バーコードを枠内に入れてください";
+    const CGFloat roomy = labelInkHeight(tip, 40);
+    ASSERT_GT(roomy, 16) << "about ten points of glyphs";
+    EXPECT_GE(labelInkHeight(tip, 15), roomy - 1) << "a 15-point label cuts nothing off the glyphs";
+}
+
+// Where a navigation bar 320 points wide draws its title's dark ink and its button's blue ink, in pixels.
+struct BarInk {
+    std::size_t titleLeft = 640, titleRight = 0, buttonLeft = 640;
+};
+BarInk barInk(const std::string& title, const std::string& button) {
+    const auto bar = UINavigationBar::make(CGRectMake(0, 0, 320, 64));
+    const auto item = UINavigationItem::make();
+    item->setTitle(title);
+    item->setRightBarButtonItem(UIBarButtonItem::make(button, UIBarButtonItemStylePlain, nullptr));
+    bar->setTopItem(item);
+    const ImageContext context({320, 64}, 2);
+    bar->drawViewHierarchyInRect(CGRectMake(0, 0, 320, 64));
+    BarInk ink;
+    for (std::size_t y = 40; y < 128; ++y) {
+        for (std::size_t x = 0; x < 640; ++x) {
+            const auto pixel = context.at(x, y);
+            if (pixel.red < 90 && pixel.green < 90 && pixel.blue < 90)
+                ink.titleLeft = std::min(ink.titleLeft, x), ink.titleRight = std::max(ink.titleRight, x);
+            else if (pixel.blue > 200 && pixel.red < 90)
+                ink.buttonLeft = std::min(ink.buttonLeft, x);
+        }
+    }
+    return ink;
+}
+
+TEST(NSStringDrawing, ANavigationBarsTitleIsCentredUntilItWouldReachAButtonAndThenShortened) {
+    const BarInk centred = barInk("扫码", "取消");
+    EXPECT_NEAR((centred.titleLeft + centred.titleRight) / 2.0, 320, 4) << "centred on the bar";
+
+    const BarInk moved = barInk("コードをスキャン", "キャンセル");
+    EXPECT_LT(moved.titleRight + 10, moved.buttonLeft) << "clear of the button";
+    EXPECT_LT((moved.titleLeft + moved.titleRight) / 2.0, 316) << "moved to the left to fit whole";
+
+    const BarInk shortened = barInk("A very long title for a page of the settings", "Donate");
+    EXPECT_LT(shortened.titleRight + 10, shortened.buttonLeft) << "shortened before the button";
+    EXPECT_GT(shortened.titleLeft, 8) << "and inside the bar";
 }
 
 } // namespace
