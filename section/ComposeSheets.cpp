@@ -15,10 +15,14 @@ std::shared_ptr<Item> itemFor(const UIImagePickerMediaInfo& info, std::string_vi
     return found == info.end() ? nullptr : std::dynamic_pointer_cast<Item>(found->second);
 }
 
-// A photo always goes as an upright PNG, whatever the picture's own format.
+// A photo always goes as an upright PNG, whatever the picture's own format. The encoder gets the only
+// reference to a redrawn photo's pixels, so that it can let them go before it compresses.
 std::optional<MFAttachment> photoAttachment(const UIImagePickerMediaInfo& info) {
-    const auto upright = normaliseImageOrientation(pickedPhoto(info));
-    auto png = upright ? UIImagePNGRepresentation(*upright) : std::vector<std::uint8_t>{};
+    CGImageRef pixels = [&] {
+        const auto upright = normaliseImageOrientation(pickedPhoto(info));
+        return upright ? upright->CGImage() : nullptr;
+    }();
+    auto png = CGImagePNGRepresentation(std::move(pixels));
     if (png.empty())
         return std::nullopt;
     return MFAttachment{std::move(png), "image/png", "image.png"};

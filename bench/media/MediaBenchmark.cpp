@@ -136,6 +136,15 @@ const std::vector<std::uint8_t>& cameraJPEG() {
     return jpeg;
 }
 
+// The first step of the camera's photo into a mail: its JPEG decoded.
+void decodeCameraJPEG(benchmark::State& state) {
+    cameraJPEG();
+    for (auto _ : state) {
+        if (!CGImageCreateWithJPEGData(cameraJPEG()))
+            state.SkipWithError("the camera's JPEG did not decode");
+    }
+}
+
 // The photo from the camera's file to the mail sheet's attachment, as the section takes it: the picker over
 // Control Center for a mail, its answer with the decoded photo, then the mail sheet with the photo made
 // upright and encoded as PNG.
@@ -198,6 +207,7 @@ BENCHMARK(uprightLeftMirrored)->Unit(benchmark::kMillisecond);
 BENCHMARK(uprightUp)->Unit(benchmark::kMicrosecond);
 BENCHMARK(pngLibpngDefaults)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(pngForAttachment)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(decodeCameraJPEG)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(pickerTakeToMail)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -58,7 +58,9 @@ ORVANE_EXPORT std::size_t CGImageGetHeight(const CGImageRef& image);
 // PNG, through the platform's decoder: nothing for bytes that are not a whole, sane PNG (including one whose
 // header claims more pixels than CGImage::maximumPixels).
 ORVANE_EXPORT CGImageRef CGImageCreateWithPNGData(std::span<const std::uint8_t> bytes);
-ORVANE_EXPORT std::vector<std::uint8_t> CGImagePNGRepresentation(const CGImageRef& image);
+// The image's reference is let go once its rows are filtered: a caller that moves its only reference in lets
+// the pixels go before the rows are compressed.
+ORVANE_EXPORT std::vector<std::uint8_t> CGImagePNGRepresentation(CGImageRef image);
 // JPEG (baseline or progressive, any colour space libjpeg converts to RGB), opaque; nothing for bytes that
 // are not a whole, sane JPEG, and for one that claims more pixels than CGImage::maximumPixels, before
 // decoding it.

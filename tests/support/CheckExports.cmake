@@ -5,7 +5,7 @@
 # or an nm that prints nothing, cannot pass.
 # Run with -DNM=<nm> -DLIBRARY=<shared library> -DREQUIRED=<symbol,...>.
 cmake_minimum_required(VERSION 3.25)
-set(backend "cairo|[Pp]ango|uv_|UVHandles|FileIO::|plist_|[Ll]ibplist|ZXing|zxing|jpeg_|png_|exif_|Exif|imageFromSurface|MetadataRecognition::")
+set(backend "cairo|[Pp]ango|uv_|UVHandles|FileIO::|plist_|[Ll]ibplist|ZXing|zxing|jpeg_|png_|libdeflate_|zlibCompress|exif_|Exif|imageFromSurface|MetadataRecognition::")
 set(host_side "SpringBoardHost::|AVCaptureHost::|CaddexLoader|PresentationStack|EventLog::(events|clear|parseLine|readLinesFrom|Event)")
 set(host_setter "[A-Za-z]+Host::set|DeviceRoot::set|DeviceClock::set|EventLog::setProcessRole")
 

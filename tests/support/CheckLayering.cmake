@@ -2,7 +2,7 @@
 # library, a backend file of the platform, a host-only header, or (for a platform header) a framework above
 # its own. Run with -DSOURCE_DIR=<the source tree>; -DEXTRA_FILE=<file> checks one more file as plug-in code.
 cmake_minimum_required(VERSION 3.25)
-set(backend_pattern "^(cairo|pango|uv\\.h|uv/|plist/|ZXing/|zxing|png\\.h|jpeglib\\.h|libexif/|exif)")
+set(backend_pattern "^(cairo|pango|uv\\.h|uv/|plist/|ZXing/|zxing|png\\.h|libdeflate\\.h|jpeglib\\.h|libexif/|exif)")
 set(backend_folder_pattern "/(cairo|pango|libuv|libplist|posix|zxing|libpng|libjpeg|libexif)/")
 # Host-only: these, and every platform header named "...Host.h" (the interfaces a host implements or drives).
 set(host_headers "Caddex/CaddexLoader.h" "Foundation/DeviceRoot.h" "Foundation/EventLog.h")

@@ -1,8 +1,11 @@
 #include "GraphicsTestSupport.h"
 #include "UIKit/UIImage.h"
 
+#include <png.h>
+
 #include <algorithm>
 #include <atomic>
+#include <csetjmp>
 #include <optional>
 #include <string_view>
 
@@ -111,6 +114,72 @@ TEST(PNG, RoundTripKeepsEveryPixel) {
     ASSERT_EQ(translucent->width(), 4u);
     for (std::size_t i = 0; i < 16; ++i)
         EXPECT_TRUE(isNear(translucent->pixelAt(i % 4, i / 4), checker(i % 4, i / 4), 1)) << i;
+}
+
+// What libpng's own row writer makes of the image's straight samples: the way the attachment was written
+// before its rows were compressed in one piece, and the reference the new file must decode like.
+std::vector<std::uint8_t> pngByLibpngRows(const CGImage& image, bool opaque) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::vector<std::uint8_t> bytes;
+    std::vector<png_byte> row(image.width() * (opaque ? 3 : 4));
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp writer, png_bytep data, png_size_t length) {
+            auto& out = *static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(writer));
+            out.insert(out.end(), data, data + length);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
+                 opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (std::size_t y = 0; y < image.height(); ++y) {
+        png_byte* out = row.data();
+        for (std::size_t x = 0; x < image.width(); ++x) {
+            const RGBA pixel = image.pixelAt(x, y);
+            *out++ = pixel.red, *out++ = pixel.green, *out++ = pixel.blue;
+            if (!opaque)
+                *out++ = pixel.alpha;
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+// Photo-sized images take the parallel filter and a stream of several IDAT chunks; the odd sizes leave bands
+// and chunks uneven. Noise keeps the stream from shrinking below a chunk.
+TEST(PNG, LargeImagesDecodeLikeLibpngsOwnRowsOfThem) {
+    std::uint32_t state = 12345;
+    const auto noise = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return std::uint8_t(state >> 24);
+    };
+    const auto opaque = imageOf(1283, 911, [&](std::size_t, std::size_t) {
+        return RGBA{noise(), noise(), noise(), 255};
+    });
+    const auto translucent = imageOf(1031, 1027, [&](std::size_t x, std::size_t) {
+        return RGBA{noise(), noise(), noise(), std::uint8_t(x % 7 == 0 ? 0 : noise())};
+    });
+    for (const auto& [image, isOpaque] : {std::pair{opaque, true}, {translucent, false}}) {
+        const auto encoded = CGImagePNGRepresentation(image);
+        ASSERT_GT(encoded.size(), 2u << 20) << "the stream spans several chunks";
+        EXPECT_EQ(encoded[25], isOpaque ? 2 : 6) << "colour type";
+        const auto decoded = CGImageCreateWithPNGData(encoded);
+        const auto reference = CGImageCreateWithPNGData(pngByLibpngRows(*image, isOpaque));
+        ASSERT_NE(decoded, nullptr);
+        ASSERT_NE(reference, nullptr);
+        EXPECT_TRUE(std::ranges::equal(decoded->pixels(), reference->pixels()));
+        if (isOpaque) {
+            EXPECT_TRUE(std::ranges::equal(decoded->pixels(), image->pixels()));
+        }
+    }
 }
 
 TEST(PNG, BrokenOrForeignBytesGiveNothing) {
