@@ -30,6 +30,9 @@ std::optional<std::ptrdiff_t> whole(CGFloat value) {
 
 // Turned pixels are moved in square tiles, so that both the rows read and the rows written stay in cache.
 constexpr std::size_t tile = 64;
+// A destination this large is not read again before it has left the caches: its pixels are streamed past
+// them, in whole lines, instead of each line being read in first to be overwritten.
+constexpr std::size_t streamedFromBytes = 4u << 20;
 
 struct Layout {
     const std::uint32_t* image;
@@ -37,6 +40,7 @@ struct Layout {
     // Where image pixel (0, 0) goes, and how far the target moves per image column and per image row.
     std::uint32_t* origin;
     std::ptrdiff_t columnStep, rowStep;
+    bool streamed;
 
     std::uint32_t* target(std::size_t row, std::size_t column) const {
         return origin + std::ptrdiff_t(row) * rowStep + std::ptrdiff_t(column) * columnStep;
@@ -46,25 +50,61 @@ struct Layout {
     }
 };
 
+#if defined(__SSE2__)
+// Four pixels to a 16-byte target, past the caches when the layout streams and the target allows it.
+void store(const Layout& layout, std::uint32_t* target, __m128i four) {
+    if (layout.streamed && (reinterpret_cast<std::uintptr_t>(target) & 15) == 0)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(target), four);
+    else
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), four);
+}
+
+__m128i reversed(__m128i four) {
+    return _mm_shuffle_epi32(four, _MM_SHUFFLE(0, 1, 2, 3));
+}
+#endif
+
+// One image row onto `count` device pixels from `target`, backwards: target[i] = source[count - 1 - i].
+// The target is walked forwards, so that its stores fall on aligned, whole lines.
+void copyReversed(const Layout& layout, const std::uint32_t* source, std::uint32_t* target,
+                  std::size_t count) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(target + i) & 15) != 0; ++i)
+        target[i] = source[count - 1 - i];
+    for (; i + 4 <= count; i += 4)
+        store(layout, target + i,
+              reversed(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + count - 4 - i))));
+#endif
+    for (; i < count; ++i)
+        target[i] = source[count - 1 - i];
+}
+
+void copyForwards(const Layout& layout, const std::uint32_t* source, std::uint32_t* target,
+                  std::size_t count) {
+#if defined(__SSE2__)
+    if (layout.streamed) {
+        std::size_t i = 0;
+        for (; i < count && (reinterpret_cast<std::uintptr_t>(target + i) & 15) != 0; ++i)
+            target[i] = source[i];
+        for (; i + 4 <= count; i += 4)
+            store(layout, target + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i)));
+        for (; i < count; ++i)
+            target[i] = source[i];
+        return;
+    }
+#endif
+    std::memcpy(target, source, count * sizeof(std::uint32_t));
+}
+
 // Each row lands on one device row, forwards or backwards.
 void copyRows(const Layout& layout) {
     for (std::size_t row = 0; row < layout.imageHeight; ++row) {
         const std::uint32_t* source = layout.source(row, 0);
-        std::uint32_t* target = layout.target(row, 0);
-        if (layout.columnStep == 1) {
-            std::memcpy(target, source, layout.imageWidth * sizeof(std::uint32_t));
-            continue;
-        }
-        std::size_t column = 0;
-#if defined(__SSE2__)
-        for (; column + 4 <= layout.imageWidth; column += 4) {
-            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + column));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target - column - 3),
-                             _mm_shuffle_epi32(four, _MM_SHUFFLE(0, 1, 2, 3)));
-        }
-#endif
-        for (; column < layout.imageWidth; ++column)
-            *(target - column) = source[column];
+        if (layout.columnStep == 1)
+            copyForwards(layout, source, layout.target(row, 0), layout.imageWidth);
+        else
+            copyReversed(layout, source, layout.target(row, layout.imageWidth - 1), layout.imageWidth);
     }
 }
 
@@ -76,45 +116,59 @@ void movePixels(const Layout& layout, std::size_t row, std::size_t rowEnd, std::
     }
 }
 
-// Four rows of four pixels become four device rows: a transpose in registers, each written forwards or
-// backwards.
-void moveBlock(const Layout& layout, std::size_t row, std::size_t column) {
 #if defined(__SSE2__)
-    __m128i rows[4];
-    for (std::size_t k = 0; k < 4; ++k)
-        rows[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layout.source(row + k, column)));
+// Four rows of four pixels as four columns of four: a transpose in registers.
+void transpose(__m128i rows[4]) {
     const __m128i low01 = _mm_unpacklo_epi32(rows[0], rows[1]), low23 = _mm_unpacklo_epi32(rows[2], rows[3]);
     const __m128i high01 = _mm_unpackhi_epi32(rows[0], rows[1]),
                   high23 = _mm_unpackhi_epi32(rows[2], rows[3]);
-    const __m128i columns[4] = {_mm_unpacklo_epi64(low01, low23), _mm_unpackhi_epi64(low01, low23),
-                                _mm_unpacklo_epi64(high01, high23), _mm_unpackhi_epi64(high01, high23)};
+    rows[0] = _mm_unpacklo_epi64(low01, low23), rows[1] = _mm_unpackhi_epi64(low01, low23);
+    rows[2] = _mm_unpacklo_epi64(high01, high23), rows[3] = _mm_unpackhi_epi64(high01, high23);
+}
+#endif
+
+// `rows` rows (4 to 16, a multiple of 4) of four pixels become four device rows; each device row gets its
+// pixels in one forward run, a whole line when `rows` is 16.
+void moveBlock(const Layout& layout, std::size_t row, std::size_t column, std::size_t rows) {
+#if defined(__SSE2__)
+    const std::size_t groups = rows / 4;
+    // Group g holds device pixels 4g to 4g + 3 of each of the four device rows, counted forwards.
+    __m128i columns[4][4];
+    for (std::size_t group = 0; group < groups; ++group) {
+        const std::size_t from = layout.rowStep == 1 ? row + 4 * group : row + rows - 4 - 4 * group;
+        for (std::size_t r = 0; r < 4; ++r)
+            columns[group][r] =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(layout.source(from + r, column)));
+        transpose(columns[group]);
+    }
     for (std::size_t k = 0; k < 4; ++k) {
-        std::uint32_t* target = layout.target(row, column + k);
-        if (layout.rowStep == 1)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), columns[k]);
-        else
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target - 3),
-                             _mm_shuffle_epi32(columns[k], _MM_SHUFFLE(0, 1, 2, 3)));
+        std::uint32_t* first =
+            layout.rowStep == 1 ? layout.target(row, column + k) : layout.target(row + rows - 1, column + k);
+        for (std::size_t group = 0; group < groups; ++group)
+            store(layout, first + 4 * group,
+                  layout.rowStep == 1 ? columns[group][k] : reversed(columns[group][k]));
     }
 #else
-    movePixels(layout, row, row + 4, column, column + 4);
+    movePixels(layout, row, row + rows, column, column + 4);
 #endif
 }
 
 // Each row lands on one device column.
 void turnRowsIntoColumns(const Layout& layout) {
     for (std::size_t row0 = 0; row0 < layout.imageHeight; row0 += tile) {
-        const std::size_t rowEnd = std::min(layout.imageHeight, row0 + tile);
+        const std::size_t tileRowEnd = std::min(layout.imageHeight, row0 + tile);
         for (std::size_t column0 = 0; column0 < layout.imageWidth; column0 += tile) {
             const std::size_t columnEnd = std::min(layout.imageWidth, column0 + tile);
-            std::size_t row = row0;
-            for (; row + 4 <= rowEnd; row += 4) {
-                std::size_t column = column0;
-                for (; column + 4 <= columnEnd; column += 4)
-                    moveBlock(layout, row, column);
-                movePixels(layout, row, row + 4, column, columnEnd);
+            std::size_t column = column0;
+            for (; column + 4 <= columnEnd; column += 4) {
+                std::size_t row = row0;
+                for (; row + 16 <= tileRowEnd; row += 16)
+                    moveBlock(layout, row, column, 16);
+                for (; row + 4 <= tileRowEnd; row += 4)
+                    moveBlock(layout, row, column, 4);
+                movePixels(layout, row, tileRowEnd, column, column + 4);
             }
-            movePixels(layout, row, rowEnd, column0, columnEnd);
+            movePixels(layout, row0, tileRowEnd, column, columnEnd);
         }
     }
 }
@@ -148,9 +202,14 @@ void CGPixelPermutation::apply(std::span<const std::uint32_t> image, std::size_t
                            imageHeight,
                            device.data() + originX + originY * std::ptrdiff_t(width),
                            columnDX + columnDY * std::ptrdiff_t(width),
-                           rowDX + rowDY * std::ptrdiff_t(width)};
+                           rowDX + rowDY * std::ptrdiff_t(width),
+                           image.size_bytes() >= streamedFromBytes};
     if (columnDY == 0)
         copyRows(layout);
     else
         turnRowsIntoColumns(layout);
+#if defined(__SSE2__)
+    // Streamed stores are ordered by nothing else: they are done before the pixels count as drawn.
+    _mm_sfence();
+#endif
 }
