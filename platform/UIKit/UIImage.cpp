@@ -1,6 +1,5 @@
 #include "UIKit/UIImage.h"
 #include "CoreGraphics/libjpeg/JPEGCodec.h"
-#include "Foundation/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/posix/FileIO.h"
 #include "UIKit/UIGraphics.h"
@@ -55,9 +54,13 @@ std::filesystem::path doubleScaleSibling(const std::filesystem::path& path) {
     return path.parent_path() / (path.stem().string() + "@2x" + path.extension().string());
 }
 
-std::shared_ptr<UIImage> imageFromFile(const std::filesystem::path& path, CGFloat scale) {
-    const auto bytes = FileIO::readFile(path, maximumFileSize);
-    return bytes ? UIImage::imageWithData(*bytes, scale) : nullptr;
+// The kernel resolves the path within the device root in one call, which matters for icons read by the
+// dozen.
+std::shared_ptr<UIImage> imageFromFile(const std::filesystem::path& devicePath, CGFloat scale) {
+    std::vector<std::uint8_t> bytes;
+    if (!FileIO::readDeviceFile(devicePath.native(), maximumFileSize, bytes))
+        return nullptr;
+    return UIImage::imageWithData(bytes, scale);
 }
 
 } // namespace
@@ -66,11 +69,11 @@ UIImage::UIImage(CGImageRef image, CGFloat scale, UIImageOrientation orientation
     : _image(std::move(image)), _scale(scale), _orientation(orientation) {}
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(std::string_view path) {
-    const auto resolved = DeviceRoot::resolve(path);
+    const std::filesystem::path devicePath(path);
     if (UIScreen::mainScreen().scale() >= 2)
-        if (auto image = imageFromFile(doubleScaleSibling(resolved), 2))
+        if (auto image = imageFromFile(doubleScaleSibling(devicePath), 2))
             return image;
-    return imageFromFile(resolved, 1);
+    return imageFromFile(devicePath, 1);
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithData(std::span<const std::uint8_t> bytes, CGFloat scale) {
