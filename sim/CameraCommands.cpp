@@ -65,19 +65,17 @@ std::shared_ptr<UIControl> controlUnder(const UIViewController& screen, CGPoint 
 
 } // namespace
 
-CameraCommands::CameraCommands(const PresentationStack& presented) : _presented(presented) {
-    const auto bind =
-        [this](int (CameraCommands::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
-            return [this, method](std::span<const std::string> arguments, std::ostream& out,
-                                  std::ostream& errors) { return (this->*method)(arguments, out, errors); };
-        };
-    _commands = {
+CameraCommands::CameraCommands(const PresentationStack& presented) : _presented(presented) {}
+
+std::span<const CommandEntry<CameraCommands>> CameraCommands::commandTable() {
+    static constexpr CommandEntry<CameraCommands> commands[] = {
         {"camera", "camera show FILE | camera clear | camera switch",
          "the camera in use sees a PNG or JPEG picture held up to it, or nothing; switch presses the "
          "scanner's camera switch",
-         bind(&CameraCommands::camera)},
-        {"scan", "scan cancel", "presses \"Cancel\" on the scanner", bind(&CameraCommands::scan)},
+         &CameraCommands::camera},
+        {"scan", "scan cancel", "presses \"Cancel\" on the scanner", &CameraCommands::scan},
     };
+    return commands;
 }
 
 std::shared_ptr<UIViewController> CameraCommands::shownScreen() const {
@@ -93,7 +91,7 @@ int CameraCommands::camera(std::span<const std::string> arguments, std::ostream&
     if (arguments.size() == 1 && arguments[0] == "switch")
         return pressSwitch(out, errors);
     if (arguments.size() != 1 || arguments[0] != "clear")
-        return printUsageError(_commands, "camera", errors);
+        return printUsageError(commandTable(), "camera", errors);
     if (const auto camera = AVCaptureHost::currentCamera()) {
         AVCaptureHost::clearPicture(*camera);
         out << "the " << cameraName(*camera) << " camera sees nothing in particular\n";
@@ -145,7 +143,7 @@ int CameraCommands::pressSwitch(std::ostream& out, std::ostream& errors) {
 
 int CameraCommands::scan(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1 || arguments[0] != "cancel")
-        return printUsageError(_commands, "scan", errors);
+        return printUsageError(commandTable(), "scan", errors);
     const auto screen = shownScreen();
     const auto cancel = screen ? screen->navigationItem()->rightBarButtonItem() : nullptr;
     if (!cancel) {

@@ -15,7 +15,7 @@ class CameraCommands {
     CameraCommands(const CameraCommands&) = delete;
     CameraCommands& operator=(const CameraCommands&) = delete;
 
-    std::span<const Command> commands() const { return _commands; }
+    static std::span<const CommandEntry<CameraCommands>> commandTable();
 
   private:
     int camera(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -26,5 +26,4 @@ class CameraCommands {
     std::shared_ptr<UIViewController> shownScreen() const;
 
     const PresentationStack& _presented;
-    std::vector<Command> _commands;
 };

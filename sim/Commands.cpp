@@ -2,38 +2,39 @@
 
 #include <algorithm>
 
-int runCommandFrom(std::span<const Command> commands, std::span<const std::string> words, std::ostream& out,
-                   std::ostream& errors) {
-    const auto found =
-        words.empty() ? commands.end()
-                      : std::find_if(commands.begin(), commands.end(),
-                                     [&](const Command& command) { return command.name == words.front(); });
-    if (found != commands.end())
+void CommandTable::add(Owner owner, std::span<const Command> entries) {
+    for (const auto& entry : entries)
+        _commands.push_back({entry.name, entry.usage, entry.summary, owner, entry.run});
+}
+
+const CommandTable::Bound* CommandTable::find(std::string_view name) const {
+    const auto found = std::ranges::find(_commands, name, &Bound::name);
+    return found == _commands.end() ? nullptr : &*found;
+}
+
+int CommandTable::run(Arguments words, std::ostream& out, std::ostream& errors) const {
+    const auto* found = words.empty() ? nullptr : find(words.front());
+    if (found && found->run)
         return found->run(words.subspan(1), out, errors);
     errors << "unknown command";
     for (const auto& word : words)
         errors << " " << word;
     errors << "\ncommands:";
-    for (const auto& command : commands)
+    for (const auto& command : _commands)
         errors << " " << command.name;
     errors << "\n";
     return 2;
 }
 
-int printUsageError(std::span<const Command> commands, std::string_view name, std::ostream& errors) {
-    const auto command = std::find_if(commands.begin(), commands.end(),
-                                      [name](const Command& entry) { return entry.name == name; });
-    errors << "usage: " << command->usage << "\n";
-    return 2;
-}
-
-void printUsage(std::span<const Command> commands, std::ostream& out) {
-    for (const auto& command : commands) {
+void CommandTable::printUsage(std::ostream& out) const {
+    for (const auto& command : _commands) {
         out << "  " << command.usage << "\n";
         out << "      " << command.summary << "\n";
     }
 }
 
-int runCommand(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
-    return runCommandFrom(settingsCommands(), words, out, errors);
+int runCommand(Arguments words, std::ostream& out, std::ostream& errors) {
+    CommandTable table;
+    table.add(Owner::Supervisor, settingsCommands());
+    return table.run(words, out, errors);
 }

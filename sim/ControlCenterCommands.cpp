@@ -53,34 +53,27 @@ std::optional<std::string> copyBundle(const std::filesystem::path& from, const S
 
 ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, const PresentationStack& presented,
                                              std::filesystem::path stagedBundles)
-    : _loader(loader), _presented(presented), _stagedBundles(std::move(stagedBundles)) {
-    const auto bind = [this](int (ControlCenterCommands::*method)(std::span<const std::string>, std::ostream&,
-                                                                  std::ostream&)) {
-        return [this, method](std::span<const std::string> arguments, std::ostream& out,
-                              std::ostream& errors) { return (this->*method)(arguments, out, errors); };
-    };
-    _commands = {
+    : _loader(loader), _presented(presented), _stagedBundles(std::move(stagedBundles)) {}
+
+std::span<const CommandEntry<ControlCenterCommands>> ControlCenterCommands::commandTable() {
+    static constexpr CommandEntry<ControlCenterCommands> commands[] = {
         {"install", "install [--package FILE]",
          "copy the built plug-ins onto the device; with --package, install Orvane from its Debian package",
-         bind(&ControlCenterCommands::install)},
+         &ControlCenterCommands::install},
         {"open", "open [--width W]",
          "Control Center appears; with --width, its width becomes W as it slides in",
-         bind(&ControlCenterCommands::open)},
-        {"close", "close", "Control Center disappears", bind(&ControlCenterCommands::close)},
-        {"width", "width W", "Control Center's width, in points", bind(&ControlCenterCommands::width)},
-        {"lock", "lock", "lock the device", bind(&ControlCenterCommands::lock)},
-        {"unlock", "unlock", "unlock the device", bind(&ControlCenterCommands::unlock)},
-        {"screenshot", "screenshot FILE.png",
-         "the section as drawn over Control Center, at the screen's scale; the whole screen when something "
-         "is presented over it",
-         bind(&ControlCenterCommands::screenshot)},
-        {"describe", "describe", "Control Center and the section's views",
-         bind(&ControlCenterCommands::describe)},
+         &ControlCenterCommands::open},
+        {"close", "close", "Control Center disappears", &ControlCenterCommands::close},
+        {"width", "width W", "Control Center's width, in points", &ControlCenterCommands::width},
+        {"lock", "lock", "lock the device", &ControlCenterCommands::lock},
+        {"unlock", "unlock", "unlock the device", &ControlCenterCommands::unlock},
+        {"describe", "describe", "Control Center and the section's views", &ControlCenterCommands::describe},
     };
+    return commands;
 }
 
 int ControlCenterCommands::usageError(std::string_view name, std::ostream& errors) const {
-    return printUsageError(_commands, name, errors);
+    return printUsageError(commandTable(), name, errors);
 }
 
 bool ControlCenterCommands::sectionLoaded() {
@@ -215,10 +208,7 @@ int ControlCenterCommands::setLocked(bool locked, std::string_view name,
     return 0;
 }
 
-int ControlCenterCommands::screenshot(std::span<const std::string> arguments, std::ostream& out,
-                                      std::ostream& errors) {
-    if (arguments.size() != 1)
-        return usageError("screenshot", errors);
+int ControlCenterCommands::screenshot(const std::string& file, std::ostream& out, std::ostream& errors) {
     if (!sectionLoaded()) {
         errors << "no section to draw: install it first\n";
         return 1;
@@ -226,12 +216,12 @@ int ControlCenterCommands::screenshot(std::span<const std::string> arguments, st
     const auto shown = _presented.shown();
     const auto image = shown.empty() ? screenshotOfView(*_loader.containerView())
                                      : screenshotOfScreen(*_loader.containerView(), *shown.back());
-    const auto problem = image ? writePNG(*image, arguments[0]) : "Control Center has no width to draw";
+    const auto problem = image ? writePNG(*image, file) : "Control Center has no width to draw";
     if (problem) {
         errors << *problem << "\n";
         return 1;
     }
-    out << "wrote " << arguments[0] << ", " << CGImageGetWidth(image->CGImage()) << " x "
+    out << "wrote " << file << ", " << CGImageGetWidth(image->CGImage()) << " x "
         << CGImageGetHeight(image->CGImage()) << " pixels\n";
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 // The commands that play SpringBoard's Control Center and the section in it: install, open, close, width,
-// lock, unlock, screenshot, describe.
+// lock, unlock, describe, and the screenshot of them.
 class ControlCenterCommands {
   public:
     // `stagedBundles` holds the bundles as the build lays them out (OrvaneCC.bundle, ...); `install` copies
@@ -21,7 +21,9 @@ class ControlCenterCommands {
     ControlCenterCommands(const ControlCenterCommands&) = delete;
     ControlCenterCommands& operator=(const ControlCenterCommands&) = delete;
 
-    std::span<const Command> commands() const { return _commands; }
+    static std::span<const CommandEntry<ControlCenterCommands>> commandTable();
+    // Draws the section over Control Center into FILE (a PNG), with what is presented over it.
+    int screenshot(const std::string& file, std::ostream& out, std::ostream& errors);
 
   private:
     int install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -33,7 +35,6 @@ class ControlCenterCommands {
     int unlock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int setLocked(bool locked, std::string_view name, std::span<const std::string> arguments,
                   std::ostream& out, std::ostream& errors);
-    int screenshot(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int describe(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
 
     int usageError(std::string_view name, std::ostream& errors) const;
@@ -46,5 +47,4 @@ class ControlCenterCommands {
     CaddexLoader& _loader;
     const PresentationStack& _presented;
     std::filesystem::path _stagedBundles;
-    std::vector<Command> _commands;
 };

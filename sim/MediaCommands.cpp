@@ -114,33 +114,31 @@ bool answer(const PresentationStack& presented, const Answer<Result> (&answers)[
 
 } // namespace
 
-MediaCommands::MediaCommands(PresentationStack& presented) : _presented(presented) {
-    const auto bind =
-        [this](int (MediaCommands::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
-            return [this, method](std::span<const std::string> arguments, std::ostream& out,
-                                  std::ostream& errors) { return (this->*method)(arguments, out, errors); };
-        };
-    _commands = {
+MediaCommands::MediaCommands(PresentationStack& presented) : _presented(presented) {}
+
+std::span<const CommandEntry<MediaCommands>> MediaCommands::commandTable() {
+    static constexpr CommandEntry<MediaCommands> commands[] = {
         {"picker", "picker take FILE | choose NAME | cancel",
          "in the picker: the camera takes what the host FILE holds, or NAME is chosen from the library, or "
          "the picker is cancelled",
-         bind(&MediaCommands::picker)},
+         &MediaCommands::picker},
         {"sheet", "sheet send | save | fail | cancel | post",
          "answer the sheet: a mail (send, save, fail, cancel), a message (send, fail, cancel) or a post "
          "(post, cancel)",
-         bind(&MediaCommands::sheet)},
+         &MediaCommands::sheet},
         {"share", "share ACTIVITY | cancel",
          "complete an activity of the share sheet (its type, or the part after the last dot, as Mail), or "
          "cancel",
-         bind(&MediaCommands::share)},
+         &MediaCommands::share},
     };
+    return commands;
 }
 
 int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     const bool cancel = arguments.size() == 1 && arguments[0] == "cancel";
     const bool withFile = arguments.size() == 2 && (arguments[0] == "take" || arguments[0] == "choose");
     if (!cancel && !withFile)
-        return printUsageError(_commands, "picker", errors);
+        return printUsageError(commandTable(), "picker", errors);
     const auto shown = topmost<UIImagePickerController>(_presented);
     if (!shown) {
         errors << notPresented(_presented, "picker") << "\n";
@@ -157,7 +155,7 @@ int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& 
 
 int MediaCommands::sheet(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1)
-        return printUsageError(_commands, "sheet", errors);
+        return printUsageError(commandTable(), "sheet", errors);
     const std::string& word = arguments[0];
     if (!answer<MFMailComposeViewController>(_presented, mailAnswers, word) &&
         !answer<MFMessageComposeViewController>(_presented, messageAnswers, word) &&
@@ -173,7 +171,7 @@ int MediaCommands::sheet(std::span<const std::string> arguments, std::ostream& o
 
 int MediaCommands::share(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1)
-        return printUsageError(_commands, "share", errors);
+        return printUsageError(commandTable(), "share", errors);
     const auto sheet = topmost<UIActivityViewController>(_presented);
     if (!sheet) {
         errors << notPresented(_presented, "share sheet") << "\n";

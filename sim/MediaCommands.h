@@ -16,7 +16,7 @@ class MediaCommands {
     MediaCommands(const MediaCommands&) = delete;
     MediaCommands& operator=(const MediaCommands&) = delete;
 
-    std::span<const Command> commands() const { return _commands; }
+    static std::span<const CommandEntry<MediaCommands>> commandTable();
 
   private:
     int picker(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -24,5 +24,4 @@ class MediaCommands {
     int share(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
 
     PresentationStack& _presented;
-    std::vector<Command> _commands;
 };

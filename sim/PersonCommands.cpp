@@ -61,33 +61,30 @@ std::optional<int> integerFrom(const std::string& text, int lowest, int highest)
 } // namespace
 
 PersonCommands::PersonCommands(const CaddexLoader& loader, PresentationStack& presented)
-    : _loader(loader), _presented(presented) {
-    const auto bind =
-        [this](int (PersonCommands::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
-            return [this, method](std::span<const std::string> arguments, std::ostream& out,
-                                  std::ostream& errors) { return (this->*method)(arguments, out, errors); };
-        };
-    _commands = {
-        {"tap", "tap SLOT", "touch up inside button SLOT (1 to 6) of the section",
-         bind(&PersonCommands::tap)},
+    : _loader(loader), _presented(presented) {}
+
+std::span<const CommandEntry<PersonCommands>> PersonCommands::commandTable() {
+    static constexpr CommandEntry<PersonCommands> commands[] = {
+        {"tap", "tap SLOT", "touch up inside button SLOT (1 to 6) of the section", &PersonCommands::tap},
         {"hold", "hold SLOT [--state began|changed]",
          "a long press on button SLOT that ends with the finger lifted; with --state, one still in that "
          "state",
-         bind(&PersonCommands::hold)},
+         &PersonCommands::hold},
         {"alert", "alert",
          "what is presented over Control Center: an alert with its actions, a sheet or picker with its "
          "properties",
-         bind(&PersonCommands::alert)},
+         &PersonCommands::alert},
         {"choose", "choose TITLE", "choose the action of that title in what is presented",
-         bind(&PersonCommands::choose)},
+         &PersonCommands::choose},
         {"orientation", "orientation N",
          "the front-most application's orientation: 1, 2 portrait; 3, 4 landscape; 0 unknown",
-         bind(&PersonCommands::orientation)},
+         &PersonCommands::orientation},
         {"presented", "presented", "what is presented on the screen, bottom first, by class",
-         bind(&PersonCommands::presented)},
+         &PersonCommands::presented},
         {"dismiss", "dismiss", "the person dismisses what is presented on top, as a sheet is swiped away",
-         bind(&PersonCommands::dismiss)},
+         &PersonCommands::dismiss},
     };
+    return commands;
 }
 
 std::shared_ptr<UIButton> PersonCommands::reachableButton(int slot, std::ostream& errors) const {
@@ -113,7 +110,7 @@ std::shared_ptr<UIButton> PersonCommands::reachableButton(int slot, std::ostream
 int PersonCommands::tap(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     const auto slot = arguments.size() == 1 ? integerFrom(arguments[0], 1, 6) : std::nullopt;
     if (!slot)
-        return printUsageError(_commands, "tap", errors);
+        return printUsageError(commandTable(), "tap", errors);
     const auto button = reachableButton(*slot, errors);
     if (!button)
         return 1;
@@ -128,7 +125,7 @@ int PersonCommands::hold(std::span<const std::string> arguments, std::ostream& o
     const bool stops = arguments.size() == 3 && arguments[1] == "--state" &&
                        (arguments[2] == "began" || arguments[2] == "changed");
     if (!slot || (arguments.size() != 1 && !stops))
-        return printUsageError(_commands, "hold", errors);
+        return printUsageError(commandTable(), "hold", errors);
     const auto button = reachableButton(*slot, errors);
     if (!button)
         return 1;
@@ -157,7 +154,7 @@ int PersonCommands::hold(std::span<const std::string> arguments, std::ostream& o
 
 int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (!arguments.empty())
-        return printUsageError(_commands, "alert", errors);
+        return printUsageError(commandTable(), "alert", errors);
     const auto shown = _presented.shown();
     if (shown.empty()) {
         out << "nothing presented\n";
@@ -173,7 +170,7 @@ int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& 
 
 int PersonCommands::choose(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1)
-        return printUsageError(_commands, "choose", errors);
+        return printUsageError(commandTable(), "choose", errors);
     const auto shown = _presented.shown();
     const auto alertShown =
         shown.empty() ? nullptr : std::dynamic_pointer_cast<UIAlertController>(shown.back());
@@ -193,7 +190,7 @@ int PersonCommands::orientation(std::span<const std::string> arguments, std::ost
                                 std::ostream& errors) {
     const auto value = arguments.size() == 1 ? integerFrom(arguments[0], 0, 4) : std::nullopt;
     if (!value)
-        return printUsageError(_commands, "orientation", errors);
+        return printUsageError(commandTable(), "orientation", errors);
     SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), *value);
     out << "front-most application orientation " << *value << "\n";
     return 0;
@@ -202,7 +199,7 @@ int PersonCommands::orientation(std::span<const std::string> arguments, std::ost
 int PersonCommands::presented(std::span<const std::string> arguments, std::ostream& out,
                               std::ostream& errors) {
     if (!arguments.empty())
-        return printUsageError(_commands, "presented", errors);
+        return printUsageError(commandTable(), "presented", errors);
     const auto controllers = _presented.shown();
     if (controllers.empty())
         out << "nothing presented\n";
@@ -213,7 +210,7 @@ int PersonCommands::presented(std::span<const std::string> arguments, std::ostre
 
 int PersonCommands::dismiss(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (!arguments.empty())
-        return printUsageError(_commands, "dismiss", errors);
+        return printUsageError(commandTable(), "dismiss", errors);
     const auto controllers = _presented.shown();
     if (controllers.empty()) {
         errors << "nothing is presented\n";

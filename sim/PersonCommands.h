@@ -17,7 +17,7 @@ class PersonCommands {
     PersonCommands(const PersonCommands&) = delete;
     PersonCommands& operator=(const PersonCommands&) = delete;
 
-    std::span<const Command> commands() const { return _commands; }
+    static std::span<const CommandEntry<PersonCommands>> commandTable();
 
   private:
     int tap(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -32,5 +32,4 @@ class PersonCommands {
 
     const CaddexLoader& _loader;
     PresentationStack& _presented;
-    std::vector<Command> _commands;
 };

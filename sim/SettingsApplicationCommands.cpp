@@ -104,18 +104,29 @@ int runSettingsScreenshot(const SettingsApplication& application, const std::str
     return 0;
 }
 
-std::vector<Command> settingsApplicationCommands(SettingsApplication& application) {
-    return {
+SettingsApplicationCommands::SettingsApplicationCommands(SettingsApplication& application)
+    : _application(application) {}
+
+std::span<const CommandEntry<SettingsApplicationCommands>> SettingsApplicationCommands::commandTable() {
+    static constexpr CommandEntry<SettingsApplicationCommands> commands[] = {
         {"settings", settingsUsage,
          "the Settings application: open it, tap a row or the navigation bar's button, set a switch, slider "
-         "or "
-         "list, go back, show the page",
-         [&application](std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-             return runSettings(application, arguments, out, errors);
-         }},
+         "or list, go back, show the page",
+         &SettingsApplicationCommands::settings},
+    };
+    return commands;
+}
+
+int SettingsApplicationCommands::settings(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    return runSettings(_application, arguments, out, errors);
+}
+
+std::span<const Command> clockCommands() {
+    static constexpr Command commands[] = {
         {"clock", clockUsage,
          "the device's clock: show it, fix it at a moment (noon unless a time is given), or "
          "let it follow the system clock again",
          runClock},
     };
+    return commands;
 }

@@ -3,11 +3,23 @@
 #include "Commands.h"
 #include "SettingsApplication.h"
 
-#include <vector>
+#include <span>
+#include <string>
 
-// The Settings application's commands: `settings open|tap|set|back|show` and `clock`. The application lives
-// as long as the simulator that owns it.
-std::vector<Command> settingsApplicationCommands(SettingsApplication& application);
+// The Settings application's command: `settings open|tap|set|back|show`. The application outlives it.
+class SettingsApplicationCommands {
+  public:
+    explicit SettingsApplicationCommands(SettingsApplication& application);
+    static std::span<const CommandEntry<SettingsApplicationCommands>> commandTable();
+
+  private:
+    int settings(Arguments arguments, std::ostream& out, std::ostream& errors);
+
+    SettingsApplication& _application;
+};
+
+// The device's clock: `clock`.
+std::span<const Command> clockCommands();
 // Draws the application's page into FILE (a PNG), reporting as `screenshot` does.
 int runSettingsScreenshot(const SettingsApplication& application, const std::string& file, std::ostream& out,
                           std::ostream& errors);

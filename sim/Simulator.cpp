@@ -6,11 +6,9 @@
 #include "Foundation/PlatformHost.h"
 #include "Languages.h"
 #include "ParseNumber.h"
-#include "SettingsApplicationCommands.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
 
-#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -45,35 +43,48 @@ Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedB
     _person = std::make_unique<PersonCommands>(*_loader, _presented);
     _media = std::make_unique<MediaCommands>(_presented);
     _camera = std::make_unique<CameraCommands>(_presented);
-    registerCommands();
+    addAreas(_commands, this);
 }
 
-// One table, in the order `help` lists it: each area of commands adds its own.
-void Simulator::registerCommands() {
-    const auto bind =
-        [this](int (Simulator::*method)(std::span<const std::string>, std::ostream&, std::ostream&)) {
-            return [this, method](std::span<const std::string> arguments, std::ostream& out,
-                                  std::ostream& errors) { return (this->*method)(arguments, out, errors); };
-        };
-    const Command session[] = {
+void Simulator::addAreas(CommandTable& table, Simulator* device) {
+    const auto area = [device](auto member) { return device ? (device->*member).get() : nullptr; };
+    table.add(Owner::SpringBoard, area(&Simulator::_controlCenter), ControlCenterCommands::commandTable());
+    table.add(Owner::Front, device, screenCommands());
+    table.add(Owner::SpringBoard, area(&Simulator::_person), PersonCommands::commandTable());
+    table.add(Owner::SpringBoard, area(&Simulator::_media), MediaCommands::commandTable());
+    table.add(Owner::SpringBoard, area(&Simulator::_camera), CameraCommands::commandTable());
+    table.add(Owner::Preferences, device ? &device->_settingsCommands : nullptr,
+              SettingsApplicationCommands::commandTable());
+    table.add(Owner::EveryProcess, clockCommands());
+    table.add(Owner::Client, device, sessionCommands());
+    table.add(Owner::Supervisor, settingsCommands());
+    table.add(Owner::Supervisor, languageCommands());
+    table.add(Owner::Supervisor, eventsCommands());
+}
+
+CommandTable Simulator::routes() {
+    CommandTable table;
+    addAreas(table, nullptr);
+    return table;
+}
+
+std::span<const CommandEntry<Simulator>> Simulator::screenCommands() {
+    static constexpr CommandEntry<Simulator> commands[] = {
+        {"screenshot", "screenshot FILE.png",
+         "what is in front, at the screen's scale: the section as drawn over Control Center (the whole "
+         "screen when something is presented over it), or the Settings application",
+         &Simulator::screenshot},
+    };
+    return commands;
+}
+
+std::span<const CommandEntry<Simulator>> Simulator::sessionCommands() {
+    static constexpr CommandEntry<Simulator> commands[] = {
         {"wait", "wait SECONDS", "let time pass (up to a day); notifications from other processes arrive",
-         bind(&Simulator::wait)},
-        {"help", "help", "this list", bind(&Simulator::help)},
+         &Simulator::wait},
+        {"help", "help", "this list", &Simulator::help},
     };
-    const auto application = settingsApplicationCommands(_settings);
-    for (const auto group :
-         {_controlCenter->commands(), _person->commands(), _media->commands(), _camera->commands(),
-          std::span<const Command>(application), std::span<const Command>(session), settingsCommands(),
-          languageCommands(), eventsCommands()})
-        _commands.insert(_commands.end(), group.begin(), group.end());
-    // One screen: a screenshot shows the Settings application when it is in front, else Control Center.
-    const auto screenshot = std::ranges::find(_commands, "screenshot", &Command::name);
-    screenshot->run = [this, drawSection = screenshot->run](std::span<const std::string> arguments,
-                                                            std::ostream& out, std::ostream& errors) {
-        if (arguments.size() == 1 && settingsInFront())
-            return runSettingsScreenshot(_settings, arguments[0], out, errors);
-        return drawSection(arguments, out, errors);
-    };
+    return commands;
 }
 
 bool Simulator::settingsInFront() const {
@@ -93,23 +104,31 @@ Simulator::~Simulator() {
 }
 
 int Simulator::run(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
-    const int status = runCommandFrom(_commands, words, out, errors);
+    const int status = _commands.run(words, out, errors);
     pumpRunLoop();
     return status;
 }
 
-int Simulator::wait(std::span<const std::string> arguments, std::ostream&, std::ostream& errors) {
+int Simulator::wait(Arguments arguments, std::ostream&, std::ostream& errors) {
     constexpr double longestWait = 24 * 60 * 60;
     const auto seconds = arguments.size() == 1 ? parsePositive<double>(arguments[0]) : std::nullopt;
     if (!seconds || *seconds > longestWait)
-        return printUsageError(_commands, "wait", errors);
+        return printUsageError(sessionCommands(), "wait", errors);
     pumpRunLoop();
     NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(static_cast<long>(*seconds * 1000)));
     return 0;
 }
 
-int Simulator::help(std::span<const std::string>, std::ostream& out, std::ostream&) {
+int Simulator::help(Arguments, std::ostream& out, std::ostream&) {
     out << "commands:\n";
-    printUsage(_commands, out);
+    _commands.printUsage(out);
     return 0;
+}
+
+int Simulator::screenshot(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    if (arguments.size() != 1)
+        return printUsageError(screenCommands(), "screenshot", errors);
+    if (settingsInFront())
+        return runSettingsScreenshot(_settings, arguments[0], out, errors);
+    return _controlCenter->screenshot(arguments[0], out, errors);
 }

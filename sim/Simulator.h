@@ -8,6 +8,7 @@
 #include "MediaCommands.h"
 #include "PersonCommands.h"
 #include "SettingsApplication.h"
+#include "SettingsApplicationCommands.h"
 #include "UIKit/PresentationHost.h"
 
 #include <filesystem>
@@ -15,7 +16,6 @@
 #include <ostream>
 #include <span>
 #include <string>
-#include <vector>
 
 // A simulated device in this process: the profile's screen and SpringBoard, the section loader on Control
 // Center, and the command language a person uses on it, one table that each area of commands fills from its
@@ -32,17 +32,26 @@ class Simulator {
 
     // One command, after which the run loop delivers what has come in (notifications from other processes).
     int run(std::span<const std::string> words, std::ostream& out, std::ostream& errors);
-    std::span<const Command> commands() const { return _commands; }
+    const CommandTable& commands() const { return _commands; }
+    // Every command's name, usage and owner, without a device to run them: how a booted device routes them.
+    static CommandTable routes();
+
+    // Whether the Settings application is in front: open while Control Center is not.
+    bool settingsInFront() const;
 
     const CaddexLoader& loader() const { return *_loader; }
 
   private:
-    void registerCommands();
+    // The areas of commands in the order `help` lists them, each with the process that serves it on a
+    // booted device; bound to `device`'s objects when there is one.
+    static void addAreas(CommandTable& table, Simulator* device);
+    static std::span<const CommandEntry<Simulator>> screenCommands();
+    static std::span<const CommandEntry<Simulator>> sessionCommands();
 
-    int wait(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
-    int help(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
-    // The screen shows the Settings application while it is open and Control Center is not.
-    bool settingsInFront() const;
+    int wait(Arguments arguments, std::ostream& out, std::ostream& errors);
+    int help(Arguments arguments, std::ostream& out, std::ostream& errors);
+    // One screen: the Settings application when it is in front, else Control Center.
+    int screenshot(Arguments arguments, std::ostream& out, std::ostream& errors);
 
     // What is presented over Control Center, for the person to see and answer.
     PresentationStack _presented;
@@ -53,5 +62,6 @@ class Simulator {
     std::unique_ptr<CameraCommands> _camera;
 
     SettingsApplication _settings;
-    std::vector<Command> _commands;
+    SettingsApplicationCommands _settingsCommands{_settings};
+    CommandTable _commands;
 };

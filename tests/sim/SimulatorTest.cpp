@@ -167,10 +167,34 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     const auto unknown = run("jump");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.errors,
-              "unknown command jump\ncommands: install open close width lock unlock screenshot "
-              "describe tap hold alert choose orientation presented dismiss picker sheet share camera scan "
+              "unknown command jump\ncommands: install open close width lock unlock describe "
+              "screenshot tap hold alert choose orientation presented dismiss picker sheet share camera scan "
               "settings clock wait "
               "help defaults watch language events\n");
+}
+
+// The table a booted device routes by lists the very commands the device runs, each with the process that a
+// person's action reaches.
+TEST_F(SimulatorTest, EveryCommandHasOneOwnerAndTheRoutesMatchTheDevice) {
+    const auto routes = Simulator::routes();
+    ASSERT_EQ(routes.commands().size(), device->commands().commands().size());
+    for (std::size_t at = 0; at < routes.commands().size(); ++at) {
+        EXPECT_EQ(routes.commands()[at].name, device->commands().commands()[at].name);
+        EXPECT_TRUE(device->commands().commands()[at].run) << routes.commands()[at].name;
+    }
+    const std::pair<std::string_view, Owner> owners[] = {
+        {"tap", Owner::SpringBoard},      {"camera", Owner::SpringBoard}, {"install", Owner::SpringBoard},
+        {"settings", Owner::Preferences}, {"screenshot", Owner::Front},   {"clock", Owner::EveryProcess},
+        {"defaults", Owner::Supervisor},  {"help", Owner::Client}};
+    for (const auto& [name, owner] : owners) {
+        ASSERT_NE(routes.find(name), nullptr) << name;
+        EXPECT_EQ(routes.find(name)->owner, owner) << name;
+    }
+    EXPECT_EQ(routes.find("jump"), nullptr);
+    // What needs only the device's files runs from the routes alone; what needs a device's objects does not.
+    EXPECT_TRUE(routes.find("defaults")->run);
+    EXPECT_FALSE(routes.find("tap")->run);
+    EXPECT_FALSE(routes.find("settings")->run);
 }
 
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
