@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include "BootedDevice.h"
+
 #include "AVFoundation/AVCaptureHost.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
@@ -56,10 +58,11 @@ void Simulator::addAreas(CommandTable& table, Simulator* device) {
     table.add(Owner::Preferences, device ? &device->_settingsCommands : nullptr,
               SettingsApplicationCommands::commandTable());
     table.add(Owner::EveryProcess, clockCommands());
-    table.add(Owner::Client, device, sessionCommands());
+    table.add(Owner::SpringBoard, device, sessionCommands());
     table.add(Owner::Supervisor, settingsCommands());
     table.add(Owner::Supervisor, languageCommands());
     table.add(Owner::Supervisor, eventsCommands());
+    table.add(Owner::Supervisor, BootedDevice::deviceCommands());
 }
 
 CommandTable Simulator::routes() {

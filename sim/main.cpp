@@ -1,8 +1,10 @@
+#include "BootedDevice.h"
 #include "Demo.h"
 #include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/EventLogHost.h"
 #include "Foundation/PlatformHost.h"
+#include "ParseNumber.h"
 #include "Script.h"
 #include "Simulator.h"
 
@@ -18,7 +20,13 @@ namespace {
 constexpr const char* usage =
     "usage: orvane-sim [--screenshots DIR] [--package FILE]    the demo, on a fresh device, installed from\n"
     "                                                          FILE when given\n"
-    "       orvane-sim --device DIR [--profile FILE] COMMAND   one command on the device at DIR\n"
+    "       orvane-sim --device DIR [--profile FILE] boot [--lease]\n"
+    "                                                          start the device at DIR; it stays on until\n"
+    "                                                          shutdown (with --lease, until the invoking\n"
+    "                                                          process ends)\n"
+    "       orvane-sim --device DIR status | shutdown          the booted device's processes; end it\n"
+    "       orvane-sim --device DIR [--profile FILE] COMMAND   one command on the device at DIR: the booted\n"
+    "                                                          device, else one that lives for this command\n"
     "       orvane-sim --device DIR [--profile FILE] script FILE\n"
     "                                                          the commands of FILE, one a line\n"
     "       orvane-sim --device DIR [--profile FILE] [-]       commands from the standard input, with a\n"
@@ -30,6 +38,10 @@ struct Options {
     std::optional<std::string> profile;
     std::optional<std::string> screenshots;
     std::optional<std::string> package;
+    // The device's own processes, which boot starts: not for people.
+    std::optional<std::string> serve;
+    std::optional<std::string> ready;
+    std::optional<std::string> lease;
     std::vector<std::string> command;
 };
 
@@ -41,15 +53,19 @@ std::optional<Options> parseOptions(const std::vector<std::string>& words) {
                        : words[at] == "--profile"     ? &options.profile
                        : words[at] == "--screenshots" ? &options.screenshots
                        : words[at] == "--package"     ? &options.package
+                       : words[at] == "--serve"       ? &options.serve
+                       : words[at] == "--ready"       ? &options.ready
+                       : words[at] == "--lease"       ? &options.lease
                                                       : nullptr;
         if (!option)
             break;
         *option = words[at + 1];
     }
     options.command.assign(words.begin() + static_cast<std::ptrdiff_t>(at), words.end());
-    const bool demo = !options.device && !options.profile && options.command.empty();
+    const bool demo = !options.device && !options.profile && options.command.empty() && !options.serve;
     const bool device = options.device && !options.screenshots && !options.package;
-    if (!demo && !device)
+    const bool served = !options.serve || (options.ready && options.command.empty());
+    if ((!demo && !device) || !served)
         return std::nullopt;
     return options;
 }
@@ -64,9 +80,7 @@ std::optional<DeviceProfile> chosenProfile(const Options& options) {
     return profile;
 }
 
-int runCommands(Simulator& device, const std::vector<std::string>& command) {
-    const CommandRunner run = [&device](std::span<const std::string> words, std::ostream& out,
-                                        std::ostream& errors) { return device.run(words, out, errors); };
+int runCommands(const CommandRunner& run, const std::vector<std::string>& command) {
     const bool fromInput = command.empty() || (command.size() == 1 && command[0] == "-");
     if (fromInput && ::isatty(STDIN_FILENO)) {
         std::cout << "Orvane's simulated device. Type help for the commands, end with Ctrl-D.\n";
@@ -84,7 +98,40 @@ int runCommands(Simulator& device, const std::vector<std::string>& command) {
         }
         return runScript(run, file, command[1], std::cout, std::cerr);
     }
-    return device.run(command, std::cout, std::cerr);
+    return run(command, std::cout, std::cerr);
+}
+
+// One of the booted device's own processes.
+int serve(const Options& options, const BootedDevice::Place& place) {
+    int ready = parsePositive<int>(*options.ready).value_or(-1);
+    EventLog::setProcessRole(PlatformHost::badge(), *options.serve);
+    if (*options.serve == BootedDevice::supervisorRole) {
+        const auto lease = options.lease ? parsePositive<int>(*options.lease) : std::nullopt;
+        return BootedDevice::serveSupervisor(place, ready,
+                                             lease ? std::optional<pid_t>(*lease) : std::nullopt);
+    }
+    if (*options.serve != BootedDevice::springBoardRole && *options.serve != BootedDevice::preferencesRole)
+        return 2;
+    const auto profile = chosenProfile(options);
+    if (!profile)
+        return 1;
+    Simulator device(*profile);
+    return BootedDevice::serveApplication(*options.serve, device, place.root, ready);
+}
+
+// The commands that manage the booted device itself; nothing for any other command.
+std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vector<std::string>& command,
+                                bool booted) {
+    const auto& name = command.empty() ? std::string() : command[0];
+    if (name == "boot" && (command.size() == 1 || (command.size() == 2 && command[1] == "--lease")))
+        return BootedDevice::boot(place, command.size() == 2, std::cout, std::cerr);
+    if (booted || command.size() != 1)
+        return std::nullopt;
+    if (name == "status")
+        return BootedDevice::statusWhenOff(place.root, std::cout);
+    if (name == "shutdown")
+        return BootedDevice::shutdownWhenOff(place.root, std::cerr);
+    return std::nullopt;
 }
 
 } // namespace
@@ -100,14 +147,28 @@ int main(int argc, char** argv) {
         return runDemo({options->screenshots, options->package}, std::cout, std::cerr);
     std::error_code error;
     std::filesystem::create_directories(*options->device, error);
+    const auto root = error ? std::filesystem::path() : std::filesystem::canonical(*options->device, error);
     if (error) {
         std::cerr << "cannot use " << *options->device << " as a device: " << error.message() << "\n";
         return 1;
     }
-    DeviceRoot::set(PlatformHost::badge(), *options->device);
+    // The device's own processes work from "/", so they are given the root's whole path.
+    DeviceRoot::set(PlatformHost::badge(), options->serve ? root : std::filesystem::path(*options->device));
+    BootedDevice::Place place{root, std::nullopt};
+    if (options->profile)
+        place.profile = std::filesystem::absolute(*options->profile, error);
+    if (options->serve)
+        return serve(*options, place);
+    const bool booted = BootedDevice::isBooted(root);
+    if (const auto managed = manageDevice(place, options->command, booted))
+        return *managed;
+    if (booted)
+        return runCommands(BootedDevice::forwarder(root), options->command);
     const auto profile = chosenProfile(*options);
     if (!profile)
         return 1;
     Simulator device(*profile);
-    return runCommands(device, options->command);
+    const CommandRunner run = [&device](std::span<const std::string> words, std::ostream& out,
+                                        std::ostream& errors) { return device.run(words, out, errors); };
+    return runCommands(run, options->command);
 }

@@ -170,7 +170,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
               "unknown command jump\ncommands: install open close width lock unlock describe "
               "screenshot tap hold alert choose orientation presented dismiss picker sheet share camera scan "
               "settings clock wait "
-              "help defaults watch language events\n");
+              "help defaults watch language events boot status shutdown\n");
 }
 
 // The table a booted device routes by lists the very commands the device runs, each with the process that a
@@ -185,7 +185,7 @@ TEST_F(SimulatorTest, EveryCommandHasOneOwnerAndTheRoutesMatchTheDevice) {
     const std::pair<std::string_view, Owner> owners[] = {
         {"tap", Owner::SpringBoard},      {"camera", Owner::SpringBoard}, {"install", Owner::SpringBoard},
         {"settings", Owner::Preferences}, {"screenshot", Owner::Front},   {"clock", Owner::EveryProcess},
-        {"defaults", Owner::Supervisor},  {"help", Owner::Client}};
+        {"defaults", Owner::Supervisor},  {"help", Owner::SpringBoard},   {"status", Owner::Supervisor}};
     for (const auto& [name, owner] : owners) {
         ASSERT_NE(routes.find(name), nullptr) << name;
         EXPECT_EQ(routes.find(name)->owner, owner) << name;

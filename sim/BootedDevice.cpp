@@ -1,0 +1,221 @@
+#include "BootedDevice.h"
+
+#include "DeviceProcesses.h"
+#include "Foundation/NSRunLoop.h"
+#include "Simulator.h"
+#include "SpringBoard/SBControlCenterController.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sstream>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Booting waits this long for the device to be ready: under a sanitiser, loading takes a while.
+constexpr auto bootTimeout = 60s;
+// Between requests the run loop delivers timers and notifications at least this often.
+constexpr int runLoopTurn = 20;
+
+volatile std::sig_atomic_t applicationStopping = 0;
+
+void stopApplication(int) {
+    applicationStopping = 1;
+}
+
+std::string currentDirectory() {
+    std::error_code error;
+    const auto directory = std::filesystem::current_path(error);
+    return error ? std::string("/") : directory.string();
+}
+
+// Commands that keep printing what the device's files show until they are stopped: they run here, reading
+// the live device, since one request has one answer.
+bool followsHere(std::span<const std::string> words) {
+    return !words.empty() &&
+           (words[0] == "watch" || (words[0] == "events" && words.size() > 1 && words[1] == "--follow"));
+}
+
+// Whether what this process shows is in front: Control Center open in SpringBoard, the Settings application
+// open in Preferences.
+bool applicationInFront(std::string_view role, const Simulator& device) {
+    if (role == BootedDevice::springBoardRole)
+        return SBControlCenterController::sharedInstance()->isVisible();
+    return device.settingsInFront();
+}
+
+DeviceAnswer runRequest(std::string_view role, Simulator& device, const DeviceRequest& request) {
+    if (request.words.size() == 1 && request.words[0] == ".in-front")
+        return {applicationInFront(role, device) ? 0 : 1, {}, {}};
+    if (::chdir(request.directory.c_str()) != 0)
+        return {1, {}, "cannot work in " + request.directory + ": " + std::strerror(errno) + "\n"};
+    std::ostringstream out, errors;
+    const int status = device.run(request.words, out, errors);
+    [[maybe_unused]] const int back = ::chdir("/");
+    return {status, out.str(), errors.str()};
+}
+
+void serveConnection(std::string_view role, Simulator& device, int connection) {
+    std::string error;
+    const auto request = ControlSocket::readRequest(connection, error);
+    ControlSocket::writeAnswer(connection, request ? runRequest(role, device, *request)
+                                                   : DeviceAnswer{2, {}, error + "\n"});
+}
+
+int notBooted(Arguments, std::ostream&, std::ostream& errors) {
+    errors
+        << "this device lives for this one process: orvane-sim --device DIR boot starts one that stays on\n";
+    return 1;
+}
+
+int statusOfThisProcess(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    if (!arguments.empty())
+        return notBooted(arguments, out, errors);
+    out << "the device is not booted: it lives for this process, pid " << ::getpid() << "\n";
+    return 3;
+}
+
+} // namespace
+
+namespace BootedDevice {
+
+std::span<const Command> deviceCommands() {
+    static constexpr Command commands[] = {
+        {"boot", "boot [--lease]",
+         "start the device; it stays on until shutdown (with --lease, until the process that ran orvane-sim "
+         "ends)",
+         notBooted},
+        {"status", "status", "whether the device is booted, its processes and its control socket",
+         statusOfThisProcess},
+        {"shutdown", "shutdown", "end the booted device: Control Center closes and every process exits",
+         notBooted},
+    };
+    return commands;
+}
+
+std::filesystem::path socketOf(const std::filesystem::path& root, std::string_view role) {
+    std::string name(role);
+    std::ranges::transform(name, name.begin(), [](unsigned char letter) { return std::tolower(letter); });
+    return ControlSocket::runFolder(root) / (name + ".sock");
+}
+
+bool isBooted(const std::filesystem::path& root) {
+    std::string error;
+    return ControlSocket::connectTo(ControlSocket::controlPath(root), error).has_value();
+}
+
+int boot(const Place& place, bool lease, std::ostream& out, std::ostream& errors) {
+    const auto folder = ControlSocket::runFolder(place.root);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || ::access(folder.c_str(), W_OK) != 0) {
+        errors << "cannot use " << place.root.string()
+               << " as a device: " << (error ? error.message() : std::strerror(errno)) << "\n";
+        return 1;
+    }
+    std::string problem;
+    const auto control = ControlSocket::controlPath(place.root);
+    if (const auto answer = ControlSocket::exchange(control, {"/", {"boot"}}, problem)) {
+        out << answer->out;
+        errors << answer->errors;
+        return answer->status;
+    }
+    std::vector<std::string> arguments{"--device", place.root.string()};
+    if (place.profile)
+        arguments.insert(arguments.end(), {"--profile", place.profile->string()});
+    arguments.insert(arguments.end(), {"--serve", std::string(supervisorRole)});
+    if (lease)
+        arguments.insert(arguments.end(), {"--lease", std::to_string(::getppid())});
+    const auto started = DeviceProcesses::start(arguments, true, bootTimeout);
+    if (started.pid < 0) {
+        errors << "cannot boot the device at " << place.root.string() << ": " << started.problem << "\n";
+        return 1;
+    }
+    out << "booted the device at " << place.root.string() << "; control socket " << control.string() << "\n";
+    return 0;
+}
+
+int statusWhenOff(const std::filesystem::path& root, std::ostream& out) {
+    const auto control = ControlSocket::controlPath(root);
+    out << "the device at " << root.string() << " is off\n";
+    if (ControlSocket::isStale(control)) {
+        std::error_code error;
+        std::filesystem::remove(control, error);
+        out << "cleared the socket a device that died left at " << control.string() << "\n";
+    }
+    return 3;
+}
+
+int shutdownWhenOff(const std::filesystem::path& root, std::ostream& errors) {
+    errors << "the device at " << root.string() << " is not booted\n";
+    return 1;
+}
+
+CommandRunner forwarder(const std::filesystem::path& root) {
+    return [control = ControlSocket::controlPath(root), root, fallback = Simulator::routes()](
+               std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
+        if (followsHere(words))
+            return fallback.run(words, out, errors);
+        std::string problem;
+        const auto answer = ControlSocket::exchange(
+            control, {currentDirectory(), std::vector<std::string>(words.begin(), words.end())}, problem);
+        if (!answer) {
+            errors << "the device at " << root.string() << " does not answer: " << problem << "\n";
+            return 1;
+        }
+        out << answer->out << std::flush;
+        errors << answer->errors << std::flush;
+        return answer->status;
+    };
+}
+
+int serveApplication(std::string_view role, Simulator& device, const std::filesystem::path& root, int ready) {
+    // The application ends with the supervisor that started it, however that one ends.
+    const pid_t supervisor = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != supervisor)
+        return 1;
+    struct sigaction action {};
+    action.sa_handler = stopApplication;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    std::string error;
+    const auto path = socketOf(root, role);
+    auto listening = ControlSocket::listenAt(path, error);
+    if (!listening) {
+        DeviceProcesses::tellReady(ready, error);
+        return 1;
+    }
+    DeviceProcesses::tellReady(ready);
+    // Requests are served here, on the main thread between turns of the run loop: one at a time, each in
+    // full, as a person's actions reach a phone.
+    while (!applicationStopping) {
+        pollfd entry{listening->get(), POLLIN, 0};
+        if (::poll(&entry, 1, runLoopTurn) > 0) {
+            OwnedDescriptor connection(::accept4(listening->get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (connection)
+                serveConnection(role, device, connection.get());
+        }
+        NSRunLoop::mainRunLoop().runPendingEvents();
+    }
+    if (role == springBoardRole && SBControlCenterController::sharedInstance()->isVisible()) {
+        std::ostringstream ignored;
+        const std::string close[] = {"close"};
+        device.run(close, ignored, ignored);
+    }
+    std::error_code removed;
+    std::filesystem::remove(path, removed);
+    return 0;
+}
+
+} // namespace BootedDevice

@@ -1,0 +1,361 @@
+#include "BootedDevice.h"
+#include "DeviceProcesses.h"
+#include "Foundation/EventLog.h"
+#include "Simulator.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Long enough for a process under a sanitiser to load its plug-ins.
+constexpr auto startTimeout = 30s;
+// How long a process may take to end on SIGTERM before it is killed.
+constexpr auto stopTimeout = 5s;
+// Dead processes and an ended lease are noticed at least this often.
+constexpr int watchInterval = 200;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) {
+    stopRequested = 1;
+}
+
+DeviceAnswer failure(int status, std::string text) {
+    return {status, {}, std::move(text) + "\n"};
+}
+
+// One of the application processes of the device, and how it ended when it is not running.
+struct Application {
+    std::string_view role;
+    pid_t pid = -1;
+    std::time_t since = 0;
+    std::string ending;
+    bool running() const { return pid > 0 && ending.empty(); }
+};
+
+class Supervisor {
+  public:
+    Supervisor(BootedDevice::Place place, std::optional<pid_t> lease)
+        : _place(std::move(place)), _lease(lease), _started(std::time(nullptr)) {}
+
+    int run(int ready);
+
+  private:
+    std::optional<std::string> start(Application& application);
+    void stop(Application& application);
+    void reap();
+    bool leaseEnded() const;
+    void serve(int connection);
+    DeviceAnswer handle(const DeviceRequest& request);
+    DeviceAnswer forward(Application& application, const DeviceRequest& request);
+    DeviceAnswer toFront(const DeviceRequest& request);
+    DeviceAnswer toEveryProcess(const DeviceRequest& request);
+    DeviceAnswer respring(std::string_view reason, DeviceAnswer done);
+    DeviceAnswer bootAgain();
+    DeviceAnswer status() const;
+    void shutdown();
+    bool inFront(Application& application);
+    Application& application(Owner owner) { return owner == Owner::Preferences ? _apps[1] : _apps[0]; }
+
+    BootedDevice::Place _place;
+    std::optional<pid_t> _lease;
+    OwnedDescriptor _leaseHandle;
+    std::time_t _started;
+    std::array<Application, 2> _apps{Application{BootedDevice::springBoardRole, -1, 0, {}},
+                                     Application{BootedDevice::preferencesRole, -1, 0, {}}};
+    CommandTable _routes = Simulator::routes();
+    // The device's clock is one for every process: a process that starts again is set to it.
+    std::optional<DeviceRequest> _clock;
+    OwnedDescriptor _lock;
+    OwnedDescriptor _listening;
+    bool _done = false;
+};
+
+std::optional<std::string> Supervisor::start(Application& application) {
+    std::vector<std::string> arguments{"--device", _place.root.string()};
+    if (_place.profile)
+        arguments.insert(arguments.end(), {"--profile", _place.profile->string()});
+    arguments.insert(arguments.end(), {"--serve", std::string(application.role)});
+    const auto started = DeviceProcesses::start(arguments, false, startTimeout);
+    if (started.pid < 0)
+        return std::string(application.role) + " did not start: " + started.problem;
+    application = {application.role, started.pid, std::time(nullptr), {}};
+    if (_clock) {
+        std::string error;
+        ControlSocket::exchange(BootedDevice::socketOf(_place.root, application.role), *_clock, error);
+    }
+    return std::nullopt;
+}
+
+void Supervisor::stop(Application& application) {
+    if (!application.running())
+        return;
+    ::kill(application.pid, SIGTERM);
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + stopTimeout;
+    while (::waitpid(application.pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(application.pid, SIGKILL);
+            ::waitpid(application.pid, &status, 0);
+            break;
+        }
+        ::usleep(2000);
+    }
+    application.ending = "stopped";
+    std::error_code error;
+    std::filesystem::remove(BootedDevice::socketOf(_place.root, application.role), error);
+}
+
+void Supervisor::reap() {
+    for (auto& application : _apps) {
+        int status = 0;
+        if (application.running() && ::waitpid(application.pid, &status, WNOHANG) == application.pid) {
+            application.ending =
+                DeviceProcesses::ending(status) + " at " + DeviceProcesses::localTime(std::time(nullptr));
+            EventLog::record("device.processEnded", {{"role", application.role},
+                                                     {"pid", std::to_string(application.pid)},
+                                                     {"how", DeviceProcesses::ending(status)}});
+            std::error_code error;
+            std::filesystem::remove(BootedDevice::socketOf(_place.root, application.role), error);
+        }
+    }
+}
+
+bool Supervisor::leaseEnded() const {
+    if (!_lease)
+        return false;
+    if (_leaseHandle) {
+        pollfd entry{_leaseHandle.get(), POLLIN, 0};
+        return ::poll(&entry, 1, 0) > 0;
+    }
+    return ::kill(*_lease, 0) != 0 && errno == ESRCH;
+}
+
+int Supervisor::run(int ready) {
+    const auto folder = ControlSocket::runFolder(_place.root);
+    _lock = OwnedDescriptor(::open((folder / "device.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!_lock || ::flock(_lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        DeviceProcesses::tellReady(ready, "the device at " + _place.root.string() +
+                                              " is being booted or shut down by another process");
+        return 1;
+    }
+    if (_lease)
+        _leaseHandle = OwnedDescriptor(static_cast<int>(::syscall(SYS_pidfd_open, *_lease, 0)));
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    std::string error;
+    for (auto& application : _apps)
+        if (const auto problem = start(application)) {
+            shutdown();
+            DeviceProcesses::tellReady(ready, *problem);
+            return 1;
+        }
+    auto listening = ControlSocket::listenAt(ControlSocket::controlPath(_place.root), error);
+    if (!listening) {
+        shutdown();
+        DeviceProcesses::tellReady(ready, error);
+        return 1;
+    }
+    _listening = std::move(*listening);
+    DeviceProcesses::tellReady(ready);
+    while (!_done) {
+        pollfd entry{_listening.get(), POLLIN, 0};
+        const int count = ::poll(&entry, 1, watchInterval);
+        reap();
+        if (stopRequested || leaseEnded()) {
+            shutdown();
+            break;
+        }
+        if (count > 0) {
+            OwnedDescriptor connection(::accept4(_listening.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (connection)
+                serve(connection.get());
+        }
+    }
+    return 0;
+}
+
+// Only this user reaches the socket (its mode is 0600); the peer's credentials say so again.
+bool fromThisUser(int connection) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+}
+
+void Supervisor::serve(int connection) {
+    std::string error;
+    const auto request =
+        fromThisUser(connection) ? ControlSocket::readRequest(connection, error) : std::nullopt;
+    if (!request) {
+        ControlSocket::writeAnswer(connection, failure(2, error.empty() ? "not this device's user" : error));
+        return;
+    }
+    reap();
+    const auto answer = handle(*request);
+    // A client that went away mid-command misses only its answer.
+    ControlSocket::writeAnswer(connection, answer);
+    if (_done)
+        _listening.reset();
+}
+
+DeviceAnswer Supervisor::handle(const DeviceRequest& request) {
+    const auto& words = request.words;
+    const std::string name = words.empty() ? std::string() : words[0];
+    if (name == "boot" && words.size() == 1)
+        return bootAgain();
+    if (name == "status" && words.size() == 1)
+        return status();
+    if (name == "shutdown" && words.size() == 1) {
+        shutdown();
+        return {0, "the device at " + _place.root.string() + " is shut down\n", {}};
+    }
+    const auto* command = _routes.find(name);
+    if (!command || command->owner == Owner::Supervisor) {
+        if (name == "watch" || (name == "events" && words.size() > 1 && words[1] == "--follow"))
+            return failure(2, name + " follows the device from the invoking process only");
+        std::ostringstream out, errors;
+        const int status = _routes.run(words, out, errors);
+        // The applications read the languages as they start, as on a phone.
+        if (name == "language" && words.size() > 1 && status == 0)
+            return respring("language", {status, out.str(), errors.str()});
+        return {status, out.str(), errors.str()};
+    }
+    if (command->owner == Owner::Front)
+        return toFront(request);
+    if (command->owner == Owner::EveryProcess)
+        return toEveryProcess(request);
+    auto answer = forward(application(command->owner), request);
+    if (name == "install" && answer.status == 0)
+        return respring("install", std::move(answer));
+    return answer;
+}
+
+DeviceAnswer Supervisor::forward(Application& application, const DeviceRequest& request) {
+    if (!application.running())
+        return failure(1, std::string(application.role) + " is not running: it " + application.ending +
+                              "; boot brings it back");
+    std::string error;
+    auto answer =
+        ControlSocket::exchange(BootedDevice::socketOf(_place.root, application.role), request, error);
+    if (answer)
+        return std::move(*answer);
+    // It ended while serving: wait a moment for the end to be told, so the reason is known.
+    for (int tries = 0; tries < 100 && application.running(); ++tries, ::usleep(10000))
+        reap();
+    return failure(1, std::string(application.role) + " ended during the command" +
+                          (application.running() ? ": " + error : ": it " + application.ending));
+}
+
+bool Supervisor::inFront(Application& application) {
+    return application.running() && forward(application, {"/", {".in-front"}}).status == 0;
+}
+
+// Control Center open in front of everything, else the Settings application when it is open, else
+// SpringBoard's screen.
+DeviceAnswer Supervisor::toFront(const DeviceRequest& request) {
+    auto& springBoard = application(Owner::SpringBoard);
+    auto& preferences = application(Owner::Preferences);
+    if (!inFront(springBoard) && inFront(preferences))
+        return forward(preferences, request);
+    return forward(springBoard, request);
+}
+
+DeviceAnswer Supervisor::toEveryProcess(const DeviceRequest& request) {
+    auto answer = forward(application(Owner::SpringBoard), request);
+    if (answer.status == 0) {
+        forward(application(Owner::Preferences), request);
+        if (request.words.size() > 1)
+            _clock = DeviceRequest{"/", request.words};
+    }
+    return answer;
+}
+
+// A loaded plug-in is never reloaded in place: both applications start again with what was installed.
+DeviceAnswer Supervisor::respring(std::string_view reason, DeviceAnswer done) {
+    EventLog::record("device.respring", {{"reason", reason}});
+    for (auto& application : _apps)
+        stop(application);
+    for (auto& application : _apps)
+        if (const auto problem = start(application)) {
+            done.status = 1;
+            done.errors += *problem + "\n";
+        }
+    if (done.status == 0)
+        done.out += "respring: SpringBoard and Preferences started again\n";
+    return done;
+}
+
+DeviceAnswer Supervisor::bootAgain() {
+    DeviceAnswer answer;
+    for (auto& application : _apps) {
+        if (application.running())
+            continue;
+        if (const auto problem = start(application)) {
+            answer.status = 1;
+            answer.errors += *problem + "\n";
+        } else {
+            answer.out += std::string(application.role) + " started again, pid " +
+                          std::to_string(application.pid) + "\n";
+        }
+    }
+    if (answer.out.empty() && answer.errors.empty())
+        answer.out = "the device at " + _place.root.string() + " is already booted\n";
+    return answer;
+}
+
+DeviceAnswer Supervisor::status() const {
+    std::ostringstream out;
+    out << "the device at " << _place.root.string() << " is booted\n"
+        << "control socket " << ControlSocket::controlPath(_place.root).string() << "\n"
+        << BootedDevice::supervisorRole << " pid " << ::getpid() << " since "
+        << DeviceProcesses::localTime(_started)
+        << (_lease ? ", leased to pid " + std::to_string(*_lease) : std::string()) << "\n";
+    int status = 0;
+    for (const auto& application : _apps) {
+        out << application.role << " pid " << application.pid;
+        if (application.running()) {
+            out << " since " << DeviceProcesses::localTime(application.since) << "\n";
+        } else {
+            out << " not running: it " << application.ending << "\n";
+            status = 1;
+        }
+    }
+    return {status, out.str(), {}};
+}
+
+// Control Center closes as SpringBoard ends; nothing of the device is left: no process, socket or lock.
+void Supervisor::shutdown() {
+    for (auto& application : _apps)
+        stop(application);
+    std::error_code error;
+    if (_listening)
+        std::filesystem::remove(ControlSocket::controlPath(_place.root), error);
+    std::filesystem::remove(ControlSocket::runFolder(_place.root) / "device.lock", error);
+    _done = true;
+}
+
+} // namespace
+
+namespace BootedDevice {
+
+int serveSupervisor(const Place& place, int ready, std::optional<pid_t> lease) {
+    return Supervisor(place, lease).run(ready);
+}
+
+} // namespace BootedDevice
