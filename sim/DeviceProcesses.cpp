@@ -56,7 +56,7 @@ std::string localTime(std::time_t moment) {
 
 std::string ending(int waitStatus) {
     if (WIFSIGNALED(waitStatus))
-        return "killed by signal " + std::to_string(WTERMSIG(waitStatus)) + " (" +
+        return "was killed by signal " + std::to_string(WTERMSIG(waitStatus)) + " (" +
                ::strsignal(WTERMSIG(waitStatus)) + ")";
     return "exited with status " + std::to_string(WEXITSTATUS(waitStatus));
 }

@@ -17,7 +17,7 @@ namespace DeviceProcesses {
 
 // The time a person reads in `status`: local, to the second.
 std::string localTime(std::time_t moment);
-// How a process ended, from its wait status: "exited with status 1", "killed by signal 9 (Killed)".
+// How a process ended, from its wait status: "exited with status 1", "was killed by signal 9 (Killed)".
 std::string ending(int waitStatus);
 
 struct Started {

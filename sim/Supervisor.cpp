@@ -217,7 +217,8 @@ void Supervisor::serve(int connection) {
 DeviceAnswer Supervisor::handle(const DeviceRequest& request) {
     const auto& words = request.words;
     const std::string name = words.empty() ? std::string() : words[0];
-    if (name == "boot" && words.size() == 1)
+    // A lease belongs to the boot that started the device; booting it again keeps that one.
+    if (name == "boot" && (words.size() == 1 || (words.size() == 2 && words[1] == "--lease")))
         return bootAgain();
     if (name == "status" && words.size() == 1)
         return status();

@@ -119,6 +119,24 @@ TEST_F(BootedDeviceTest, TheLockAndTheOrientationHoldBetweenCommands) {
     EXPECT_TRUE(has(ok("alert"), "Landscape mode is currently not supported.")) << sim("alert").output;
 }
 
+TEST_F(BootedDeviceTest, ScriptsAndStandardInputDriveTheBootedDeviceAndEventsFollowIt) {
+    const auto script = device.root().parent_path() / (device.root().filename().string() + ".script");
+    std::ofstream(script) << "install\ndefaults write FUNCTION_1 APP-WeChat\nopen\n";
+    const auto ran = sim("script " + script.string());
+    std::filesystem::remove(script);
+    EXPECT_EQ(ran.status, 0) << ran.output;
+    EXPECT_TRUE(has(ran.output, "respring: SpringBoard and Preferences started again\n")) << ran.output;
+    EXPECT_EQ(runShell("printf 'tap 1\\n' | " + std::string(ORVANE_SIM_PATH) + " --device " +
+                       device.root().string() + " -")
+                  .status,
+              0);
+    EXPECT_TRUE(has(ok("alert"), "Open App Store to download")) << "the script's Control Center stayed open";
+    const auto followed = sim("events --follow --seconds 1");
+    EXPECT_EQ(followed.status, 0) << followed.output;
+    EXPECT_TRUE(std::regex_search(followed.output, std::regex(" SpringBoard\\[[0-9]+\\] uikit.presented ")))
+        << followed.output;
+}
+
 TEST_F(BootedDeviceTest, BootAgainChangesNothingAndStatusNamesEveryProcess) {
     const pid_t springBoard = pidOf("SpringBoard");
     EXPECT_EQ(ok("boot"), "the device at " + device.root().string() + " is already booted\n");
@@ -141,11 +159,12 @@ TEST_F(BootedDeviceTest, AKilledSpringBoardIsReportedAndBootBringsItBackWithTheS
     const auto report = sim("status");
     EXPECT_EQ(report.status, 1);
     EXPECT_TRUE(has(report.output, "SpringBoard pid " + std::to_string(springBoard) +
-                                       " not running: it killed by signal 9 (Killed)"))
+                                       " not running: it was killed by signal 9 (Killed)"))
         << report.output;
     const auto refused = sim("open");
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(has(refused.output, "SpringBoard is not running: it killed by signal 9")) << refused.output;
+    EXPECT_TRUE(has(refused.output, "SpringBoard is not running: it was killed by signal 9"))
+        << refused.output;
     EXPECT_TRUE(has(ok("settings open"), "Settings")) << "the Settings application runs on";
 
     EXPECT_TRUE(has(ok("boot"), "SpringBoard started again, pid "));
