@@ -15,7 +15,8 @@ void drawOnBackdrop(const UIView& view, CGFloat top) {
     const CGSize viewSize = view.frame().size;
     const CGRect area = CGRectMake(0, top, viewSize.width, viewSize.height + 2 * screenshotMargin);
     const auto backdrop = UIView::make(area);
-    backdrop->setBackgroundColor(UIColor::colorWithRed(0.11, 0.11, 0.13, 1));
+    backdrop->setBackgroundColor(UIColor::colorWithRed(controlCenterBackdrop.red, controlCenterBackdrop.green,
+                                                       controlCenterBackdrop.blue, 1));
     backdrop->drawViewHierarchyInRect(area);
     view.drawViewHierarchyInRect(CGRectMake(0, top + screenshotMargin, viewSize.width, viewSize.height));
 }
@@ -58,4 +59,13 @@ std::optional<std::string> writePNG(const UIImage& image, const std::filesystem:
     if (bytes.empty() || !out)
         return "cannot write " + file.string();
     return std::nullopt;
+}
+
+// Fontconfig, under the platform's text drawing, keeps its caches until the process ends, which the leak
+// checker of a sanitized build would report.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
 }

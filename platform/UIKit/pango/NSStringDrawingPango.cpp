@@ -4,6 +4,7 @@
 #include "UIKit/NSStringDrawing.h"
 #include "UIKit/UIGraphics.h"
 
+#include <algorithm>
 #include <memory>
 #include <pango/pangocairo.h>
 
@@ -14,6 +15,9 @@ struct GObjectDeleter {
 };
 struct FontDescriptionDeleter {
     void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
+};
+struct FontOptionsDeleter {
+    void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
 };
 using PangoLayoutHandle = std::unique_ptr<PangoLayout, GObjectDeleter>;
 
@@ -45,6 +49,11 @@ PangoLayoutHandle layoutFor(cairo_t* cairo, std::string_view text, CGFloat width
     PangoLayoutHandle layout(pango_cairo_create_layout(cairo));
     pango_context_set_language(pango_layout_get_context(layout.get()),
                                pango_language_from_string(glyphLanguage()));
+    // Metrics that do not snap to the device's pixels, so that text measured at one scale fits the same
+    // width when drawn at another.
+    const std::unique_ptr<cairo_font_options_t, FontOptionsDeleter> options(cairo_font_options_create());
+    cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(pango_layout_get_context(layout.get()), options.get());
     pango_layout_context_changed(layout.get());
     const std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> font(pango_font_description_new());
     pango_font_description_set_family(font.get(), "Sans");
@@ -71,6 +80,15 @@ CGSize NSStringBoundingSize(std::string_view text, CGFloat width, const NSString
     const auto layout = layoutFor(cairo.get(), text, width, attributes);
     int textWidth = 0, textHeight = 0;
     pango_layout_get_size(layout.get(), &textWidth, &textHeight);
+    if (attributes.numberOfLines > 0) {
+        // An ellipsized layout reports the width it was given: the text's own width is that of the text
+        // unbroken, where it is narrower.
+        pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_NONE);
+        pango_layout_set_width(layout.get(), -1);
+        int lineWidth = 0, lineHeight = 0;
+        pango_layout_get_size(layout.get(), &lineWidth, &lineHeight);
+        textWidth = std::min(textWidth, lineWidth);
+    }
     return CGSizeMake(CGFloat(textWidth) / PANGO_SCALE, CGFloat(textHeight) / PANGO_SCALE);
 }
 

@@ -33,6 +33,29 @@ TEST(NSStringDrawing, TextWrapsAtWordsAndGrowsWithTheFontSize) {
     EXPECT_EQ(NSStringBoundingSize("", 100, body).width, 0);
 }
 
+TEST(NSStringDrawing, OneLineIsMeasuredAsWideAsItsTextUpToTheWidthGiven) {
+    NSStringAttributes cut{17, false, UIColor::blackColor(), NSTextAlignmentLeft, 1};
+    const std::string text = "Upload Photo/Video to Facebook Messenger";
+    const CGSize whole = NSStringBoundingSize(text, 1000, cut);
+    const CGSize shortened = NSStringBoundingSize(text, 100, cut);
+    EXPECT_GT(whole.width, 200);
+    EXPECT_LE(shortened.width, 100);
+    EXPECT_GT(shortened.width, 60) << "as much of the text as fits, then the ellipsis";
+    EXPECT_EQ(shortened.height, whole.height) << "one line, not wrapped";
+    EXPECT_EQ(NSStringBoundingSize("OK", 100, cut).width, NSStringBoundingSize("OK", 1000, cut).width)
+        << "text that fits is not cut";
+
+    const ImageContext context({120, 30}, 1);
+    NSStringDrawInRect(text, CGRectMake(10, 0, 100, 30), cut);
+    const CGRect ink = inkBox(context, 120, 30);
+    EXPECT_GE(ink.origin.x, 10);
+    EXPECT_LE(CGRectGetMaxX(ink), 110);
+    const ImageContext wrapped({120, 60}, 1);
+    cut.numberOfLines = 0;
+    NSStringDrawInRect(text, CGRectMake(10, 0, 100, 60), cut);
+    EXPECT_GT(inkBox(wrapped, 120, 60).size.height, 1.5 * ink.size.height) << "wrapping takes more lines";
+}
+
 TEST(NSStringDrawing, TextIsDrawnUprightInsideItsRectInTheColourAndAlignmentAsked) {
     const ImageContext context({120, 40}, 2);
     const NSStringAttributes centred{13, false, UIColor::colorWithRed(1, 0, 0, 1), NSTextAlignmentCenter};
