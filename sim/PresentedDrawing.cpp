@@ -75,11 +75,13 @@ void buttonTitle(const UIAlertController& alert, const UIAlertAction& action, CG
                        style);
 }
 
-// Buttons one under the other from `top`, each after a hairline.
+// Buttons one under the other from `top`, each after a hairline but one at the panel's top edge, where a
+// line would show above the rounded corners.
 void stackedButtons(const UIAlertController& alert, const Actions& actions, CGRect panel, CGFloat top,
                     CGFloat buttonHeight) {
     for (const auto& action : actions) {
-        hairline(panel.origin.x, top, panel.size.width, 0.5);
+        if (top > panel.origin.y)
+            hairline(panel.origin.x, top, panel.size.width, 0.5);
         buttonTitle(alert, *action, CGRectMake(panel.origin.x, top, panel.size.width, buttonHeight));
         top += buttonHeight;
     }

@@ -9,7 +9,11 @@
 #include <optional>
 #include <string>
 
-// The view as drawn over Control Center's dark backdrop, with a margin of backdrop above and below, at the
+// Control Center's backdrop: the light frosted panel of the system the section was made for, on which the
+// black glyphs (icon style 1) show as well as the colour icons.
+inline constexpr struct { CGFloat red, green, blue; } controlCenterBackdrop = {0.84, 0.85, 0.87};
+
+// The view as drawn over Control Center's light backdrop, with a margin of backdrop above and below, at the
 // main screen's scale.
 std::shared_ptr<UIImage> screenshotOfView(const UIView& view);
 

@@ -41,7 +41,7 @@ void drawItem(const UIBarButtonItem* item, CGRect half, NSTextAlignment alignmen
 } // namespace
 
 UINavigationBar::UINavigationBar(CGRect frame) : UIView(frame) {
-    setBackgroundColor(UIColor::colorWithWhite(0.97, 0.92));
+    setBackgroundColor(UIColor::colorWithWhite(0.97, 1));
 }
 
 void UINavigationBar::drawContent(CGRect bounds) const {

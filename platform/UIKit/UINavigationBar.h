@@ -7,8 +7,9 @@
 
 #include <memory>
 
-// The bar at the top of a navigation controller: translucent, reaching under the status bar, with the top
-// controller's title in the middle and its bar button items at the sides.
+// The bar at the top of a navigation controller, reaching under the status bar, with the top controller's
+// title in the middle and its bar button items at the sides. It hides what lies under it, as the system's
+// blurred bar does, so a control of the content below never shows through its buttons.
 class ORVANE_EXPORT UINavigationBar : public UIView {
     OBJC_OBJECT(UINavigationBar, UIView)
 

@@ -177,6 +177,20 @@ TEST_F(ScreenTest, TheCameraTakesOnlyWhatTheDeviceCanReadAndTheMailSheetShowsIts
     EXPECT_TRUE(greyAt(image, 300, 500, 0x35)) << "Control Center, dimmed, below the card";
 }
 
+TEST_F(ScreenTest, AMenuWithoutATitleHasNoHairlineAboveItsFirstItem) {
+    openWith("SYS-Facebook");
+    output("hold 1");
+    const auto image = screen();
+    ASSERT_NE(image, nullptr);
+    // Down the middle, from the dimmed screen to the menu's panel: its first row of pixels is the panel.
+    std::size_t y = 0;
+    while (y < image->height() && image->pixelAt(320, y).red < 150)
+        ++y;
+    ASSERT_LT(y, image->height() / 2 + 200);
+    EXPECT_GT(image->pixelAt(320, y).red, 240) << "the panel's top edge, not a hairline, at row " << y;
+    EXPECT_LT(image->pixelAt(320, y + 100).red - image->pixelAt(320, y).red, 2) << "one panel colour";
+}
+
 TEST_F(ScreenTest, TheLibraryShowsItsPhotosAndVideosAndPassesOverOtherFiles) {
     root.writeText(std::string(photoLibraryFolder) + "/AAA.txt", "a note");
     output("defaults write DEFAULT_ACTION_SYS-Mail Library");

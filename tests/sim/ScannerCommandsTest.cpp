@@ -66,6 +66,14 @@ TEST_F(ScannerCommandsTest, TheScannerScreenShowsTheCameraInTheBoxAndDimsTheRest
     EXPECT_GT(inBox.red, 90) << "the camera's grey scene, clear in the box";
     EXPECT_LT(around.red, inBox.red * 0.6) << "the surround is dimmed";
     EXPECT_EQ(output("camera clear"), "the back camera sees nothing in particular\n");
+
+    // The camera switch lies under the navigation bar at the top right; the bar hides it, so "Cancel" is
+    // drawn on the bar's own colour. Every pixel of the switch's place outside the button's title is bar.
+    const auto bar = scene->pixelAt(4, 4);
+    for (std::size_t y = 0; y < 40; ++y) {
+        for (std::size_t x = 500; x < 640; ++x)
+            ASSERT_EQ(scene->pixelAt(x, y), bar) << "at " << x << ", " << y;
+    }
 }
 
 TEST_F(ScannerCommandsTest, WithoutACameraTheOverlayLiesOnBlackAndCancelCloses) {

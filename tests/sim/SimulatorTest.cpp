@@ -197,7 +197,7 @@ TEST_F(SimulatorTest, EveryCommandHasOneOwnerAndTheRoutesMatchTheDevice) {
     EXPECT_FALSE(routes.find("settings")->run);
 }
 
-TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) {
+TEST_F(SimulatorTest, AScreenshotIsTheSectionOverALightBackdropAtTheScreenScale) {
     output("install");
     output("open");
     const auto file = root.root() / "section.png";
@@ -211,7 +211,7 @@ TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) 
 
     const auto backdrop = image->pixelAt(0, 0);
     EXPECT_EQ(backdrop.alpha, 255);
-    EXPECT_LT(backdrop.red + backdrop.green + backdrop.blue, 3 * 64) << "dark";
+    EXPECT_GT(backdrop.red + backdrop.green + backdrop.blue, 3 * 192) << "light";
     EXPECT_EQ(image->pixelAt(639, 123), backdrop) << "the margin below is backdrop too";
     EXPECT_EQ(image->pixelAt(20, 16 + 2), backdrop) << "a clear row shows the backdrop";
 
@@ -221,6 +221,22 @@ TEST_F(SimulatorTest, AScreenshotIsTheSectionOverADarkBackdropAtTheScreenScale) 
     EXPECT_EQ(separator.alpha, 255);
     // The middle of button 1 shows its icon, not the backdrop.
     EXPECT_NE(image->pixelAt(52, 16 + 46), backdrop);
+
+    // Black glyphs stand out against the backdrop.
+    output("close");
+    output("defaults write ICON_STYLE -int 1");
+    output("open");
+    output("screenshot " + file.string());
+    std::ifstream again(file, std::ios::binary);
+    const auto glyphs =
+        CGImageCreateWithPNGData(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(again), {}));
+    ASSERT_NE(glyphs, nullptr);
+    int darkest = 255;
+    for (std::size_t x = 20; x < 90; ++x) {
+        for (std::size_t y = 30; y < 94; ++y)
+            darkest = std::min<int>(darkest, glyphs->pixelAt(x, y).red);
+    }
+    EXPECT_LT(darkest, backdrop.red / 2) << "the Facebook glyph is seen";
 }
 
 TEST_F(SimulatorTest, TheIPadProfileGivesAWideRow) {
