@@ -15,8 +15,6 @@ namespace {
 
 // A picture file a person holds up: PNG or JPEG, of at most this many bytes.
 constexpr std::uintmax_t largestPictureFile = 64u * 1024 * 1024;
-// A scanner reads what it is shown from the frames after the one in flight: two frames read make sure.
-constexpr std::uint64_t framesToRead = 2;
 // However slow reading is, the command ends.
 constexpr std::chrono::seconds longestRead{30};
 // Where a finger finds the scanner's camera switch: this far from the screen's top right corner.
@@ -99,8 +97,8 @@ int CameraCommands::camera(std::span<const std::string> arguments, std::ostream&
     return 0;
 }
 
-// While a scanner is open, the command lasts until it has read the picture: what it shows then is there for
-// the next command.
+// While a scanner is open, the command lasts until it has read the picture's first view in every way: what it
+// shows then is there for the next command. The hand's later views come while time passes.
 int CameraCommands::showPicture(const std::string& file, std::ostream& out, std::ostream& errors) {
     const auto camera = AVCaptureHost::currentCamera();
     if (!camera) {
@@ -118,7 +116,7 @@ int CameraCommands::showPicture(const std::string& file, std::ostream& out, std:
     const auto screen = shownScreen();
     if (!screen)
         return 0;
-    const auto enough = AVCaptureHost::framesReadCount() + framesToRead;
+    const auto enough = AVCaptureHost::framesReadCount() + AVCaptureHost::framesForAWholeLook();
     NSRunLoop::mainRunLoop().runUntil(
         [&] { return shownScreen() != screen || AVCaptureHost::framesReadCount() >= enough; }, longestRead);
     return 0;

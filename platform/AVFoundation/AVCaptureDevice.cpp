@@ -1,6 +1,7 @@
 #include "AVFoundation/AVCaptureDevice.h"
 
 #include "AVFoundation/AVCaptureInput.h"
+#include "AVFoundation/AVCaptureReading.h"
 #include "AVFoundation/AVCaptureSession.h"
 #include "AVFoundation/AVCaptureSessionRegistry.h"
 #include "CoreGraphics/CGContext.h"
@@ -10,8 +11,8 @@
 
 namespace {
 
-CGImageRef emptyScene() {
-    static const CGImageRef scene = [] {
+CGImageRef emptyFrame() {
+    static const CGImageRef frame = [] {
         const auto context = CGBitmapContextCreate(AVCaptureDevice::frameWidth, AVCaptureDevice::frameHeight);
         constexpr CGFloat grey = AVCaptureDevice::emptySceneGrey;
         CGContextSetRGBFillColor(context, grey, grey, grey, 1);
@@ -19,7 +20,7 @@ CGImageRef emptyScene() {
                           CGRectMake(0, 0, AVCaptureDevice::frameWidth, AVCaptureDevice::frameHeight));
         return CGBitmapContextCreateImage(context);
     }();
-    return scene;
+    return frame;
 }
 
 std::vector<std::shared_ptr<AVCaptureDevice>>& cameras() {
@@ -41,7 +42,7 @@ AVCaptureDevice::AVCaptureDevice(AVCaptureDevicePosition position)
                                          ? "com.apple.avfoundation.avcapturedevice.built-in_video:1"
                                          : "com.apple.avfoundation.avcapturedevice.built-in_video:0"),
       _localizedName(position == AVCaptureDevicePositionFront ? "Front Camera" : "Back Camera"),
-      _frame(emptyScene()) {}
+      _frame(emptyFrame()) {}
 
 std::shared_ptr<AVCaptureDevice> AVCaptureDevice::defaultDeviceWithMediaType(std::string_view mediaType) {
     const auto devices = devicesWithMediaType(mediaType);
@@ -94,8 +95,24 @@ void AVCaptureDevice::setCameras(Badge<PlatformHost>, const std::vector<AVCaptur
                      [](const auto& a, const auto& b) { return a->position() < b->position(); });
 }
 
-void AVCaptureDevice::setCurrentFrame(Badge<PlatformHost>, CGImageRef frame) {
-    _frame = frame ? std::move(frame) : emptyScene();
+void AVCaptureDevice::setScene(Badge<PlatformHost>, std::shared_ptr<const AVCaptureScene> scene) {
+    _scene = std::move(scene);
+    _view = 0;
+    _frame = _scene ? _scene->view(0) : emptyFrame();
+    _framesOfView = 0;
+    _framesReadBeforeView = AVCaptureReading::framesRead();
+}
+
+const CGImageRef& AVCaptureDevice::frameToDeliver() {
+    if (!_scene || _view + 1 >= _scene->viewCount())
+        return _frame;
+    if (++_framesOfView > framesPerViewAtLeast &&
+        AVCaptureReading::framesRead() >= _framesReadBeforeView + AVCaptureReading::framesForAWholeLook()) {
+        _frame = _scene->view(++_view);
+        _framesOfView = 1;
+        _framesReadBeforeView = AVCaptureReading::framesRead();
+    }
+    return _frame;
 }
 
 std::shared_ptr<AVCaptureDevice> AVCaptureDevice::capturingCamera(Badge<PlatformHost>) {

@@ -7,6 +7,7 @@
 #include "Foundation/NSObject.h"
 #include "objc/Badge.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,16 @@
 
 inline constexpr std::string_view AVMediaTypeVideo = "vide";
 inline constexpr std::string_view AVMediaTypeAudio = "soun";
+
+// What a camera sees over time: views one after another, each a frameWidth x frameHeight picture; the last
+// one stays.
+class ORVANE_EXPORT AVCaptureScene {
+  public:
+    virtual ~AVCaptureScene() = default;
+    // At least one.
+    virtual std::size_t viewCount() const = 0;
+    virtual CGImageRef view(std::size_t index) const = 0;
+};
 
 enum AVCaptureDevicePosition {
     AVCaptureDevicePositionUnspecified = 0,
@@ -46,17 +57,31 @@ class ORVANE_EXPORT AVCaptureDevice : public NSObject {
     const CGImageRef& currentFrame() const { return _frame; }
 
     // For hosts (AVCaptureHost): the cameras the device has, in place of the ones it had, back before front;
-    // what a camera sees (nothing: the empty scene); the camera of the first running session that has one.
+    // what a camera sees from now on, starting with the scene's first view (nothing: the empty scene); the
+    // camera of the first running session that has one.
     static void setCameras(Badge<PlatformHost>, const std::vector<AVCaptureDevicePosition>& positions);
-    void setCurrentFrame(Badge<PlatformHost>, CGImageRef frame);
+    void setScene(Badge<PlatformHost>, std::shared_ptr<const AVCaptureScene> scene);
     static std::shared_ptr<AVCaptureDevice> capturingCamera(Badge<PlatformHost>);
+
+    // A scene's views are each shown for at least this many frames (a tenth of a second, a hand's pace).
+    static constexpr int framesPerViewAtLeast = 3;
 
   protected:
     explicit AVCaptureDevice(AVCaptureDevicePosition position);
 
   private:
+    friend class AVCaptureSession;
+    // The frame a running session delivers now. The scene moves on to its next view once the current one has
+    // been shown for framesPerViewAtLeast frames and the metadata outputs have looked at it in every way:
+    // however slowly they read, every view is read whole, and frames that come meanwhile are dropped.
+    const CGImageRef& frameToDeliver();
+
     AVCaptureDevicePosition _position;
     std::string _uniqueID;
     std::string _localizedName;
+    std::shared_ptr<const AVCaptureScene> _scene;
+    std::size_t _view = 0;
     CGImageRef _frame;
+    int _framesOfView = 0;
+    std::uint64_t _framesReadBeforeView = 0;
 };

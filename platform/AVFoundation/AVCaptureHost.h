@@ -20,9 +20,17 @@ void stopRunningSessions();
 // first; nothing without cameras.
 std::shared_ptr<AVCaptureDevice> currentCamera();
 
-// The camera sees `picture`, held upright in front of a phone held upright. A picture of exactly the frame's
-// size is the whole scene as the camera sees it; any other is turned a quarter anticlockwise (the sensor lies
-// across a phone held upright), scaled to fill most of the frame, and centred on a grey background.
+// What a camera sees of `picture` held upright in front of a phone held upright, over time. A picture of
+// exactly the frame's size is the whole scene as the camera sees it, held still. Any other is turned a
+// quarter anticlockwise (the sensor lies across a phone held upright), centred on a grey background, and
+// moved as a person's hand moves it until the phone reads it: first where it is sharpest (at its own pixel
+// size where that fits the frame, else scaled down only as far as it must be), then twice as large for a
+// picture that fits so (each pixel doubled, not blurred), then at three quarters and half that size, tilted
+// 5 degrees either way, for a picture larger than the frame at its own size in up to 3 x 3 places that
+// together cover it, and finally back where it was sharpest, held still. Nothing for no picture.
+std::shared_ptr<const AVCaptureScene> sceneWithPicture(const CGImageRef& picture);
+
+// The camera sees `picture`: the scene above, from its first view on.
 void showPicture(AVCaptureDevice& camera, const CGImageRef& picture);
 // The camera sees the empty grey scene again.
 void clearPicture(AVCaptureDevice& camera);
@@ -30,8 +38,10 @@ void clearPicture(AVCaptureDevice& camera);
 // How many frames the metadata outputs of this process have finished reading, with or without a code in
 // them; a result found in a frame is on its way to the main run loop once the count has passed that frame.
 std::uint64_t framesReadCount();
+// How far that count moves, from a view's first frame, before the view has been read in every way.
+std::uint64_t framesForAWholeLook();
 
-// The frame `picture` gives, as showPicture places it.
+// The first frame of the scene `picture` gives.
 CGImageRef cameraFrameWithPicture(const CGImageRef& picture);
 
 } // namespace AVCaptureHost

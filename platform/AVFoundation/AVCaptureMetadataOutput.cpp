@@ -1,5 +1,6 @@
 #include "AVFoundation/AVCaptureMetadataOutput.h"
 
+#include "AVFoundation/AVCaptureReading.h"
 #include "AVFoundation/zxing/MetadataRecognition.h"
 #include "Foundation/NSOperationQueue.h"
 
@@ -14,7 +15,7 @@
 namespace {
 
 // Frames every metadata output of the process has finished reading, whatever they held.
-std::atomic<std::uint64_t> framesRead = 0;
+std::atomic<std::uint64_t> framesReadSoFar = 0;
 
 CGRect boundsOf(const std::vector<CGPoint>& corners) {
     if (corners.empty())
@@ -46,6 +47,8 @@ struct AVCaptureMetadataOutput::Reader {
     std::condition_variable wake;
     std::optional<Job> waiting;
     bool stopping = false;
+    // Successive frames are read with successive passes.
+    std::size_t pass = 0;
     std::thread thread{[this] { run(); }};
 
     ~Reader() {
@@ -79,7 +82,7 @@ struct AVCaptureMetadataOutput::Reader {
 
     void run() {
         while (auto job = nextJob()) {
-            auto objects = MetadataRecognition::recognize(*job->frame, job->types);
+            auto objects = MetadataRecognition::recognize(*job->frame, job->types, pass++);
             if (!objects.empty())
                 NSOperationQueue::mainQueue().addOperationWithBlock([output = std::move(job->output),
                                                                      objects = std::move(objects),
@@ -88,13 +91,25 @@ struct AVCaptureMetadataOutput::Reader {
                         live->deliver(objects, runNumber);
                 });
             // Counted once its result, if any, waits on the main queue.
-            ++framesRead;
+            ++framesReadSoFar;
         }
     }
 };
 
+std::uint64_t AVCaptureReading::framesRead() {
+    return framesReadSoFar.load();
+}
+
+std::uint64_t AVCaptureReading::framesForAWholeLook() {
+    return MetadataRecognition::passCount() + 1;
+}
+
 std::uint64_t AVCaptureMetadataOutput::framesReadCount(Badge<PlatformHost>) {
-    return framesRead.load();
+    return AVCaptureReading::framesRead();
+}
+
+std::uint64_t AVCaptureMetadataOutput::framesForAWholeLook(Badge<PlatformHost>) {
+    return AVCaptureReading::framesForAWholeLook();
 }
 
 AVCaptureMetadataOutput::AVCaptureMetadataOutput() {

@@ -47,9 +47,10 @@ class ORVANE_EXPORT AVCaptureMetadataOutput : public AVCaptureOutput {
     // Frames that were replaced while waiting to be read.
     std::uint64_t droppedFrameCount() const { return _droppedFrames.load(); }
 
-    // For hosts (AVCaptureHost::framesReadCount): the frames every output of the process has finished
-    // reading.
+    // For hosts (AVCaptureHost): the frames every output of the process has finished reading; how many of
+    // them, counted from a view's first frame, make sure that view has been read in every way.
     static std::uint64_t framesReadCount(Badge<PlatformHost>);
+    static std::uint64_t framesForAWholeLook(Badge<PlatformHost>);
 
   protected:
     AVCaptureMetadataOutput();

@@ -103,8 +103,9 @@ void AVCaptureSession::deliverFrame() {
     if (isConfiguring() || !source)
         return;
     const auto outputs = _outputs;
+    const auto frame = source->frameToDeliver();
     for (const auto& output : outputs)
-        output->captureFrame(source->currentFrame());
+        output->captureFrame(frame);
 }
 
 AVCaptureOutput::AVCaptureOutput() : _connection(AVCaptureConnection::make()) {}

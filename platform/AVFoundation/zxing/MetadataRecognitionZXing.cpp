@@ -34,6 +34,33 @@ constexpr std::array<std::string_view, symbologies.size()> typeNames = [] {
     return names;
 }();
 
+const ZXing::BarcodeFormats matrixCodes = ZXing::BarcodeFormat::QRCode | ZXing::BarcodeFormat::Aztec |
+                                          ZXing::BarcodeFormat::DataMatrix | ZXing::BarcodeFormat::PDF417;
+const ZXing::BarcodeFormats linearCodes = ZXing::BarcodeFormat::LinearCodes;
+const ZXing::BarcodeFormats everyCode = matrixCodes | linearCodes;
+
+// How a pass sees the frame.
+enum class Look {
+    asIs,
+    // Light and dark swapped, for light codes on a dark ground.
+    inverted,
+    // At a half and a quarter of the frame's size, for codes whose modules are too large for the library's
+    // binarizer to see as such.
+    downscaled,
+};
+
+struct Pass {
+    ZXing::BarcodeFormats formats;
+    Look look;
+};
+
+const std::array<Pass, 4> passes = {{
+    {matrixCodes, Look::asIs},
+    {linearCodes, Look::asIs},
+    {everyCode, Look::inverted},
+    {everyCode, Look::downscaled},
+}};
+
 ZXing::BarcodeFormats formatsOf(std::span<const std::string> types) {
     ZXing::BarcodeFormats formats;
     for (const auto& symbology : symbologies)
@@ -48,14 +75,63 @@ std::string_view typeOf(ZXing::BarcodeFormat format) {
     return found->type;
 }
 
-std::shared_ptr<AVMetadataObject> codeObject(const ZXing::Result& result, const CGImage& frame) {
+// A code found in a copy of the frame `scale` times smaller, with its corners as a share of the frame.
+std::shared_ptr<AVMetadataObject> codeObject(const ZXing::Result& result, const CGImage& frame, int scale) {
     const CGFloat width = CGFloat(frame.width());
     const CGFloat height = CGFloat(frame.height());
     std::vector<CGPoint> corners;
     for (const CGPoint& corner : ZXingImage::cornersOf(result))
-        corners.push_back(CGPointMake(corner.x / width, corner.y / height));
+        corners.push_back(CGPointMake(corner.x * scale / width, corner.y * scale / height));
     return AVMetadataMachineReadableCodeObject::make(std::string(typeOf(result.format())),
                                                      ZXingImage::textOf(result), std::move(corners));
+}
+
+bool isSameCode(const AVMetadataObject& a, const AVMetadataObject& b) {
+    const auto& first = static_cast<const AVMetadataMachineReadableCodeObject&>(a);
+    const auto& second = static_cast<const AVMetadataMachineReadableCodeObject&>(b);
+    return first.type() == second.type() && first.stringValue() == second.stringValue();
+}
+
+// Adds what `results` holds to `objects`, leaving out codes already there: the same code read at two scales,
+// or by two passes, is one code.
+void merge(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const ZXing::Results& results,
+           const CGImage& frame, int scale) {
+    for (const auto& result : results) {
+        auto object = codeObject(result, frame, scale);
+        if (std::none_of(objects.begin(), objects.end(),
+                         [&object](const auto& known) { return isSameCode(*known, *object); }))
+            objects.push_back(std::move(object));
+    }
+}
+
+void runPass(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const CGImage& frame, const Pass& pass,
+             ZXing::BarcodeFormats formats) {
+    const auto hints = ZXingImage::hintsFor(formats & pass.formats);
+    switch (pass.look) {
+    case Look::asIs:
+        merge(objects, ZXingImage::readBarcodes(ZXingImage::viewOf(frame), hints), frame, 1);
+        return;
+    case Look::inverted:
+        merge(objects,
+              ZXingImage::readBarcodes(ZXingImage::inverted(ZXingImage::luminanceOf(frame)).view(), hints),
+              frame, 1);
+        return;
+    case Look::downscaled: {
+        const auto half = ZXingImage::downscaled(ZXingImage::luminanceOf(frame), 2);
+        merge(objects, ZXingImage::readBarcodes(half.view(), hints), frame, 2);
+        merge(objects, ZXingImage::readBarcodes(ZXingImage::downscaled(half, 2).view(), hints), frame, 4);
+        return;
+    }
+    }
+}
+
+// The passes that look for any of `formats`.
+std::vector<const Pass*> passesFor(ZXing::BarcodeFormats formats) {
+    std::vector<const Pass*> wanted;
+    for (const auto& pass : passes)
+        if (!(formats & pass.formats).empty())
+            wanted.push_back(&pass);
+    return wanted;
 }
 
 } // namespace
@@ -66,15 +142,26 @@ std::span<const std::string_view> supportedTypes() {
     return typeNames;
 }
 
+std::size_t passCount() {
+    return passes.size();
+}
+
+std::vector<std::shared_ptr<AVMetadataObject>>
+recognize(const CGImage& frame, std::span<const std::string> types, std::size_t pass) {
+    const ZXing::BarcodeFormats formats = formatsOf(types);
+    const auto wanted = passesFor(formats);
+    std::vector<std::shared_ptr<AVMetadataObject>> objects;
+    if (!wanted.empty())
+        runPass(objects, frame, *wanted[pass % wanted.size()], formats);
+    return objects;
+}
+
 std::vector<std::shared_ptr<AVMetadataObject>> recognize(const CGImage& frame,
                                                          std::span<const std::string> types) {
     const ZXing::BarcodeFormats formats = formatsOf(types);
-    if (formats.empty())
-        return {};
     std::vector<std::shared_ptr<AVMetadataObject>> objects;
-    for (const auto& result :
-         ZXingImage::readBarcodes(ZXingImage::viewOf(frame), ZXingImage::hintsFor(formats)))
-        objects.push_back(codeObject(result, frame));
+    for (const Pass* pass : passesFor(formats))
+        runPass(objects, frame, *pass, formats);
     return objects;
 }
 

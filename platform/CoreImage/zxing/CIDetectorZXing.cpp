@@ -18,11 +18,9 @@ CGRect featureBounds(const ZXing::Result& result, std::size_t imageHeight) {
 std::vector<std::shared_ptr<CIFeature>> CIDetector::featuresInImage(const CIImage& image) const {
     const CGImage& picture = *image.CGImage();
     const auto luminance = ZXingImage::luminanceOverWhite(picture);
-    const ZXing::ImageView view(luminance.data(), static_cast<int>(picture.width()),
-                                static_cast<int>(picture.height()), ZXing::ImageFormat::Lum);
     const auto hints = ZXingImage::hintsFor(ZXing::BarcodeFormat::QRCode).setTryHarder(_highAccuracy);
     std::vector<std::shared_ptr<CIFeature>> features;
-    for (const auto& result : ZXingImage::readBarcodes(view, hints))
+    for (const auto& result : ZXingImage::readBarcodes(luminance.view(), hints))
         features.push_back(
             CIQRCodeFeature::make(featureBounds(result, picture.height()), ZXingImage::textOf(result)));
     return features;

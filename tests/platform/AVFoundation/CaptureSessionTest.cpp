@@ -25,23 +25,92 @@ TEST(CaptureDeviceTest, CamerasComeFromTheDeviceBackFirst) {
     EXPECT_EQ(AVCaptureDeviceInput::deviceInputWithDevice(nullptr), nullptr);
 }
 
-TEST(CaptureDeviceTest, APictureIsHeldUprightToAPhoneHeldUpright) {
+namespace {
+
+constexpr CGImage::RGBA emptyScene = {115, 115, 115, 255};
+
+} // namespace
+
+TEST(CaptureDeviceTest, APictureIsHeldUprightAtItsOwnSizeThenMovedByTheHand) {
     // Red along the picture's top edge, blue along its bottom.
     const auto picture = imageOf(200, 100, [](std::size_t, std::size_t y) {
         return y < 10 ? red : y >= 90 ? blue : white;
     });
-    const auto frame = AVCaptureHost::cameraFrameWithPicture(picture);
-    ASSERT_EQ(frame->width(), AVCaptureDevice::frameWidth);
-    ASSERT_EQ(frame->height(), AVCaptureDevice::frameHeight);
-    // Turned a quarter anticlockwise: the top edge lies on the left. The turned picture is 100 wide, 200
-    // high, scaled by 0.6 * 1080 / 200 to fill most of the scanner's box: 324 wide.
-    EXPECT_TRUE(isNear(frame->pixelAt(960 - 155, 540), red, 8));
-    EXPECT_TRUE(isNear(frame->pixelAt(960 + 155, 540), blue, 8));
-    EXPECT_TRUE(isNear(frame->pixelAt(960, 540), white, 8));
-    EXPECT_TRUE(isNear(frame->pixelAt(960 - 200, 540), {115, 115, 115, 255}, 2));
-    // A picture the frame's size is the scene as it is.
-    const auto scene = solidImage(AVCaptureDevice::frameWidth, AVCaptureDevice::frameHeight, green);
-    EXPECT_EQ(AVCaptureHost::cameraFrameWithPicture(scene), scene);
+    const auto scene = AVCaptureHost::sceneWithPicture(picture);
+    // Sharpest, doubled, three quarters, half, tilted either way, and back to the sharpest.
+    ASSERT_EQ(scene->viewCount(), 7u);
+    for (std::size_t i = 0; i < scene->viewCount(); ++i) {
+        ASSERT_EQ(scene->view(i)->width(), AVCaptureDevice::frameWidth);
+        ASSERT_EQ(scene->view(i)->height(), AVCaptureDevice::frameHeight);
+    }
+    // Turned a quarter anticlockwise, the top edge lies on the left; at its own size the turned picture is
+    // 100 wide, 200 high, on whole pixels: x from 910 to 1009, y from 440 to 639.
+    const auto sharpest = scene->view(0);
+    EXPECT_EQ(sharpest->pixelAt(910, 540), red);
+    EXPECT_EQ(sharpest->pixelAt(919, 440), red);
+    EXPECT_EQ(sharpest->pixelAt(920, 540), white);
+    EXPECT_EQ(sharpest->pixelAt(1009, 639), blue);
+    EXPECT_EQ(sharpest->pixelAt(909, 540), emptyScene);
+    EXPECT_EQ(sharpest->pixelAt(1010, 540), emptyScene);
+    EXPECT_EQ(sharpest->pixelAt(960, 440), white);
+    EXPECT_EQ(sharpest->pixelAt(960, 439), emptyScene);
+    EXPECT_EQ(sharpest->pixelAt(960, 640), emptyScene);
+    EXPECT_EQ(AVCaptureHost::cameraFrameWithPicture(picture)->pixels()[540 * 1920 + 910],
+              sharpest->pixels()[540 * 1920 + 910]);
+    // Doubled pixel for pixel: 200 wide, the red edge 20 wide, still sharp.
+    const auto close = scene->view(1);
+    EXPECT_EQ(close->pixelAt(860, 540), red);
+    EXPECT_EQ(close->pixelAt(879, 540), red);
+    EXPECT_EQ(close->pixelAt(880, 540), white);
+    EXPECT_EQ(close->pixelAt(859, 540), emptyScene);
+    // Further away: 75 and then 50 wide.
+    EXPECT_TRUE(isNear(scene->view(2)->pixelAt(925, 540), red, 8));
+    EXPECT_TRUE(isNear(scene->view(2)->pixelAt(920, 540), emptyScene, 2));
+    EXPECT_TRUE(isNear(scene->view(3)->pixelAt(937, 540), red, 8));
+    EXPECT_TRUE(isNear(scene->view(3)->pixelAt(932, 540), emptyScene, 2));
+    // Tilted 5 degrees anticlockwise, the red edge's top end (y 440) leans left of its bottom end (y 640).
+    const auto tilted = scene->view(4);
+    EXPECT_TRUE(isNear(tilted->pixelAt(905, 460), red, 8));
+    EXPECT_TRUE(isNear(tilted->pixelAt(905, 620), emptyScene, 8));
+    EXPECT_TRUE(isNear(scene->view(5)->pixelAt(905, 620), red, 8));
+    // Then held still where it read best.
+    EXPECT_EQ(scene->view(6)->pixelAt(910, 540), red);
+    EXPECT_EQ(scene->view(6)->pixelAt(909, 540), emptyScene);
+
+    // A picture the frame's size is the scene as it is, held still.
+    const auto frame = solidImage(AVCaptureDevice::frameWidth, AVCaptureDevice::frameHeight, green);
+    EXPECT_EQ(AVCaptureHost::cameraFrameWithPicture(frame), frame);
+    EXPECT_EQ(AVCaptureHost::sceneWithPicture(frame)->viewCount(), 1u);
+    EXPECT_EQ(AVCaptureHost::sceneWithPicture(nullptr), nullptr);
+}
+
+TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThenSeenCloseUp) {
+    // Red on the left two thirds of the print, blue on the rest; 3000 wide, turned it is 3000 high.
+    const auto print = imageOf(3000, 1000, [](std::size_t x, std::size_t) { return x < 2000 ? red : blue; });
+    const auto scene = AVCaptureHost::sceneWithPicture(print);
+    // Sharpest, three quarters, half, tilted either way, three close-ups, back to the sharpest.
+    ASSERT_EQ(scene->viewCount(), 9u);
+    // Scaled to the frame's height exactly (0.36): 360 wide, 1080 high, nothing cut off. Turned
+    // anticlockwise, the print's right end lies at the frame's top.
+    const auto whole = scene->view(0);
+    EXPECT_TRUE(isNear(whole->pixelAt(960, 1), blue, 8));
+    EXPECT_TRUE(isNear(whole->pixelAt(960, 1078), red, 8));
+    EXPECT_TRUE(isNear(whole->pixelAt(782, 540), red, 8));
+    EXPECT_TRUE(isNear(whole->pixelAt(776, 540), emptyScene, 2));
+    // Close up at its own size: the first close-up shows the print's left 1080 pixels, all red, the print's
+    // 1000 pixel height across the frame's middle; the second its middle, where blue starts 40 pixels below
+    // the frame's top; the third its right end.
+    const auto first = scene->view(5);
+    EXPECT_EQ(first->pixelAt(960, 0), red);
+    EXPECT_EQ(first->pixelAt(960, 1079), red);
+    EXPECT_EQ(first->pixelAt(460, 540), red);
+    EXPECT_EQ(first->pixelAt(1459, 540), red);
+    EXPECT_EQ(first->pixelAt(459, 540), emptyScene);
+    EXPECT_EQ(first->pixelAt(1460, 540), emptyScene);
+    EXPECT_EQ(scene->view(6)->pixelAt(960, 39), blue);
+    EXPECT_EQ(scene->view(6)->pixelAt(960, 41), red);
+    EXPECT_EQ(scene->view(7)->pixelAt(960, 540), blue);
+    EXPECT_EQ(scene->view(8)->pixelAt(960, 1), whole->pixelAt(960, 1));
 }
 
 TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
@@ -110,7 +179,7 @@ TEST(CaptureSessionTest, ThePreviewShowsTheCameraTurnedToItsOrientationOrBlack) 
     session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(camera));
     // Red top half and blue bottom half, held upright: upright again in a portrait preview.
     AVCaptureHost::showPicture(
-        *camera, imageOf(100, 100, [](std::size_t, std::size_t y) { return y < 50 ? red : blue; }));
+        *camera, imageOf(1000, 1000, [](std::size_t, std::size_t y) { return y < 500 ? red : blue; }));
     preview->connection()->setVideoOrientation(AVCaptureVideoOrientationPortrait);
     auto shown = render();
     EXPECT_TRUE(isNear(shown->pixelAt(45, 70), red, 8));

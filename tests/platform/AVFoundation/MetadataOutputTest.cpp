@@ -1,5 +1,6 @@
 #include "AVFoundation/zxing/MetadataRecognition.h"
 #include "CaptureFixture.h"
+#include "CoreImage/zxing/ZXingImage.h"
 #include "support/CodePictures.h"
 
 #include <fstream>
@@ -151,4 +152,74 @@ TEST(MetadataRecognitionTest, AFrameOnWhichTheReaderThrowsHoldsNoCode) {
     const auto frame = CGImageCreate(width, height, std::move(pixels));
     const auto types = AVCaptureMetadataOutput::make()->availableMetadataObjectTypes();
     EXPECT_TRUE(MetadataRecognition::recognize(*frame, types).empty());
+}
+
+TEST_F(MetadataOutputTest, ReadsALightCodeOnADarkGround) {
+    const auto code = CodePictures::code(BarcodeFormat::QRCode, "light on dark");
+    std::vector<std::uint32_t> pixels(code->pixels().begin(), code->pixels().end());
+    for (auto& pixel : pixels)
+        pixel ^= 0x00ffffffu;
+    const auto inverted = CGImageCreate(code->width(), code->height(), std::move(pixels));
+    const auto frame = CodePictures::frame({{inverted, CodePictures::frameCentre, 0.3}});
+    const auto types = output->availableMetadataObjectTypes();
+    EXPECT_TRUE(MetadataRecognition::recognize(*frame, types, 0).empty()) << "the library alone cannot";
+    const auto objects = read(frame);
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(codeAt(objects, 0).stringValue(), "light on dark");
+}
+
+TEST_F(MetadataOutputTest, TheHandMovesOnOnlyOnceTheOutputHasReadAViewInEveryWay) {
+    const auto picture = CodePictures::code(BarcodeFormat::Code128, "no hurry", 2);
+    AVCaptureHost::showPicture(*camera, picture);
+    const auto first = camera->currentFrame();
+    // Reading only linear codes, the output looks at each view in three passes; its report does not stop the
+    // hand.
+    output->setMetadataObjectTypes({std::string(AVMetadataObjectTypeCode128Code)});
+    const auto before = AVCaptureHost::framesReadCount();
+    session->startRunning();
+    ASSERT_TRUE(NSRunLoop::mainRunLoop().runUntil([&] { return camera->currentFrame() != first; },
+                                                  std::chrono::seconds(60)));
+    EXPECT_GE(AVCaptureHost::framesReadCount(), before + AVCaptureHost::framesForAWholeLook());
+    EXPECT_EQ(AVCaptureHost::framesForAWholeLook(), MetadataRecognition::passCount() + 1);
+    // The second view is the same picture, doubled.
+    EXPECT_EQ(camera->currentFrame()->pixelAt(960, 540),
+              AVCaptureHost::sceneWithPicture(picture)->view(1)->pixelAt(960, 540));
+    session->stopRunning();
+    NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(50));
+    ASSERT_FALSE(recorder->reports.empty());
+    EXPECT_EQ(codeAt(recorder->reports.front(), 0).stringValue(), "no hurry");
+}
+
+TEST(MetadataRecognitionTest, ReadsLargeLinearCodesAtTwoScalesWithoutTheLibrarysAbort) {
+    // A Code 128 of 8-pixel modules: found both in the frame and in the library's own downscaled copy.
+    const auto frame = CodePictures::frame(
+        {{CodePictures::code(BarcodeFormat::Code128, "Code 128 text", 8), CodePictures::frameCentre}});
+    const auto hints = ZXingImage::hintsFor(BarcodeFormat::Code128);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        ZXing::ReadBarcodes(ZXingImage::viewOf(*frame), ZXing::DecodeHints(hints).setTryDownscale(true)),
+        "lineCount");
+    const auto types = AVCaptureMetadataOutput::make()->availableMetadataObjectTypes();
+    // Every pass, the downscaled one included, and each code once.
+    const auto objects = MetadataRecognition::recognize(*frame, types);
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(codeAt(objects, 0).stringValue(), "Code 128 text");
+    // Found at a quarter of the frame's size, its corners are still where the frame shows it.
+    EXPECT_EQ(MetadataRecognition::recognize(*frame, types, 3).size(), 1u);
+    EXPECT_NEAR(MetadataRecognition::recognize(*frame, types, 3).front()->bounds().origin.x,
+                objects.front()->bounds().origin.x, 0.01);
+}
+
+TEST(MetadataRecognitionTest, PassesLookOnlyForTheTypesWanted) {
+    const auto qr = CodePictures::frame(
+        {{CodePictures::code(BarcodeFormat::QRCode, "wanted"), CodePictures::frameCentre}});
+    const std::vector<std::string> qrOnly = {std::string(AVMetadataObjectTypeQRCode)};
+    // Frame as it is, light and dark swapped, downscaled: the linear pass is left out, so the next three
+    // passes come round to the frame as it is again.
+    EXPECT_EQ(MetadataRecognition::recognize(*qr, qrOnly, 0).size(), 1u);
+    EXPECT_TRUE(MetadataRecognition::recognize(*qr, qrOnly, 1).empty());
+    EXPECT_EQ(MetadataRecognition::recognize(*qr, qrOnly, 3).size(), 1u);
+    const auto all = AVCaptureMetadataOutput::make()->availableMetadataObjectTypes();
+    EXPECT_TRUE(MetadataRecognition::recognize(*qr, all, 1).empty()) << "the linear pass";
+    EXPECT_TRUE(MetadataRecognition::recognize(*qr, {}, 0).empty());
 }
