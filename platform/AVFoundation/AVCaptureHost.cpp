@@ -18,7 +18,7 @@ constexpr CGFloat tilt = 5 * std::numbers::pi / 180;
 // Distances the hand moves the picture away to, as shares of its sharpest size.
 constexpr CGFloat furtherAway[] = {0.75, 0.5};
 // A large print is looked at close up in at most this many places along each side.
-constexpr std::size_t closeUpsPerSide = 3;
+constexpr std::size_t closeUpsPerSide = 4;
 
 // One position of the hand: how large the picture shows, how much it is tilted (anticlockwise as the frame
 // shows it), and which of its points (pixels, y down) lies at the frame's centre. A close-up doubles every

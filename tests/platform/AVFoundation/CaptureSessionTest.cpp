@@ -88,8 +88,8 @@ TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThen
     // Red on the left two thirds of the print, blue on the rest; 3000 wide, turned it is 3000 high.
     const auto print = imageOf(3000, 1000, [](std::size_t x, std::size_t) { return x < 2000 ? red : blue; });
     const auto scene = AVCaptureHost::sceneWithPicture(print);
-    // Sharpest, three quarters, half, tilted either way, three close-ups, back to the sharpest.
-    ASSERT_EQ(scene->viewCount(), 9u);
+    // Sharpest, three quarters, half, tilted either way, four close-ups, back to the sharpest.
+    ASSERT_EQ(scene->viewCount(), 10u);
     // Scaled to the frame's height exactly (0.36): 360 wide, 1080 high, nothing cut off. Turned
     // anticlockwise, the print's right end lies at the frame's top.
     const auto whole = scene->view(0);
@@ -97,9 +97,9 @@ TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThen
     EXPECT_TRUE(isNear(whole->pixelAt(960, 1078), red, 8));
     EXPECT_TRUE(isNear(whole->pixelAt(782, 540), red, 8));
     EXPECT_TRUE(isNear(whole->pixelAt(776, 540), emptyScene, 2));
-    // Close up at its own size: the first close-up shows the print's left 1080 pixels, all red, the print's
-    // 1000 pixel height across the frame's middle; the second its middle, where blue starts 40 pixels below
-    // the frame's top; the third its right end.
+    // Close up at its own size, 1080 pixels of the print at a time, overlapping: the first close-up shows its
+    // left end, all red, its 1000 pixel height across the frame's middle; the third the place where blue
+    // starts, 360 pixels below the frame's top; the last its right end.
     const auto first = scene->view(5);
     EXPECT_EQ(first->pixelAt(960, 0), red);
     EXPECT_EQ(first->pixelAt(960, 1079), red);
@@ -107,10 +107,11 @@ TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThen
     EXPECT_EQ(first->pixelAt(1459, 540), red);
     EXPECT_EQ(first->pixelAt(459, 540), emptyScene);
     EXPECT_EQ(first->pixelAt(1460, 540), emptyScene);
-    EXPECT_EQ(scene->view(6)->pixelAt(960, 39), blue);
-    EXPECT_EQ(scene->view(6)->pixelAt(960, 41), red);
-    EXPECT_EQ(scene->view(7)->pixelAt(960, 540), blue);
-    EXPECT_EQ(scene->view(8)->pixelAt(960, 1), whole->pixelAt(960, 1));
+    EXPECT_EQ(scene->view(6)->pixelAt(960, 0), red);
+    EXPECT_EQ(scene->view(7)->pixelAt(960, 358), blue);
+    EXPECT_EQ(scene->view(7)->pixelAt(960, 362), red);
+    EXPECT_EQ(scene->view(8)->pixelAt(960, 540), blue);
+    EXPECT_EQ(scene->view(9)->pixelAt(960, 1), whole->pixelAt(960, 1));
 }
 
 TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
