@@ -44,8 +44,9 @@ enum class Look {
     asIs,
     // Light and dark swapped, for light codes on a dark ground.
     inverted,
-    // At a half and a quarter of the frame's size, for codes whose modules are too large for the library's
-    // binarizer to see as such.
+    // At a half and a quarter of the frame's size, for matrix codes whose modules are too large for the
+    // library's binarizer to see as such. Not for linear codes: merging a linear code's reads of a
+    // downscaled copy trips an assertion in zxing-cpp 1.4 that aborts the process.
     downscaled,
 };
 
@@ -58,7 +59,7 @@ const std::array<Pass, 4> passes = {{
     {matrixCodes, Look::asIs},
     {linearCodes, Look::asIs},
     {everyCode, Look::inverted},
-    {everyCode, Look::downscaled},
+    {matrixCodes, Look::downscaled},
 }};
 
 ZXing::BarcodeFormats formatsOf(std::span<const std::string> types) {
@@ -104,24 +105,31 @@ void merge(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const ZXing:
     }
 }
 
+// The images passes make of a frame, kept for the next frame of the same thread.
+struct Scratch {
+    ZXingImage::Luminance inverted;
+    ZXingImage::Luminance half;
+    ZXingImage::Luminance quarter;
+};
+
 void runPass(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const CGImage& frame, const Pass& pass,
              ZXing::BarcodeFormats formats) {
+    thread_local Scratch scratch;
     const auto hints = ZXingImage::hintsFor(formats & pass.formats);
     switch (pass.look) {
     case Look::asIs:
         merge(objects, ZXingImage::readBarcodes(ZXingImage::viewOf(frame), hints), frame, 1);
         return;
     case Look::inverted:
-        merge(objects,
-              ZXingImage::readBarcodes(ZXingImage::inverted(ZXingImage::luminanceOf(frame)).view(), hints),
-              frame, 1);
+        ZXingImage::invertedLuminanceOf(frame, scratch.inverted);
+        merge(objects, ZXingImage::readBarcodes(scratch.inverted.view(), hints), frame, 1);
         return;
-    case Look::downscaled: {
-        const auto half = ZXingImage::downscaled(ZXingImage::luminanceOf(frame), 2);
-        merge(objects, ZXingImage::readBarcodes(half.view(), hints), frame, 2);
-        merge(objects, ZXingImage::readBarcodes(ZXingImage::downscaled(half, 2).view(), hints), frame, 4);
+    case Look::downscaled:
+        ZXingImage::halfSizeLuminanceOf(frame, scratch.half);
+        merge(objects, ZXingImage::readBarcodes(scratch.half.view(), hints), frame, 2);
+        ZXingImage::halved(scratch.half, scratch.quarter);
+        merge(objects, ZXingImage::readBarcodes(scratch.quarter.view(), hints), frame, 4);
         return;
-    }
     }
 }
 

@@ -6,13 +6,18 @@ namespace ZXingImage {
 
 namespace {
 
-std::uint8_t luminanceOf(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
-    return static_cast<std::uint8_t>((red * 77 + green * 150 + blue * 29) >> 8);
+std::uint32_t luminanceOf(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+    return (red * 77 + green * 150 + blue * 29) >> 8;
 }
 
-Luminance sized(const CGImage& image) {
-    return {std::vector<std::uint8_t>(image.pixels().size()), static_cast<int>(image.width()),
-            static_cast<int>(image.height())};
+std::uint32_t luminanceOf(std::uint32_t opaquePixel) {
+    return luminanceOf((opaquePixel >> 16) & 0xff, (opaquePixel >> 8) & 0xff, opaquePixel & 0xff);
+}
+
+void resize(Luminance& luminance, int width, int height) {
+    luminance.width = width;
+    luminance.height = height;
+    luminance.pixels.resize(std::size_t(width) * std::size_t(height));
 }
 
 } // namespace
@@ -26,8 +31,12 @@ ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHin
 }
 
 ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats) {
-    return ZXing::DecodeHints().setFormats(formats).setTryHarder(true).setTryRotate(true).setTryDownscale(
-        false);
+    return ZXing::DecodeHints()
+        .setFormats(formats)
+        .setTryHarder(true)
+        .setTryRotate(true)
+        .setTryDownscale(false)
+        .setValidateITFCheckSum(true);
 }
 
 ZXing::ImageView viewOf(const CGImage& image) {
@@ -37,49 +46,62 @@ ZXing::ImageView viewOf(const CGImage& image) {
 }
 
 Luminance luminanceOverWhite(const CGImage& image) {
-    Luminance luminance = sized(image);
+    Luminance luminance;
+    resize(luminance, int(image.width()), int(image.height()));
     for (std::size_t i = 0; i < luminance.pixels.size(); ++i) {
         const std::uint32_t pixel = image.pixels()[i];
         // Premultiplied: white shows through by what the alpha leaves uncovered.
         const std::uint32_t white = 255 - (pixel >> 24);
-        luminance.pixels[i] = luminanceOf(((pixel >> 16) & 0xff) + white, ((pixel >> 8) & 0xff) + white,
-                                          (pixel & 0xff) + white);
+        luminance.pixels[i] = static_cast<std::uint8_t>(luminanceOf(
+            ((pixel >> 16) & 0xff) + white, ((pixel >> 8) & 0xff) + white, (pixel & 0xff) + white));
     }
     return luminance;
 }
 
-Luminance luminanceOf(const CGImage& image) {
-    Luminance luminance = sized(image);
-    for (std::size_t i = 0; i < luminance.pixels.size(); ++i) {
-        const std::uint32_t pixel = image.pixels()[i];
-        luminance.pixels[i] = luminanceOf((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
-    }
-    return luminance;
+void invertedLuminanceOf(const CGImage& image, Luminance& into) {
+    resize(into, int(image.width()), int(image.height()));
+    const auto pixels = image.pixels();
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        into.pixels[i] = static_cast<std::uint8_t>(255 - luminanceOf(pixels[i]));
 }
 
-Luminance inverted(Luminance luminance) {
+void halfSizeLuminanceOf(const CGImage& image, Luminance& into) {
+    resize(into, int(image.width() / 2), int(image.height() / 2));
+    const std::size_t width = image.width();
+    const auto pixels = image.pixels();
+    // Red and blue add up side by side in one word, green in another; one luminance per block.
+    constexpr std::uint32_t redAndBlue = 0x00ff00ff;
+    for (std::size_t y = 0; y < std::size_t(into.height); ++y) {
+        const std::uint32_t* top = &pixels[2 * y * width];
+        const std::uint32_t* bottom = top + width;
+        std::uint8_t* out = &into.pixels[y * std::size_t(into.width)];
+        for (std::size_t x = 0; x < std::size_t(into.width); ++x) {
+            const std::uint32_t a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
+            const std::uint32_t rb =
+                (a & redAndBlue) + (b & redAndBlue) + (c & redAndBlue) + (d & redAndBlue);
+            const std::uint32_t g =
+                ((a >> 8) & 0xff) + ((b >> 8) & 0xff) + ((c >> 8) & 0xff) + ((d >> 8) & 0xff);
+            out[x] = static_cast<std::uint8_t>(luminanceOf(rb >> 16, g, rb & 0xffff) / 4);
+        }
+    }
+}
+
+void halved(const Luminance& luminance, Luminance& into) {
+    resize(into, luminance.width / 2, luminance.height / 2);
+    const auto width = std::size_t(luminance.width);
+    for (std::size_t y = 0; y < std::size_t(into.height); ++y) {
+        const std::uint8_t* top = &luminance.pixels[2 * y * width];
+        const std::uint8_t* bottom = top + width;
+        std::uint8_t* out = &into.pixels[y * std::size_t(into.width)];
+        for (std::size_t x = 0; x < std::size_t(into.width); ++x)
+            out[x] = static_cast<std::uint8_t>(
+                (unsigned(top[2 * x]) + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1]) / 4);
+    }
+}
+
+void invert(Luminance& luminance) {
     for (auto& pixel : luminance.pixels)
         pixel = static_cast<std::uint8_t>(255 - pixel);
-    return luminance;
-}
-
-Luminance downscaled(const Luminance& luminance, int factor) {
-    Luminance small{{}, luminance.width / factor, luminance.height / factor};
-    small.pixels.resize(std::size_t(small.width) * std::size_t(small.height));
-    const auto area = unsigned(factor * factor);
-    for (int y = 0; y < small.height; ++y)
-        for (int x = 0; x < small.width; ++x) {
-            unsigned sum = 0;
-            for (int dy = 0; dy < factor; ++dy) {
-                const std::uint8_t* row =
-                    &luminance.pixels[std::size_t(y * factor + dy) * std::size_t(luminance.width)];
-                for (int dx = 0; dx < factor; ++dx)
-                    sum += row[x * factor + dx];
-            }
-            small.pixels[std::size_t(y) * std::size_t(small.width) + std::size_t(x)] =
-                static_cast<std::uint8_t>(sum / area);
-        }
-    return small;
 }
 
 std::optional<std::string> textOf(const ZXing::Result& result) {

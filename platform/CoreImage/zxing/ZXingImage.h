@@ -14,10 +14,12 @@
 // Our bitmaps as zxing-cpp reads them, and its results as the platform reports them.
 namespace ZXingImage {
 
-// How the platform reads: the formats asked for, searching hard, in every quarter turn. Never with the
-// library's own downscaled copies: zxing-cpp 1.4 then merges the same linear code found at two scales through
-// a comparison that aborts the process (an assertion left on in the library), and a picture must never bring
-// the device down. Downscaled reads are separate reads of a copy of our own (downscaled).
+// How the platform reads: the formats asked for, searching hard, in every quarter turn, Interleaved 2 of 5
+// only with a valid check digit (faint prints otherwise read as pieces of the code, each a wrong number).
+// Never with the library's own downscaled copies: zxing-cpp 1.4 then merges the same linear code found at two
+// scales through a comparison that aborts the process (an assertion left on in the library), and a picture
+// must never bring the device down. Downscaled reads are separate reads of copies of our own
+// (halfSizeLuminanceOf).
 ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats);
 
 // What zxing-cpp finds in the view; nothing when it fails on the input instead of answering: some of its
@@ -38,12 +40,19 @@ struct Luminance {
 
 // The picture's luminance with transparency composited over white, for pictures of any origin.
 Luminance luminanceOverWhite(const CGImage& image);
-// The luminance of an opaque picture such as a camera frame.
-Luminance luminanceOf(const CGImage& image);
-// Light and dark swapped: a light code on a dark ground as the library expects codes, dark on light.
-Luminance inverted(Luminance luminance);
-// Each `factor` x `factor` block averaged into one pixel; the last partial row and column are left out.
-Luminance downscaled(const Luminance& luminance, int factor);
+
+// The following write into `into`, reusing its memory: a camera frame's worth of fresh memory costs more in
+// page faults than the conversion itself.
+// The luminance of an opaque picture such as a camera frame, light and dark swapped: a light code on a dark
+// ground as the library expects codes, dark on light.
+void invertedLuminanceOf(const CGImage& image, Luminance& into);
+// The luminance of an opaque picture at half its size, each 2 x 2 block averaged (an odd last row or column
+// is left out).
+void halfSizeLuminanceOf(const CGImage& image, Luminance& into);
+// The same, halving luminance already made.
+void halved(const Luminance& luminance, Luminance& into);
+// Light and dark swapped in place.
+void invert(Luminance& luminance);
 
 // The decoded text; nothing when the code's bytes are binary rather than text.
 std::optional<std::string> textOf(const ZXing::Result& result);

@@ -44,3 +44,25 @@ TEST(CIDetectorTest, ReadsTransparentPicturesAsIfOnWhite) {
     ASSERT_EQ(features.size(), 1u);
     EXPECT_EQ(qrAt(features, 0).messageString(), "cut out");
 }
+
+TEST(CIDetectorTest, SearchingHardReadsLightOnDarkAndHugeModulesEachOnce) {
+    const auto code = CodePictures::code(ZXing::BarcodeFormat::QRCode, "light on dark", 8);
+    std::vector<std::uint32_t> pixels(code->pixels().begin(), code->pixels().end());
+    for (auto& pixel : pixels)
+        pixel ^= 0x00ffffffu;
+    const auto inverted = CGImageCreate(code->width(), code->height(), std::move(pixels));
+    const auto quick = CIDetector::detectorOfType(
+        CIDetectorTypeQRCode, {{std::string(CIDetectorAccuracy), std::string(CIDetectorAccuracyLow)}});
+    EXPECT_TRUE(quick->featuresInImage(*CIImage::imageWithCGImage(inverted)).empty());
+    const auto found = featuresIn(inverted);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(qrAt(found, 0).messageString(), "light on dark");
+
+    // Read at full, half and quarter size, reported once, with bounds in the picture's own pixels.
+    const auto large = CodePictures::code(ZXing::BarcodeFormat::QRCode, "large", 24);
+    const auto features = featuresIn(large);
+    ASSERT_EQ(features.size(), 1u);
+    EXPECT_EQ(qrAt(features, 0).messageString(), "large");
+    EXPECT_GT(features[0]->bounds().size.width, CGFloat(large->width()) * 0.6);
+    EXPECT_LE(features[0]->bounds().size.width, CGFloat(large->width()));
+}

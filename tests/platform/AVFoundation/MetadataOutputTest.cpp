@@ -204,10 +204,16 @@ TEST(MetadataRecognitionTest, ReadsLargeLinearCodesAtTwoScalesWithoutTheLibrarys
     const auto objects = MetadataRecognition::recognize(*frame, types);
     ASSERT_EQ(objects.size(), 1u);
     EXPECT_EQ(codeAt(objects, 0).stringValue(), "Code 128 text");
-    // Found at a quarter of the frame's size, its corners are still where the frame shows it.
-    EXPECT_EQ(MetadataRecognition::recognize(*frame, types, 3).size(), 1u);
-    EXPECT_NEAR(MetadataRecognition::recognize(*frame, types, 3).front()->bounds().origin.x,
-                objects.front()->bounds().origin.x, 0.01);
+    // The downscaled pass reads matrix codes only, with their corners where the frame shows them.
+    EXPECT_TRUE(MetadataRecognition::recognize(*frame, types, 3).empty());
+    const auto large = CodePictures::frame(
+        {{CodePictures::code(BarcodeFormat::QRCode, "large", 12), CodePictures::frameCentre}});
+    const auto full = MetadataRecognition::recognize(*large, types, 0);
+    const auto downscaled = MetadataRecognition::recognize(*large, types, 3);
+    ASSERT_EQ(full.size(), 1u);
+    ASSERT_EQ(downscaled.size(), 1u);
+    EXPECT_NEAR(downscaled.front()->bounds().origin.x, full.front()->bounds().origin.x, 0.01);
+    EXPECT_NEAR(downscaled.front()->bounds().size.width, full.front()->bounds().size.width, 0.01);
 }
 
 TEST(MetadataRecognitionTest, PassesLookOnlyForTheTypesWanted) {
