@@ -24,7 +24,7 @@ constexpr double widened(float value) {
 }
 
 // The settings in force. Its initial values are the defaults, so the section behaves as with a missing file
-// even before the first read. Function ids and action names always point into the catalogue.
+// even before the first read. Function ids always point into the catalogue; actions are parsed once, as read.
 struct SectionSettings {
     std::int32_t iconSize = 40;
     std::int32_t iconStyle = 0;
@@ -46,15 +46,19 @@ struct SectionSettings {
     std::array<std::string_view, 6> functions = {"SYS-Facebook", "SYS-Twitter", "SYS-Mail",
                                                  "SYS-Message",  "APP-Notes",   "SYS-Photo"};
     // One action per function of actionFunctions(), in the same order.
-    std::array<std::string_view, 23> defaultActions = defaultActionsOfCatalogue();
+    std::array<Action, actionFunctionCount> defaultActions = defaultActionsOfCatalogue();
 
-    // The action a tap on `functionId` runs; empty for "DISABLED" and ids outside the catalogue.
-    std::string_view defaultActionFor(std::string_view functionId) const;
+    // The action a tap on `functionId` runs; nothing for "DISABLED" and ids outside the catalogue.
+    std::optional<Action> defaultActionFor(std::string_view functionId) const;
 
     bool operator==(const SectionSettings&) const = default;
 
   private:
-    static std::array<std::string_view, 23> defaultActionsOfCatalogue();
+    static constexpr std::array<Action, actionFunctionCount> defaultActionsOfCatalogue() {
+        std::array<Action, actionFunctionCount> actions{};
+        std::ranges::transform(actionFunctions(), actions.begin(), &FunctionInfo::defaultAction);
+        return actions;
+    }
 };
 
 // The record with what the loader keeps beside it for the section.

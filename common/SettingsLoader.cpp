@@ -207,21 +207,12 @@ std::string listed(std::span<const std::string_view> words) {
 
 } // namespace
 
-std::array<std::string_view, 23> SectionSettings::defaultActionsOfCatalogue() {
-    std::array<std::string_view, 23> actions;
-    const auto functions = actionFunctions();
-    for (std::size_t index = 0; index < functions.size(); ++index)
-        actions[index] = functions[index].defaultAction;
-    return actions;
-}
-
-std::string_view SectionSettings::defaultActionFor(std::string_view functionId) const {
+std::optional<Action> SectionSettings::defaultActionFor(std::string_view functionId) const {
     const auto catalogue = actionFunctions();
-    for (std::size_t index = 0; index < catalogue.size(); ++index) {
-        if (catalogue[index].functionId == functionId)
-            return defaultActions[index];
-    }
-    return {};
+    const auto found = std::ranges::find(catalogue, functionId, &FunctionInfo::functionId);
+    if (found == catalogue.end())
+        return std::nullopt;
+    return defaultActions[std::size_t(found - catalogue.begin())];
 }
 
 SettingsState& sectionSettingsState() {
@@ -246,7 +237,7 @@ std::optional<CFPropertyList> settingsDefault(std::string_view key) {
         return CFPropertyList::string(std::string(defaults.functions[slot - functionSlotKeys.begin()]));
     for (const FunctionInfo& function : actionFunctions()) {
         if (function.defaultActionKey == key)
-            return CFPropertyList::string(std::string(function.defaultAction));
+            return CFPropertyList::string(std::string(actionName(function.defaultAction)));
     }
     return std::nullopt;
 }

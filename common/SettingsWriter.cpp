@@ -88,14 +88,14 @@ template <typename Edit> SettingsChange rewrite(Edit edit) {
     return change;
 }
 
-std::array<std::string_view, 23> defaultActionKeys() {
-    std::array<std::string_view, 23> keys;
+constexpr std::array<std::string_view, actionFunctionCount> defaultActionKeys() {
+    std::array<std::string_view, actionFunctionCount> keys;
     std::ranges::transform(actionFunctions(), keys.begin(), &FunctionInfo::defaultActionKey);
     return keys;
 }
 
 constexpr std::string_view heightKeys[] = {"VIEW_HEIGHT"};
-const std::array<std::string_view, 23> actionKeys = defaultActionKeys();
+constexpr auto actionKeys = defaultActionKeys();
 constexpr std::string_view buttonAlphaKeys[] = {"BUTTON_ALPHA"};
 constexpr std::string_view backgroundColorKeys[] = {"BACKGROUND_RED", "BACKGROUND_GREEN", "BACKGROUND_BLUE",
                                                     "BACKGROUND_ALPHA"};

@@ -13,39 +13,22 @@
 
 namespace {
 
-using enum ShortcutSearch;
-constexpr std::nullopt_t plainLaunch = std::nullopt;
-
-// The item types are other applications' own identifiers, compared exactly as written (misspellings too).
-// clang-format off
-constexpr std::array<ShortcutRoutine, 25> routines = {{
-    {"APP-Calendar", "Event", "com.apple.mobilecal.addevent", staticThenDynamic, plainLaunch},
-    {"APP-Evernote", "Note", "newNote", staticThenDynamic, plainLaunch},
-    {"APP-Evernote", "Reminder", "newReminderNote", staticThenDynamic, plainLaunch},
-    {"APP-Evernote", "Photo", "newCameraNote", staticThenDynamic, plainLaunch},
-    {"APP-Facebook", "Camera", "fb_shorcut_item_camera", staticOnly, plainLaunch},
-    {"APP-Facebook", "Post", "fb_shorcut_item_composer", staticOnly, plainLaunch},
-    {"APP-Facebook", "Library", "fb_shorcut_item_camera", staticOnly, plainLaunch},
-    {"APP-FacebookMessenger", "Message", "com.facebook.Messenger.compose", staticThenDynamic, plainLaunch},
-    {"APP-FMF", "Location", "openShareMyLocation", staticThenDynamic, plainLaunch},
-    {"APP-Instagram", "Post", "kIGApplicationShortcutTypePost", staticThenDynamic, plainLaunch},
-    {"APP-LINE", "Chat", "MNewChat", staticThenDynamic, plainLaunch},
-    {"APP-Notes", "Note", "com.apple.notes.newNote", staticOnly, plainLaunch},
-    {"APP-Notes", "Photo", "com.apple.notes.photo", staticOnly, plainLaunch},
-    {"APP-Notes", "Sketch", "com.apple.notes.sketch", staticOnly, plainLaunch},
-    {"APP-QQ", "Chat", "com.tencent.mqq.mutichat", staticThenDynamic, plainLaunch},
-    {"APP-SinaWeibo", "Post", "sinaweibo://compose", staticOnly, "sinaweibo://compose"},
-    {"APP-Skype", "Chat", "com.skype.shortcut.compose", staticOnly, plainLaunch},
-    {"APP-Skype", "Call", "com.skype.shortcut.composeCall", staticOnly, plainLaunch},
-    {"APP-Snapchat", "Chat", "com.snapchat.quick_action_type.chat_with", staticThenDynamic, plainLaunch},
-    {"APP-TencentWeibo", "Post", "0", staticThenDynamic, plainLaunch},
-    {"APP-Twitter", "Tweet", "com.twitter.shortcut.new-tweet", staticThenDynamic, "twitter://post"},
-    {"APP-Twitter", "Message", "com.twitter.shortcut.new-message", staticThenDynamic, plainLaunch},
-    {"APP-WeChat", "Chat", "new_chat", staticOnly, plainLaunch},
-    {"APP-WeChat", "Sight", "sight", staticOnly, plainLaunch},
-    {"APP-WhatsApp", "Chat", "Chat", staticThenDynamic, "whatsapp://send"},
-}};
-// clang-format on
+// Every quick action of the catalogue, with its function.
+constexpr auto routines = [] {
+    constexpr auto count = [] {
+        std::size_t quickActions = 0;
+        for (const auto& function : functionCatalogue)
+            quickActions += std::ranges::count(function.actions, Step::quickAction, &ActionRow::step);
+        return quickActions;
+    }();
+    std::array<ShortcutRoutine, count> table{};
+    auto next = table.begin();
+    for (const auto& function : functionCatalogue)
+        for (const auto& row : function.actions)
+            if (row.step == Step::quickAction)
+                *next++ = {function.functionId, row.action, row.quickAction};
+    return table;
+}();
 
 // The first installed application among the function's candidates (the iPad's own Skype before the other).
 std::shared_ptr<SBApplication> installedTarget(const FunctionInfo& function) {
@@ -67,15 +50,16 @@ std::shared_ptr<SBSApplicationShortcutItem> itemOfType(const SBShortcutItems& it
 
 std::shared_ptr<SBSApplicationShortcutItem> matchingItem(const SBApplication& application,
                                                          const ShortcutRoutine& routine) {
-    auto item = itemOfType(application.staticShortcutItems(), routine.itemType);
-    if (!item && routine.search == staticThenDynamic)
-        item = itemOfType(application.dynamicShortcutItems(), routine.itemType);
+    const QuickAction& quickAction = routine.quickAction;
+    auto item = itemOfType(application.staticShortcutItems(), quickAction.itemType);
+    if (!item && quickAction.search == ShortcutSearch::staticThenDynamic)
+        item = itemOfType(application.dynamicShortcutItems(), quickAction.itemType);
     return item;
 }
 
 } // namespace
 
-const ShortcutRoutine* shortcutRoutineFor(std::string_view functionId, std::string_view action) {
+const ShortcutRoutine* shortcutRoutineFor(std::string_view functionId, Action action) {
     const auto found = std::find_if(routines.begin(), routines.end(), [&](const ShortcutRoutine& routine) {
         return routine.functionId == functionId && routine.action == action;
     });
@@ -107,8 +91,8 @@ void launchApplicationShortcut(const ShortcutRoutine& routine, DeviceFamily fami
             iconController->_activateShortcutItem(item, application);
         return;
     }
-    if (routine.fallbackURL)
-        openURLString(*routine.fallbackURL);
+    if (routine.quickAction.fallbackURL)
+        openURLString(*routine.quickAction.fallbackURL);
     else
         launchApplication(application->bundleIdentifier());
 }

@@ -5,22 +5,16 @@
 #include <optional>
 #include <string_view>
 
-// Which of an application's quick-action lists a routine searches.
-enum class ShortcutSearch { staticOnly, staticThenDynamic };
-
-// How an application is opened on one of its home-screen quick actions: the item type to look for, the lists
-// searched, and what runs when no item matches (a plain launch, or the URL when there is one). The
-// application is the function's target in the catalogue: the first of its candidates that is installed.
+// A quick action of the catalogue with the function whose application it opens: the first of the
+// function's candidates that is installed.
 struct ShortcutRoutine {
     std::string_view functionId;
-    std::string_view action;
-    std::string_view itemType;
-    ShortcutSearch search;
-    std::optional<std::string_view> fallbackURL;
+    Action action{};
+    QuickAction quickAction;
 };
 
 // The routine of a function's action; nothing when that action opens no quick action.
-const ShortcutRoutine* shortcutRoutineFor(std::string_view functionId, std::string_view action);
+const ShortcutRoutine* shortcutRoutineFor(std::string_view functionId, Action action);
 
 // The family of the device the section runs on, as UIDevice reports it.
 DeviceFamily currentDeviceFamily();

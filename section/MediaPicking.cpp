@@ -8,22 +8,24 @@
 #include "UIKit/UIActivityViewController.h"
 #include "UprightImage.h"
 
-#include <array>
+#include <algorithm>
 #include <utility>
 
 namespace {
 
-constexpr int noMode = -1;
-constexpr int shareMode = 0;
-constexpr int mailMode = 1;
-constexpr int messageMode = 2;
-// Modes 3 to 6 post to these services, in this order.
-constexpr int firstPostMode = 3;
-constexpr std::array<std::string_view, 4> postServices = {SLServiceTypeFacebook, SLServiceTypeSinaWeibo,
-                                                          SLServiceTypeTencentWeibo, SLServiceTypeTwitter};
+// The post service of a mode, from the system function that picks in it; nothing for a mode that posts
+// nowhere.
+std::optional<std::string_view> postServiceFor(PickerMode mode) {
+    const auto functions = actionFunctions();
+    const auto found =
+        std::ranges::find(functions, mode, [](const FunctionInfo& f) { return f.services.pickerMode; });
+    if (found == functions.end() || found->services.sheet != Sheet::socialPost)
+        return std::nullopt;
+    return found->services.serviceType;
+}
 
-bool isPostMode(int mode) {
-    return mode >= firstPostMode && mode < firstPostMode + int(postServices.size());
+bool isPostMode(PickerMode mode) {
+    return postServiceFor(mode).has_value();
 }
 
 // Closing the share sheet without completing an activity counts as done with Control Center.
@@ -50,15 +52,16 @@ void presentShareSheet(const UIImagePickerMediaInfo& mediaInfo) {
     presentOverControlCenter(sheet);
 }
 
-void handOn(int mode, const std::optional<UIImagePickerMediaInfo>& mediaInfo) {
-    if (mode == shareMode && mediaInfo)
+void handOn(PickerMode mode, const std::optional<UIImagePickerMediaInfo>& mediaInfo) {
+    const auto service = postServiceFor(mode);
+    if (mode == PickerMode::share && mediaInfo)
         presentShareSheet(*mediaInfo);
-    else if (mode == mailMode)
+    else if (mode == PickerMode::mail)
         presentMailCompose(mediaInfo);
-    else if (mode == messageMode)
+    else if (mode == PickerMode::message)
         presentMessageCompose(mediaInfo);
-    else if (const auto photo = mediaInfo ? pickedPhoto(*mediaInfo) : nullptr; isPostMode(mode) && photo)
-        presentSocialCompose(postServices[std::size_t(mode - firstPostMode)], photo);
+    else if (const auto photo = mediaInfo ? pickedPhoto(*mediaInfo) : nullptr; service && photo)
+        presentSocialCompose(*service, photo);
 }
 
 } // namespace
@@ -68,10 +71,10 @@ void presentImagePicker(bool useCamera, bool includeVideos) {
     closePresentedController();
     if (!UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypePhotoLibrary))
         return;
-    const int mode = state.pickerMode;
-    if ((mode == shareMode || isPostMode(mode)) && presentLandscapeAlertIfNeeded())
+    const PickerMode mode = state.pickerMode;
+    if ((mode == PickerMode::share || isPostMode(mode)) && presentLandscapeAlertIfNeeded())
         return;
-    if (mode == mailMode || mode == messageMode || isPostMode(mode))
+    if (mode == PickerMode::mail || mode == PickerMode::message || isPostMode(mode))
         warmUpPresentation();
     const auto picker = UIImagePickerController::make();
     const bool camera =
@@ -91,10 +94,10 @@ void imagePickerFinished(const std::shared_ptr<UIImagePickerController>& picker,
                          const std::optional<UIImagePickerMediaInfo>& mediaInfo) {
     if (!closeIfPresented(picker, false))
         return;
-    handOn(std::exchange(sectionState().pickerMode, noMode), mediaInfo);
+    handOn(std::exchange(sectionState().pickerMode, PickerMode::none), mediaInfo);
 }
 
 void imagePickerCancelled(const std::shared_ptr<UIImagePickerController>& picker) {
     if (closeIfPresented(picker, true))
-        sectionState().pickerMode = noMode;
+        sectionState().pickerMode = PickerMode::none;
 }

@@ -2,6 +2,7 @@
 
 #include "Foundation/NSObject.h"
 #include "UIKit/UIViewController.h"
+#include "common/FunctionCatalogue.h"
 #include "objc/runtime.h"
 
 #include <memory>
@@ -33,8 +34,8 @@ struct SectionState {
     std::shared_ptr<UIViewController> presentedController;
     // The presentation warm-up ran in this appearance.
     bool warmUpDone = false;
-    // What a picked photo or video is for; -1 when no picker is open.
-    int pickerMode = -1;
+    // What a picked photo or video is for; none when no picker is open.
+    PickerMode pickerMode = PickerMode::none;
 };
 
 SectionState& sectionState();

@@ -9,34 +9,17 @@
 #include "common/SectionSettings.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
-enum class Flow { social, mail, message, scanner };
-
-// What the actions of a system function do inside the section: its own sheet (or the scanner) for its first
-// action, and the picker in its mode for "Camera" and "Library". Social posts take photos only.
-struct ServiceSteps {
-    std::string_view functionId;
-    std::string_view sheetAction;
-    Flow flow;
-    std::string_view serviceType;
-    int pickerMode;
-    bool includeVideos;
-};
-
-// clang-format off
-constexpr std::array<ServiceSteps, 7> serviceSteps = {{
-    {"SYS-Facebook", "Post", Flow::social, SLServiceTypeFacebook, 3, false},
-    {"SYS-Mail", "Mail", Flow::mail, {}, 1, true},
-    {"SYS-Message", "Message", Flow::message, {}, 2, true},
-    {"SYS-Photo", "Scan", Flow::scanner, {}, 0, true},
-    {"SYS-SinaWeibo", "Post", Flow::social, SLServiceTypeSinaWeibo, 4, false},
-    {"SYS-TencentWeibo", "Post", Flow::social, SLServiceTypeTencentWeibo, 5, false},
-    {"SYS-Twitter", "Tweet", Flow::social, SLServiceTypeTwitter, 6, false},
-}};
-// clang-format on
+constexpr bool postsToAPlatformService(const FunctionInfo& function) {
+    constexpr std::string_view services[] = {SLServiceTypeFacebook, SLServiceTypeSinaWeibo,
+                                             SLServiceTypeTencentWeibo, SLServiceTypeTwitter};
+    return function.services.sheet != Sheet::socialPost ||
+           std::ranges::find(services, function.services.serviceType) != std::end(services);
+}
+static_assert(std::ranges::all_of(functionCatalogue, postsToAPlatformService),
+              "a post goes to a service of the Social framework");
 
 bool hasIcon(std::string_view bundleIdentifier) {
     const auto iconModel = sectionState().iconModel.lock();
@@ -59,54 +42,64 @@ void launchTarget(const FunctionInfo& function) {
         prompt(function);
 }
 
-void openInstagramCamera() {
+// The URL, when SpringBoard knows the function's application.
+void openURLWhenKnown(const FunctionInfo& function, std::string_view url) {
     const auto registry = sectionState().applicationController.lock();
-    if (registry && registry->applicationWithBundleIdentifier("com.burbn.instagram"))
-        openURLString("instagram://camera");
+    if (registry && registry->applicationWithBundleIdentifier(function.targetBundleIds.front()))
+        openURLString(url);
 }
 
-void runSheet(const ServiceSteps& steps) {
-    switch (steps.flow) {
-    case Flow::social:
-        presentSocialCompose(steps.serviceType);
+void runSheet(const Services& services) {
+    switch (services.sheet) {
+    case Sheet::socialPost:
+        presentSocialCompose(services.serviceType);
         break;
-    case Flow::mail:
+    case Sheet::mail:
         presentMailCompose();
         break;
-    case Flow::message:
+    case Sheet::message:
         presentMessageCompose();
         break;
-    case Flow::scanner:
+    case Sheet::scanner:
         presentScanner();
+        break;
+    case Sheet::none:
         break;
     }
 }
 
-void runServiceStep(std::string_view functionId, std::string_view action) {
-    const auto steps =
-        std::find_if(serviceSteps.begin(), serviceSteps.end(),
-                     [functionId](const auto& entry) { return entry.functionId == functionId; });
-    if (steps == serviceSteps.end())
-        return;
-    if (action == steps->sheetAction) {
-        runSheet(*steps);
-    } else if (action == "Camera" || action == "Library") {
-        sectionState().pickerMode = steps->pickerMode;
-        presentImagePicker(action == "Camera", steps->includeVideos);
-    }
+void openPicker(const Services& services, bool useCamera) {
+    sectionState().pickerMode = services.pickerMode;
+    presentImagePicker(useCamera, services.includeVideos);
 }
 
-void runAction(const FunctionInfo& function, std::string_view action, DeviceFamily family) {
-    if (action == "Launch")
+void runAction(const FunctionInfo& function, Action action, DeviceFamily family) {
+    const ActionRow* row = function.actionRow(action);
+    if (!row)
+        return;
+    switch (row->step) {
+    case Step::sheet:
+        runSheet(function.services);
+        break;
+    case Step::takePicture:
+    case Step::chooseFromLibrary:
+        openPicker(function.services, row->step == Step::takePicture);
+        break;
+    case Step::launch:
         launchTarget(function);
-    else if (action == "AppStore" && function.appStorePath)
-        openAppStorePage(*function.appStorePath);
-    else if (const auto* routine = shortcutRoutineFor(function.functionId, action))
-        launchApplicationShortcut(*routine, family);
-    else if (function.functionId == "APP-Instagram" && action == "Camera")
-        openInstagramCamera();
-    else
-        runServiceStep(function.functionId, action);
+        break;
+    case Step::quickAction:
+        if (const auto* routine = shortcutRoutineFor(function.functionId, action))
+            launchApplicationShortcut(*routine, family);
+        break;
+    case Step::urlWhenKnown:
+        openURLWhenKnown(function, row->url);
+        break;
+    case Step::appStorePage:
+        if (function.appStorePath)
+            openAppStorePage(*function.appStorePath);
+        break;
+    }
 }
 
 } // namespace
@@ -115,7 +108,7 @@ bool functionApplicationInstalled(const FunctionInfo& function) {
     return std::any_of(function.targetBundleIds.begin(), function.targetBundleIds.end(), hasIcon);
 }
 
-void performAction(std::string_view functionId, std::string_view action) {
+void performAction(std::string_view functionId, Action action) {
     const DeviceFamily family = currentDeviceFamily();
     if (const FunctionInfo* function = functionInfoForId(functionId, family))
         runAction(*function, action, family);
@@ -124,13 +117,14 @@ void performAction(std::string_view functionId, std::string_view action) {
 void performDefaultAction(std::string_view functionId) {
     const DeviceFamily family = currentDeviceFamily();
     const FunctionInfo* function = functionInfoForId(functionId, family);
-    if (!function || function->actionSet.empty())
+    if (!function || function->actions.empty())
         return;
-    const std::string_view action = sectionSettingsState().settings.defaultActionFor(functionId);
+    const auto action = sectionSettingsState().settings.defaultActionFor(functionId);
     if (function->functionId.starts_with("APP-") && function->appStorePath &&
         !functionApplicationInstalled(*function)) {
         prompt(*function);
         return;
     }
-    runAction(*function, action, family);
+    if (action)
+        runAction(*function, *action, family);
 }

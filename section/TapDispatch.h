@@ -10,7 +10,7 @@
 void performDefaultAction(std::string_view functionId);
 // Runs one action of the function as a tap whose default action it is would, without the App Store check
 // that comes first for a missing application: what a menu item runs.
-void performAction(std::string_view functionId, std::string_view action);
+void performAction(std::string_view functionId, Action action);
 // Whether the function's application is on the home screen: any of its candidates has an icon (on an iPad,
 // Skype's iPad application or else the other).
 bool functionApplicationInstalled(const FunctionInfo& function);

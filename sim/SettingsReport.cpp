@@ -58,7 +58,7 @@ void printSettingsState(std::ostream& out, const SettingsState& state) {
     for (std::size_t index = 0; index < functions.size(); ++index) {
         if (s.defaultActions[index] == functions[index].defaultAction)
             continue;
-        out << " " << functions[index].functionId << "=" << s.defaultActions[index];
+        out << " " << functions[index].functionId << "=" << actionName(s.defaultActions[index]);
         allDefault = false;
     }
     if (allDefault)

@@ -57,7 +57,7 @@ NSMutableDictionary fullSettingsFile() {
     file.setObject(CFPropertyList::string("SYS-Photo"), "FUNCTION_5");
     file.setObject(CFPropertyList::string("APP-Calendar"), "FUNCTION_6");
     for (const FunctionInfo& function : actionFunctions())
-        file.setObject(CFPropertyList::string(std::string(function.actionSet.back())),
+        file.setObject(CFPropertyList::string(std::string(actionName(function.actionSet().back()))),
                        function.defaultActionKey);
     return file;
 }
@@ -85,7 +85,7 @@ SettingsState expectedState() {
     settings.functions = {"APP-Notes", "DISABLED", "SYS-Mail", "APP-WeChat", "SYS-Photo", "APP-Calendar"};
     const auto functions = actionFunctions();
     for (std::size_t index = 0; index < functions.size(); ++index)
-        settings.defaultActions[index] = functions[index].actionSet.back();
+        settings.defaultActions[index] = functions[index].actionSet().back();
     state.enabledCount = 5;
     return state;
 }

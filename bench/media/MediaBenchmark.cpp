@@ -151,7 +151,7 @@ void decodeCameraJPEG(benchmark::State& state) {
 bool takePhotoIntoMail() {
     static const auto controlCenter = UIViewController::make();
     sectionState().controlCenterViewController = controlCenter;
-    sectionState().pickerMode = 1;
+    sectionState().pickerMode = PickerMode::mail;
     presentImagePicker(true, true);
     const auto picker =
         std::dynamic_pointer_cast<UIImagePickerController>(sectionState().presentedController);

@@ -127,6 +127,14 @@ template <typename Strings> std::vector<CFPropertyList> stringList(const Strings
     return list;
 }
 
+// The function's action set as the specifiers spell it.
+std::vector<CFPropertyList> actionNamesOf(const FunctionInfo& function) {
+    std::vector<CFPropertyList> list;
+    for (const Action action : function.actionSet())
+        list.push_back(CFPropertyList::string(std::string(actionName(action))));
+    return list;
+}
+
 bool isValueCell(std::string_view cell) {
     return cell == "PSSwitchCell" || cell == "PSSliderCell" || cell == "PSLinkListCell" ||
            cell == "PSEditTextCell";
@@ -220,7 +228,7 @@ class Checker {
                 problem("must pick " + key + " with IconListItemsController");
         }
         for (const FunctionInfo& function : actionFunctions()) {
-            if (function.defaultActionKey == key && values != stringList(function.actionSet))
+            if (function.defaultActionKey == key && values != actionNamesOf(function))
                 problem("must offer the action set of " + std::string(function.functionId) + ", in order");
         }
         if (std::ranges::find_if(values, [&](const auto& v) { return sameSetting(v, storeDefault); }) ==

@@ -7,6 +7,8 @@
 // Preferences framework keep them, the framework's shared-post icon, and the pane's own icon.
 //   orvane-icons --settings SECTION_BUNDLE PANE_BUNDLE FRAMEWORK_FOLDER
 
+#include "common/FunctionCatalogue.h"
+
 #include <algorithm>
 #include <cairo.h>
 #include <cstdio>
@@ -17,74 +19,16 @@
 namespace {
 
 struct Artwork {
-    const char* bundleId;
-    const char* mark;
-    double red, green, blue;
-    bool darkMark; // a light tile wants a dark mark
+    std::string_view bundleId;
+    Tile tile;
 };
-
-// clang-format off
-constexpr Artwork artwork[] = {
-    {"com.facebook.Facebook", "f", 0.23, 0.35, 0.60, false},
-    {"com.apple.mobilemail", "\u2709", 0.10, 0.51, 0.98, false},
-    {"com.apple.MobileSMS", "M", 0.20, 0.78, 0.35, false},
-    {"com.apple.mobileslideshow", "\u273F", 0.96, 0.65, 0.14, false},
-    {"com.sina.weibo", "Wb", 0.90, 0.09, 0.18, false},
-    {"com.tencent.WeiBo", "Tq", 0.16, 0.62, 0.87, false},
-    {"com.atebits.Tweetie2", "Tw", 0.11, 0.63, 0.95, false},
-    {"com.apple.mobilecal", "31", 0.98, 0.98, 0.98, true},
-    {"com.evernote.iPhone.Evernote", "E", 0.18, 0.75, 0.38, false},
-    {"com.facebook.Messenger", "m", 0.00, 0.52, 1.00, false},
-    {"com.apple.mobileme.fmf1", "FF", 1.00, 0.58, 0.00, false},
-    {"com.burbn.instagram", "Ig", 0.76, 0.21, 0.52, false},
-    {"jp.naver.line", "L", 0.00, 0.76, 0.00, false},
-    {"com.apple.mobilenotes", "N", 1.00, 0.80, 0.00, true},
-    {"com.tencent.mqq", "Q", 0.07, 0.72, 0.96, false},
-    {"com.skype.skype", "S", 0.00, 0.69, 0.94, false},
-    {"com.toyopagroup.picaboo", "Sc", 1.00, 0.99, 0.00, true},
-    {"com.tencent.xin", "Wc", 0.04, 0.72, 0.24, false},
-    {"net.whatsapp.WhatsApp", "Wa", 0.15, 0.83, 0.40, false},
-};
-// clang-format on
 
 constexpr int side = 50;
 constexpr int rowIconSide = 29;
 
-// A picker icon: the section tile it is made from, and its name ("Name.png" or a bare "Name") in the pane
-// bundle or the framework folder.
-struct RowIcon {
-    const char* bundleId;
-    const char* name;
-    bool inFramework;
-};
-
-// clang-format off
-constexpr RowIcon rowIcons[] = {
-    {"com.apple.mobilecal", "Calendar.png", true},
-    {"com.evernote.iPhone.Evernote", "Evernote", false},
-    {"com.facebook.Facebook", "FacebookSettings.png", true},
-    {"com.facebook.Messenger", "FacebookMessenger", false},
-    {"com.apple.mobileme.fmf1", "FMF.png", false},
-    {"com.burbn.instagram", "Instagram.png", false},
-    {"jp.naver.line", "LINE.png", false},
-    {"com.apple.mobilemail", "Mail.png", true},
-    {"com.apple.MobileSMS", "Messages.png", true},
-    {"com.apple.mobilenotes", "Notes.png", true},
-    {"com.apple.mobileslideshow", "Photos.png", true},
-    {"com.tencent.mqq", "QQ", false},
-    {"com.sina.weibo", "Weibo.png", true},
-    {"com.skype.skype", "Skype.png", false},
-    {"com.toyopagroup.picaboo", "Snapchat.png", false},
-    {"com.tencent.WeiBo", "TencentWeiboSettings.png", true},
-    {"com.atebits.Tweetie2", "Twitter.png", true},
-    {"com.tencent.xin", "WeChat.png", false},
-    {"net.whatsapp.WhatsApp", "WhatsApp.png", false},
-};
-// clang-format on
-
 // Drawn here rather than shrunk: the framework's icon for posting to any account, and the pane's own.
-constexpr Artwork wallpaperArt = {"Wallpaper", "\u21AA", 0.42, 0.47, 0.55, false};
-constexpr Artwork paneArt = {"icon", "O", 0.35, 0.24, 0.72, false};
+constexpr Artwork wallpaperArt = {"Wallpaper", {"\u21AA", 0.42, 0.47, 0.55, false}};
+constexpr Artwork paneArt = {"icon", {"O", 0.35, 0.24, 0.72, false}};
 
 struct SurfaceDeleter {
     void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
@@ -107,13 +51,13 @@ void roundedSquare(cairo_t* context, double size) {
 }
 
 // The mark is set large and shrunk to fit when it is wide, so one- and two-letter marks fill the tile alike.
-void drawMark(cairo_t* context, const char* mark, double size) {
+void drawMark(cairo_t* context, std::string_view mark, double size) {
     std::unique_ptr<PangoLayout, ObjectDeleter> layout(pango_cairo_create_layout(context));
     const std::string font = "DejaVu Sans Bold " + std::to_string(static_cast<int>(size * 0.56)) + "px";
     PangoFontDescription* description = pango_font_description_from_string(font.c_str());
     pango_layout_set_font_description(layout.get(), description);
     pango_font_description_free(description);
-    pango_layout_set_text(layout.get(), mark, -1);
+    pango_layout_set_text(layout.get(), mark.data(), int(mark.size()));
     PangoRectangle ink;
     pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
     const double fit = ink.width > 0 ? std::min(1.0, size * 0.62 / ink.width) : 1.0;
@@ -144,28 +88,28 @@ Surface drawArtwork(const Artwork& art, bool tile, int pixels) {
     std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
     if (tile) {
         roundedSquare(context.get(), pixels);
-        cairo_set_source_rgb(context.get(), art.red, art.green, art.blue);
+        cairo_set_source_rgb(context.get(), art.tile.red, art.tile.green, art.tile.blue);
         cairo_fill(context.get());
-        const double shade = art.darkMark ? 0.1 : 1.0;
+        const double shade = art.tile.darkMark ? 0.1 : 1.0;
         cairo_set_source_rgb(context.get(), shade, shade, shade);
     } else {
         cairo_set_source_rgb(context.get(), 0, 0, 0);
     }
-    drawMark(context.get(), art.mark, pixels);
+    drawMark(context.get(), art.tile.mark, pixels);
     return surface;
 }
 
 bool writeImage(const std::string& folder, const Artwork& art, bool tile, int scale) {
-    const std::string name =
-        folder + "/" + art.bundleId + (tile ? "-icon" : "-black") + (scale == 2 ? "@2x" : "") + ".png";
+    const std::string name = folder + "/" + std::string(art.bundleId) + (tile ? "-icon" : "-black") +
+                             (scale == 2 ? "@2x" : "") + ".png";
     return writeSurface(drawArtwork(art, tile, side * scale).get(), name);
 }
 
-// The section's tile at this scale, shrunk to a row icon.
-bool writeRowIcon(const std::string& sectionBundle, const RowIcon& icon, const std::string& folder,
+// The function's section tile at this scale, shrunk to its row icon.
+bool writeRowIcon(const std::string& sectionBundle, const FunctionInfo& function, const std::string& folder,
                   int scale) {
-    const std::string tile =
-        sectionBundle + "/" + icon.bundleId + "-icon" + (scale == 2 ? "@2x" : "") + ".png";
+    const std::string tile = sectionBundle + "/" + std::string(function.targetBundleIds.front()) + "-icon" +
+                             (scale == 2 ? "@2x" : "") + ".png";
     Surface source(cairo_image_surface_create_from_png(tile.c_str()));
     if (cairo_surface_status(source.get()) != CAIRO_STATUS_SUCCESS)
         return false;
@@ -177,21 +121,26 @@ bool writeRowIcon(const std::string& sectionBundle, const RowIcon& icon, const s
     cairo_set_source_surface(context.get(), source.get(), 0, 0);
     cairo_pattern_set_extend(cairo_get_source(context.get()), CAIRO_EXTEND_PAD);
     cairo_paint(context.get());
-    return writeSurface(surface.get(), folder + "/" + scaledName(icon.name, scale));
+    return writeSurface(surface.get(), folder + "/" + scaledName(std::string(function.paneIcon.file), scale));
 }
 
 int writeSettingsIcons(const std::string& sectionBundle, const std::string& pane,
                        const std::string& framework) {
     for (const int scale : {1, 2}) {
-        for (const auto& icon : rowIcons) {
-            if (!writeRowIcon(sectionBundle, icon, icon.inFramework ? framework : pane, scale)) {
-                std::fprintf(stderr, "orvane-icons: cannot make %s from the section's icons\n", icon.name);
+        for (const auto& function : actionFunctions()) {
+            const PaneIcon& icon = function.paneIcon;
+            if (icon.sharedPostIcon)
+                continue;
+            if (!writeRowIcon(sectionBundle, function, icon.inFramework ? framework : pane, scale)) {
+                std::fprintf(stderr, "orvane-icons: cannot make %s from the section's icons\n",
+                             std::string(icon.file).c_str());
                 return 1;
             }
         }
         const int pixels = rowIconSide * scale;
         if (!writeSurface(drawArtwork(wallpaperArt, true, pixels).get(),
-                          framework + "/" + scaledName("Wallpaper.png", scale)) ||
+                          framework + "/" +
+                              scaledName(std::string(catalogue_rows::sharedPostIcon.file), scale)) ||
             !writeSurface(drawArtwork(paneArt, true, pixels).get(),
                           pane + "/" + scaledName("icon.png", scale))) {
             std::fprintf(stderr, "orvane-icons: cannot write the settings icons\n");
@@ -211,10 +160,14 @@ int main(int argc, char** argv) {
                              "       orvane-icons --settings SECTION_BUNDLE PANE_BUNDLE FRAMEWORK_FOLDER\n");
         return 2;
     }
-    for (const auto& art : artwork) {
+    for (const auto& function : actionFunctions()) {
+        if (!function.tile)
+            continue;
+        const Artwork art = {function.targetBundleIds.front(), *function.tile};
         for (const int scale : {1, 2}) {
             if (!writeImage(argv[1], art, true, scale) || !writeImage(argv[1], art, false, scale)) {
-                std::fprintf(stderr, "orvane-icons: cannot write the icons of %s\n", art.bundleId);
+                std::fprintf(stderr, "orvane-icons: cannot write the icons of %s\n",
+                             std::string(art.bundleId).c_str());
                 return 1;
             }
         }

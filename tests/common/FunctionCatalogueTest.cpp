@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,11 +25,11 @@ TEST(FunctionCatalogue, EveryRowIsConsistent) {
         SCOPED_TRACE(std::string(info.functionId));
         EXPECT_TRUE(info.offersAction(info.defaultAction));
         const bool startsWithCamera = info.functionId == "APP-Facebook" || info.functionId == "APP-Instagram";
-        EXPECT_EQ(info.actionSet.front() == info.defaultAction, !startsWithCamera);
+        EXPECT_EQ(info.actionSet().front() == info.defaultAction, !startsWithCamera);
         EXPECT_EQ(info.defaultActionKey, "DEFAULT_ACTION_" + std::string(info.functionId));
         EXPECT_EQ(info.appStoreName.has_value(), info.appStorePath.has_value());
         EXPECT_EQ(info.targetBundleIds.size(), 1u);
-        const bool offersAppStore = info.offersAction("AppStore");
+        const bool offersAppStore = info.offersAction(Action::AppStore);
         withAppStoreAction += offersAppStore;
         if (offersAppStore) {
             EXPECT_TRUE(info.functionId.starts_with("APP-") && info.appStorePath);
@@ -36,7 +38,7 @@ TEST(FunctionCatalogue, EveryRowIsConsistent) {
     EXPECT_EQ(withAppStoreAction, 13);
     const auto* disabled = functionInfoForId("DISABLED", DeviceFamily::phone);
     ASSERT_NE(disabled, nullptr);
-    EXPECT_TRUE(disabled->actionSet.empty() && disabled->targetBundleIds.empty() && !disabled->appStoreName);
+    EXPECT_TRUE(disabled->actions.empty() && disabled->targetBundleIds.empty() && !disabled->appStoreName);
 }
 
 TEST(FunctionCatalogue, LookupIsExactAndCaseSensitive) {
@@ -71,22 +73,51 @@ TEST(ResolveDefaultAction, TakesOnlyActionsTheFunctionOffers) {
     const auto& line = *functionInfoForId("APP-LINE", DeviceFamily::phone);
     const auto& twitter = *functionInfoForId("SYS-Twitter", DeviceFamily::phone);
 
-    EXPECT_EQ(resolveDefaultAction(photo, "Scan", "Camera"), "Scan");
-    EXPECT_EQ(resolveDefaultAction(mail, "Scan", "Mail"), "Mail");
-    EXPECT_EQ(resolveDefaultAction(calendar, "AppStore", "Event"), "Event");
-    EXPECT_EQ(resolveDefaultAction(line, "Sight", "Launch"), "Launch")
+    EXPECT_EQ(resolveDefaultAction(photo, "Scan", Action::Camera), Action::Scan);
+    EXPECT_EQ(resolveDefaultAction(mail, "Scan", Action::Mail), Action::Mail);
+    EXPECT_EQ(resolveDefaultAction(calendar, "AppStore", Action::Event), Action::Event);
+    EXPECT_EQ(resolveDefaultAction(line, "Sight", Action::Launch), Action::Launch)
         << "keeps the previous action, not the default";
-    EXPECT_EQ(resolveDefaultAction(twitter, std::nullopt, "Camera"), "Tweet")
+    EXPECT_EQ(resolveDefaultAction(twitter, std::nullopt, Action::Camera), Action::Tweet)
         << "a removed key means the default";
-    EXPECT_EQ(resolveDefaultAction(twitter, "camera", "Launch"), "Launch");
+    EXPECT_EQ(resolveDefaultAction(twitter, "camera", Action::Launch), Action::Launch);
 }
 
 TEST(ResolveDefaultAction, AnAcceptedActionOutlivesTheStoredString) {
     const auto& photo = *functionInfoForId("SYS-Photo", DeviceFamily::phone);
     std::string stored = "Library";
-    const auto inForce = resolveDefaultAction(photo, stored, "Camera");
+    const auto inForce = resolveDefaultAction(photo, stored, Action::Camera);
     stored.assign("XXXXXXX");
-    EXPECT_EQ(inForce, "Library");
+    EXPECT_EQ(inForce, Action::Library);
+}
+
+TEST(Action, EveryNameReadsBackAsItsActionAndNothingElseIsAnAction) {
+    for (std::size_t index = 0; index < actionNames.size(); ++index) {
+        const auto action = static_cast<Action>(index);
+        EXPECT_EQ(actionNamed(actionName(action)), action) << actionName(action);
+    }
+    EXPECT_EQ(actionName(Action::AppStore), "AppStore");
+    for (const auto* text : {"", "camera", "Camera ", "DISABLED", "App Store"})
+        EXPECT_EQ(actionNamed(text), std::nullopt) << text;
+}
+
+TEST(InlineList, RefusesMoreItemsThanItHolds) {
+    constexpr InlineList<int, 2> two = {4, 5};
+    EXPECT_EQ(std::vector(two.begin(), two.end()), (std::vector{4, 5}));
+    EXPECT_TRUE(two.contains(5) && !two.contains(6));
+    EXPECT_THROW((InlineList<int, 2>{1, 2, 3}), std::length_error);
+}
+
+TEST(FunctionCatalogue, MenusFollowTheActionSetButFacebooksPutsItsPostFirst) {
+    for (const auto& info : actionFunctions()) {
+        const auto set = info.actionSet();
+        const auto menu = info.menuActions();
+        const bool same = std::equal(set.begin(), set.end(), menu.begin(), menu.end());
+        EXPECT_EQ(same, info.functionId != "APP-Facebook") << info.functionId;
+    }
+    const auto facebook = functionInfoForId("APP-Facebook", DeviceFamily::phone)->menuActions();
+    EXPECT_EQ(std::vector(facebook.begin(), facebook.end()),
+              (std::vector{Action::Post, Action::Camera, Action::Library, Action::Launch, Action::AppStore}));
 }
 
 } // namespace

@@ -189,18 +189,18 @@ TEST(LoadSettingsDefaultActions, OnlyOfferedActionsAreTakenAndARemovedKeyRestore
                  {"DEFAULT_ACTION_APP-Calendar", Value::string("AppStore")},
                  {"DEFAULT_ACTION_SYS-Twitter", Value::string("Camera")},
                  {"DEFAULT_ACTION_APP-LINE", Value::integer(1)}});
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Photo"), "Scan");
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Mail"), "Mail");
-    EXPECT_EQ(state.settings.defaultActionFor("APP-Calendar"), "Event");
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), "Camera");
-    EXPECT_EQ(state.settings.defaultActionFor("APP-LINE"), "Chat");
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Photo"), Action::Scan);
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Mail"), Action::Mail);
+    EXPECT_EQ(state.settings.defaultActionFor("APP-Calendar"), Action::Event);
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), Action::Camera);
+    EXPECT_EQ(state.settings.defaultActionFor("APP-LINE"), Action::Chat);
     EXPECT_FALSE(state.layoutDirty);
     EXPECT_TRUE(state.iconsCurrent);
 
     read(state, {});
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), "Tweet");
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Photo"), "Camera");
-    EXPECT_EQ(state.settings.defaultActionFor("DISABLED"), "");
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), Action::Tweet);
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Photo"), Action::Camera);
+    EXPECT_EQ(state.settings.defaultActionFor("DISABLED"), std::nullopt);
 }
 
 // What settingsValueIgnored says must be what loadSettings does: a value it calls ignored leaves every

@@ -260,11 +260,11 @@ TEST_F(SettingsWriter, TheSectionSeesEveryChangeThroughTheNotification) {
 
     writeSettingsValue("DEFAULT_ACTION_SYS-Twitter", Value::string("Camera"));
     writeSettingsValue("FUNCTION_6", Value::string("DISABLED"));
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), "Camera");
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), Action::Camera);
     EXPECT_EQ(state.enabledCount, 5u);
 
     resetDefaults();
-    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), "Tweet");
+    EXPECT_EQ(state.settings.defaultActionFor("SYS-Twitter"), Action::Tweet);
     resetButtons();
     EXPECT_EQ(state.enabledCount, 6u);
 

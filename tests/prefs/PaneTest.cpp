@@ -203,8 +203,9 @@ TEST_F(PaneTest, TheColourResetsRemoveTheirGroupOnly) {
 
 TEST_F(PaneTest, ResetDefaultsLeavesNoDefaultActionKey) {
     for (const FunctionInfo& function : actionFunctions())
-        ASSERT_TRUE(writeSettingsValue(function.defaultActionKey,
-                                       CFPropertyList::string(std::string(function.actionSet.back()))));
+        ASSERT_TRUE(
+            writeSettingsValue(function.defaultActionKey,
+                               CFPropertyList::string(std::string(actionName(function.actionSet().back())))));
     ASSERT_TRUE(writeSettingsValue("ICON_STYLE", CFPropertyList::integer(1)));
     const auto page = show<DefaultActionsListController>();
     EXPECT_EQ(shown(*page, "Mail"), "Open the App");

@@ -150,14 +150,14 @@ TEST_F(ActionMenuTest, SystemMenusWarmUpAndTheirItemsRunWhatATapRuns) {
                  {"SYS-Twitter", "Take Photo", 6, {"public.image"}}};
     for (const auto& item : cases) {
         choose(item.functionId, item.item);
-        EXPECT_EQ(sectionState().pickerMode, item.pickerMode) << item.functionId;
+        EXPECT_EQ(int(sectionState().pickerMode), item.pickerMode) << item.functionId;
         const auto picker =
             std::dynamic_pointer_cast<UIImagePickerController>(sectionState().presentedController);
         ASSERT_NE(picker, nullptr) << item.functionId;
         EXPECT_EQ(picker->sourceType(), UIImagePickerControllerSourceTypeCamera);
         EXPECT_EQ(picker->mediaTypes(), item.mediaTypes);
         closePresentedController();
-        sectionState().pickerMode = -1;
+        sectionState().pickerMode = PickerMode::none;
     }
     choose("SYS-Photo", "Scan Code");
     EXPECT_EQ(sectionState().presentedController->className(), "UINavigationController");

@@ -51,7 +51,7 @@ class QuickActionRow : public ActionTest, public ::testing::WithParamInterface<R
   protected:
     Events launch() {
         EventLog::clear();
-        const auto* routine = shortcutRoutineFor(GetParam().functionId, GetParam().action);
+        const auto* routine = shortcutRoutineFor(GetParam().functionId, *actionNamed(GetParam().action));
         if (routine)
             launchApplicationShortcut(*routine, DeviceFamily::phone);
         return routine ? springBoardEvents() : Events{"no routine"};
@@ -96,15 +96,15 @@ INSTANTIATE_TEST_SUITE_P(EveryRoutine, QuickActionRow, ::testing::ValuesIn(rows)
                          });
 
 TEST_F(ActionTest, OnlyTheTwentyFiveRoutinesExist) {
-    EXPECT_EQ(shortcutRoutineFor("APP-Instagram", "Camera"), nullptr);
-    EXPECT_EQ(shortcutRoutineFor("APP-Twitter", "Launch"), nullptr);
-    EXPECT_EQ(shortcutRoutineFor("SYS-Twitter", "Tweet"), nullptr);
-    EXPECT_EQ(shortcutRoutineFor("APP-twitter", "Tweet"), nullptr);
+    EXPECT_EQ(shortcutRoutineFor("APP-Instagram", Action::Camera), nullptr);
+    EXPECT_EQ(shortcutRoutineFor("APP-Twitter", Action::Launch), nullptr);
+    EXPECT_EQ(shortcutRoutineFor("SYS-Twitter", Action::Tweet), nullptr);
+    EXPECT_EQ(shortcutRoutineFor("APP-twitter", Action::Tweet), nullptr);
 }
 
 // The iPad's own Skype comes first; the fallback launches whichever was found.
 TEST_F(ActionTest, SkypeOnAPadPrefersTheIPadApplicationAndFallsBackToTheOneFound) {
-    const auto& call = *shortcutRoutineFor("APP-Skype", "Call");
+    const auto& call = *shortcutRoutineFor("APP-Skype", Action::Call);
     struct Case {
         bool padApp, phoneApp;
         Events onPad, onPhone;

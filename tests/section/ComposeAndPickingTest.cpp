@@ -67,7 +67,7 @@ TEST_F(ComposeAndPicking, ACameraPhotoGoesUprightIntoAMailAsImagePngAndSendingCl
     const auto mail = shown<MFMailComposeViewController>();
     ASSERT_NE(mail, nullptr);
     EXPECT_EQ(sectionState().presentedController, mail);
-    EXPECT_EQ(sectionState().pickerMode, -1);
+    EXPECT_EQ(int(sectionState().pickerMode), -1);
     ASSERT_EQ(mail->attachments().size(), 1u);
     const auto& attachment = mail->attachments()[0];
     EXPECT_EQ(attachment.type, "image/png");
@@ -273,7 +273,7 @@ TEST_F(ComposeAndPicking, CancellingThePickerResetsTheModeAndLeavesControlCenter
     EXPECT_EQ(shown<UIImagePickerController>(), second) << "a stale picker changes nothing";
     second->cancel();
     EXPECT_TRUE(presentation.shown().empty());
-    EXPECT_EQ(sectionState().pickerMode, -1);
+    EXPECT_EQ(int(sectionState().pickerMode), -1);
     EXPECT_TRUE(springBoardEvents().empty());
 
     controlCenterClosed();
@@ -283,12 +283,12 @@ TEST_F(ComposeAndPicking, CancellingThePickerResetsTheModeAndLeavesControlCenter
         << "a post's picker offers photos only";
     imagePickerFinished(shown<UIImagePickerController>(), UIImagePickerMediaInfo{});
     EXPECT_TRUE(presentation.shown().empty()) << "no photo: no post";
-    EXPECT_EQ(sectionState().pickerMode, -1);
+    EXPECT_EQ(int(sectionState().pickerMode), -1);
 
     MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), false);
     tap("SYS-Mail", "Camera");
     EXPECT_TRUE(presentation.shown().empty()) << "no library: no picker, even for the camera";
-    EXPECT_EQ(sectionState().pickerMode, 1) << "the mode waits for the next opener";
+    EXPECT_EQ(int(sectionState().pickerMode), 1) << "the mode waits for the next opener";
 }
 
 } // namespace

@@ -105,16 +105,16 @@ TEST_F(ActionTest, SystemFunctionsChooseThePickerModeOfTheirService) {
                           {"SYS-Twitter", 6}};
     for (const auto& [functionId, pickerMode] : cases) {
         for (const std::string_view action : {"Camera", "Library"}) {
-            sectionState().pickerMode = -1;
+            sectionState().pickerMode = PickerMode::none;
             tap(functionId, action);
-            EXPECT_EQ(sectionState().pickerMode, pickerMode) << functionId << " " << action;
+            EXPECT_EQ(int(sectionState().pickerMode), pickerMode) << functionId << " " << action;
         }
     }
-    sectionState().pickerMode = -1;
+    sectionState().pickerMode = PickerMode::none;
     tap("SYS-Twitter", "Tweet");
     tap("SYS-Mail", "Mail");
     tap("SYS-Photo", "Scan");
-    EXPECT_EQ(sectionState().pickerMode, -1) << "sheets of their own leave the picker mode alone";
+    EXPECT_EQ(int(sectionState().pickerMode), -1) << "sheets of their own leave the picker mode alone";
 }
 
 TEST_F(ActionTest, DisabledAndUnknownSlotsDoNothing) {

@@ -363,8 +363,8 @@ class EveryActionTest : public SimulatorTest {
 TEST_F(EveryActionTest, TheTableHasOneRowForEveryActionOfTheCatalogue) {
     std::set<std::pair<std::string, std::string>> inCatalogue, inTable;
     for (const auto& info : actionFunctions()) {
-        for (const auto action : info.actionSet)
-            inCatalogue.emplace(info.functionId, action);
+        for (const auto action : info.actionSet())
+            inCatalogue.emplace(info.functionId, actionName(action));
     }
     for (const auto& row : rows)
         EXPECT_TRUE(inTable.emplace(row.function, row.action).second)
