@@ -1,14 +1,14 @@
 # Fails when a plug-in source or a public platform header reaches what a plug-in must not see: a backend
 # library, a backend file of the platform, a host-only header, or (for a platform header) a framework above
-# its own. Run with -DSOURCE_DIR=<the source tree>; -DEXTRA_FILE=<file> checks one more file as plug-in code.
+# its own. Run with -DSOURCE_DIR=<the source tree> and -DLAYERS=<the layers file the platform's build writes:
+# its folders and what lies below each>; -DEXTRA_FILE=<file> checks one more file as plug-in code.
 cmake_minimum_required(VERSION 3.25)
 set(backend_pattern "^(cairo|pango|uv\\.h|uv/|plist/|ZXing/|zxing|png\\.h|libdeflate\\.h|jpeglib\\.h|libexif/|exif)")
 set(backend_folder_pattern "/(cairo|pango|libuv|libplist|posix|zxing|libpng|libjpeg|libexif)/")
 # Host-only: these, and every platform header named "...Host.h" (the interfaces a host implements or drives).
 set(host_headers "Caddex/CaddexLoader.h" "Foundation/DeviceRoot.h" "Foundation/EventLog.h")
 set(host_header_pattern "^[A-Za-z]+/[A-Za-z]+Host\\.h$")
-set(framework_order objc CoreFoundation Foundation MobileCoreServices CoreGraphics QuartzCore UIKit Social MessageUI
-                    AVFoundation CoreImage SpringBoard Caddex Preferences)
+include(${LAYERS})
 
 set(failures "")
 function(check_file file framework)
@@ -21,10 +21,9 @@ function(check_file file framework)
     elseif(included IN_LIST host_headers OR included MATCHES "${host_header_pattern}")
       set(reason "a host-only header")
     elseif(framework AND included MATCHES "^([A-Za-z]+)/")
-      list(FIND framework_order "${framework}" own)
-      list(FIND framework_order "${CMAKE_MATCH_1}" other)
-      if(other GREATER own)
-        set(reason "a framework above ${framework}")
+      set(other ${CMAKE_MATCH_1})
+      if(other IN_LIST platform_folders AND NOT other STREQUAL framework AND NOT other IN_LIST below_${framework})
+        set(reason "a framework not below ${framework}")
       endif()
     endif()
     if(reason)
@@ -43,7 +42,15 @@ endforeach()
 if(EXTRA_FILE)
   check_file("${EXTRA_FILE}" "")
 endif()
-foreach(framework IN LISTS framework_order)
+# Every folder of the platform belongs to a layer, so that a new framework is never left unchecked.
+file(GLOB entries LIST_DIRECTORIES true "${SOURCE_DIR}/platform/*")
+foreach(entry IN LISTS entries)
+  get_filename_component(name "${entry}" NAME)
+  if(IS_DIRECTORY "${entry}" AND NOT name IN_LIST platform_folders)
+    set(failures "${failures}platform/${name}: a folder that no layer of platform/CMakeLists.txt holds\n")
+  endif()
+endforeach()
+foreach(framework IN LISTS platform_folders)
   file(GLOB headers "${SOURCE_DIR}/platform/${framework}/*.h")
   foreach(header IN LISTS headers)
     get_filename_component(name "${header}" NAME)

@@ -1,0 +1,2 @@
+// What the layering test must refuse: the section reaching into the simulator.
+#include "sim/Limits.h"
