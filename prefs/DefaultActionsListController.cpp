@@ -9,14 +9,6 @@ constexpr std::pair<std::string_view, void (DefaultActionsListController::*)()> 
 };
 constexpr std::string_view defaultActionsResets[] = {"RESET_DEFAULTS"};
 
-constexpr std::pair<std::string_view, void (ColorsListController::*)()> colorsActions[] = {
-    {"resetButtonAlpha", &ColorsListController::resetButtonAlpha},
-    {"resetBackgroundColor", &ColorsListController::resetBackgroundColor},
-    {"resetSeparatorColor", &ColorsListController::resetSeparatorColor},
-};
-constexpr std::string_view colorsResets[] = {"RESET_BUTTON_ALPHA", "RESET_BACKGROUND_COLOR",
-                                             "RESET_SEPARATOR_COLOR"};
-
 } // namespace
 
 bool DefaultActionsListController::performAction(std::string_view selector) {
@@ -29,24 +21,4 @@ std::span<const std::string_view> DefaultActionsListController::resetButtonIds()
 
 void DefaultActionsListController::resetDefaults() {
     resetThenReload(::resetDefaults);
-}
-
-bool ColorsListController::performAction(std::string_view selector) {
-    return performNamedAction<ColorsListController>(*this, colorsActions, selector);
-}
-
-std::span<const std::string_view> ColorsListController::resetButtonIds() const {
-    return colorsResets;
-}
-
-void ColorsListController::resetButtonAlpha() {
-    resetThenReload(::resetButtonAlpha);
-}
-
-void ColorsListController::resetBackgroundColor() {
-    resetThenReload(::resetBackgroundColor);
-}
-
-void ColorsListController::resetSeparatorColor() {
-    resetThenReload(::resetSeparatorColor);
 }

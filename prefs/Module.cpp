@@ -1,3 +1,4 @@
+#include "ColorsListController.h"
 #include "DefaultActionsListController.h"
 #include "Foundation/NSBundle.h"
 #include "IconListItemsController.h"

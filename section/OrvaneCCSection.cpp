@@ -1,9 +1,11 @@
 #include "OrvaneCCSection.h"
 
 #include "ActionMenu.h"
+#include "ComposeSheets.h"
 #include "IconImages.h"
-#include "MediaFlows.h"
+#include "MediaPicking.h"
 #include "Presentation.h"
+#include "ScannerFlow.h"
 #include "SectionState.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBControlCenterController.h"

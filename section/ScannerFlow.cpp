@@ -1,5 +1,6 @@
+#include "ScannerFlow.h"
+
 #include "ApplicationLaunch.h"
-#include "MediaFlows.h"
 #include "OrvaneCCSection.h"
 #include "Presentation.h"
 #include "SectionState.h"

@@ -1,8 +1,10 @@
 #include "TapDispatch.h"
 
 #include "ApplicationLaunch.h"
-#include "MediaFlows.h"
+#include "ComposeSheets.h"
+#include "MediaPicking.h"
 #include "Presentation.h"
+#include "ScannerFlow.h"
 #include "SectionState.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBIconModel.h"

@@ -15,8 +15,7 @@
 
 namespace {
 
-// Delivers what the run loop holds without waiting for more. The loop's clock only moves while it runs, so
-// its deadline may already be past when it starts: a short repeating timer keeps it from sleeping then.
+// Delivers what the run loop holds (timers due, file events, notifications) without waiting for more.
 void pumpRunLoop() {
     NSRunLoop::mainRunLoop().runPendingEvents();
 }

@@ -7,6 +7,7 @@
 #include "UIKit/UINavigationController.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
+#include "prefs/ColorsListController.h"
 #include "prefs/DefaultActionsListController.h"
 #include "prefs/IconListItemsController.h"
 #include "prefs/OrvanePrefsListController.h"

@@ -12,6 +12,7 @@
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UINavigationController.h"
 #include "common/FunctionCatalogue.h"
+#include "prefs/ColorsListController.h"
 #include "prefs/DefaultActionsListController.h"
 #include "prefs/OrvanePrefsListController.h"
 #include "prefs/PaneClasses.h"

@@ -6,7 +6,9 @@
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/MediaHost.h"
 #include "UIKit/UIActivityViewController.h"
-#include "section/MediaFlows.h"
+#include "section/ComposeSheets.h"
+#include "section/MediaPicking.h"
+#include "section/ScannerFlow.h"
 #include "support/ComposeAccounts.h"
 
 namespace {

@@ -6,8 +6,10 @@
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UINavigationController.h"
 #include "UIKit/UIPasteboard.h"
-#include "section/MediaFlows.h"
+#include "section/ComposeSheets.h"
+#include "section/MediaPicking.h"
 #include "section/Presentation.h"
+#include "section/ScannerFlow.h"
 
 #include <fstream>
 
