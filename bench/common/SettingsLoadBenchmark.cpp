@@ -1,6 +1,7 @@
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "common/SectionSettings.h"
+#include "support/BenchmarkDevice.h"
 #include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>

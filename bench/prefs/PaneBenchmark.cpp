@@ -7,6 +7,7 @@
 #include "prefs/IconListItemsController.h"
 #include "prefs/OrvanePrefsListController.h"
 #include "prefs/PaneClasses.h"
+#include "support/BenchmarkDevice.h"
 #include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>

@@ -5,6 +5,7 @@
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
 #include "Foundation/PlatformHost.h"
+#include "support/BenchmarkDevice.h"
 #include "support/CodePictures.h"
 #include "support/RatioReporter.h"
 

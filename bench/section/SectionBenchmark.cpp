@@ -7,6 +7,7 @@
 #include "section/OrvaneCCSection.h"
 #include "section/Presentation.h"
 #include "section/SectionState.h"
+#include "support/BenchmarkDevice.h"
 #include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>

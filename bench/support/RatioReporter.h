@@ -1,13 +1,8 @@
 #pragma once
 
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/PlatformHost.h"
-
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -78,29 +73,3 @@ inline int runWithRatios(std::vector<RatioReporter::Ratio> ratios) {
     benchmark::Shutdown();
     return reporter.failed() ? 1 : 0;
 }
-
-// A device root of its own for a benchmark run, removed afterwards.
-class BenchmarkDevice {
-  public:
-    // Takes the benchmark options and sets up a fresh device root; nothing when either fails.
-    static std::unique_ptr<BenchmarkDevice> start(int& argc, char** argv) {
-        benchmark::Initialize(&argc, argv);
-        if (benchmark::ReportUnrecognizedArguments(argc, argv))
-            return nullptr;
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            return nullptr;
-        DeviceRoot::set(PlatformHost::badge(), pattern);
-        return std::unique_ptr<BenchmarkDevice>(new BenchmarkDevice(pattern));
-    }
-    BenchmarkDevice(const BenchmarkDevice&) = delete;
-    BenchmarkDevice& operator=(const BenchmarkDevice&) = delete;
-    ~BenchmarkDevice() {
-        std::error_code error;
-        std::filesystem::remove_all(_path, error);
-    }
-
-  private:
-    explicit BenchmarkDevice(std::filesystem::path path) : _path(std::move(path)) {}
-    std::filesystem::path _path;
-};

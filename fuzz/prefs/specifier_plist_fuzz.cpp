@@ -2,15 +2,13 @@
 // would (every cell, header and footer), and runs the build's plist check on them: none of it may crash,
 // hang or leak, whatever the plist holds.
 
-#include "Foundation/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
-#include "Foundation/PlatformHost.h"
+#include "Foundation/TemporaryDeviceRoot.h"
 #include "Preferences/PSListController.h"
 #include "SpecifierCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <span>
 
 namespace {
@@ -22,14 +20,9 @@ class FuzzPage : public PSListController {
 
 // Values are read from a device that has no settings, so every control shows its plist's default.
 void useEmptyDevice() {
-    static const bool ready = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        DeviceRoot::set(PlatformHost::badge(), pattern);
-        return true;
-    }();
-    (void)ready;
+    static const auto device = TemporaryDeviceRoot::make("orvane-fuzz");
+    if (!device)
+        std::abort();
 }
 
 } // namespace

@@ -2,12 +2,13 @@
 
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/DeviceRoot.h"
-#include "Foundation/PlatformHost.h"
+#include "Foundation/TemporaryDeviceRoot.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,21 +16,12 @@
 // A fresh device root for one test, removed afterwards.
 class TemporaryDevice {
   public:
-    TemporaryDevice() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
+    TemporaryDevice() : _root(TemporaryDeviceRoot::make("orvane-test")) {
+        if (!_root)
             std::abort();
-        _root = pattern;
-        DeviceRoot::set(PlatformHost::badge(), _root);
     }
-    ~TemporaryDevice() {
-        std::error_code error;
-        std::filesystem::remove_all(_root, error);
-    }
-    TemporaryDevice(const TemporaryDevice&) = delete;
-    TemporaryDevice& operator=(const TemporaryDevice&) = delete;
 
-    const std::filesystem::path& root() const { return _root; }
+    const std::filesystem::path& root() const { return _root->path(); }
     std::filesystem::path hostPath(std::string_view devicePath) const {
         return DeviceRoot::resolve(devicePath);
     }
@@ -45,7 +37,7 @@ class TemporaryDevice {
     }
 
   private:
-    std::filesystem::path _root;
+    std::unique_ptr<TemporaryDeviceRoot> _root;
 };
 
 // Counts the Darwin notifications of one name that reach this process while it lives.

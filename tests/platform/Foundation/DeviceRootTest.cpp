@@ -1,6 +1,7 @@
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSFileManager.h"
+#include "Foundation/TemporaryDeviceRoot.h"
 #include "support/TemporaryDevice.h"
 
 #include <fstream>
@@ -90,6 +91,27 @@ TEST_F(DeviceWithOutside, ADanglingLinkLeadsInsideAndALoopOfLinksLeadsNowhere) {
     EXPECT_FALSE(oneKey("ICON_SIZE").writeToFile("/loop/a/test.plist", true));
     EXPECT_EQ(DeviceRoot::resolve("/loop/a/test.plist"), DeviceRoot::unresolvable / "loop/a/test.plist");
     expectOutsideUntouched();
+}
+
+// Each run's device is a fresh, empty folder of its own that becomes the root, and goes with everything in
+// it.
+TEST(TemporaryDeviceRoot, IsAFreshRootOfItsOwnAndGoesWithItsContents) {
+    auto first = TemporaryDeviceRoot::make("orvane-root-test");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(DeviceRoot::current(), first->path());
+    EXPECT_TRUE(fs::is_directory(first->path()));
+    EXPECT_TRUE(fs::is_empty(first->path()));
+    EXPECT_TRUE(first->path().filename().string().starts_with("orvane-root-test-"));
+    const auto second = TemporaryDeviceRoot::make("orvane-root-test");
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second->path(), first->path());
+    EXPECT_EQ(DeviceRoot::current(), second->path());
+
+    const auto folder = first->path();
+    fs::create_directories(folder / "var/mobile");
+    std::ofstream(folder / "var/mobile/file") << "kept until the device goes";
+    first.reset();
+    EXPECT_FALSE(fs::exists(folder));
 }
 
 } // namespace
