@@ -8,6 +8,7 @@
 //   orvane-icons --settings SECTION_BUNDLE PANE_BUNDLE FRAMEWORK_FOLDER
 
 #include "common/FunctionCatalogue.h"
+#include "platform/CoreGraphics/cairo/CairoHandles.h"
 
 #include <algorithm>
 #include <cairo.h>
@@ -30,12 +31,6 @@ constexpr int rowIconSide = 29;
 constexpr Artwork wallpaperArt = {"Wallpaper", {"\u21AA", 0.42, 0.47, 0.55, false}};
 constexpr Artwork paneArt = {"icon", {"O", 0.35, 0.24, 0.72, false}};
 
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t* context) const { cairo_destroy(context); }
-};
 struct ObjectDeleter {
     void operator()(void* object) const { g_object_unref(object); }
 };
@@ -69,8 +64,6 @@ void drawMark(cairo_t* context, std::string_view mark, double size) {
     cairo_restore(context);
 }
 
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-
 bool writeSurface(cairo_surface_t* surface, const std::string& name) {
     return cairo_surface_write_to_png(surface, name.c_str()) == CAIRO_STATUS_SUCCESS;
 }
@@ -83,9 +76,9 @@ std::string scaledName(const std::string& name, int scale) {
     return dot == std::string::npos ? name + "@2x" : name.substr(0, dot) + "@2x" + name.substr(dot);
 }
 
-Surface drawArtwork(const Artwork& art, bool tile, int pixels) {
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
-    std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+CairoSurface drawArtwork(const Artwork& art, bool tile, int pixels) {
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
+    CairoContext context(cairo_create(surface.get()));
     if (tile) {
         roundedSquare(context.get(), pixels);
         cairo_set_source_rgb(context.get(), art.tile.red, art.tile.green, art.tile.blue);
@@ -110,12 +103,12 @@ bool writeRowIcon(const std::string& sectionBundle, const FunctionInfo& function
                   int scale) {
     const std::string tile = sectionBundle + "/" + std::string(function.targetBundleIds.front()) + "-icon" +
                              (scale == 2 ? "@2x" : "") + ".png";
-    Surface source(cairo_image_surface_create_from_png(tile.c_str()));
+    CairoSurface source(cairo_image_surface_create_from_png(tile.c_str()));
     if (cairo_surface_status(source.get()) != CAIRO_STATUS_SUCCESS)
         return false;
     const int pixels = rowIconSide * scale;
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
-    std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
+    CairoContext context(cairo_create(surface.get()));
     const double shrink = double(pixels) / cairo_image_surface_get_width(source.get());
     cairo_scale(context.get(), shrink, shrink);
     cairo_set_source_surface(context.get(), source.get(), 0, 0);
