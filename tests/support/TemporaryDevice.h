@@ -2,6 +2,7 @@
 
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/DeviceRoot.h"
+#include "Foundation/PlatformHost.h"
 #include "Foundation/TemporaryDeviceRoot.h"
 
 #include <cstdint>
