@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -275,9 +276,13 @@ std::optional<std::string> settingsValueIgnored(std::string_view key, const CFPr
     for (const FunctionInfo& function : actionFunctions()) {
         if (function.defaultActionKey != key)
             continue;
-        if (text && function.offersAction(*text))
+        if (const auto action = text ? actionNamed(*text) : std::nullopt;
+            action && function.offersAction(*action))
             return std::nullopt;
-        return "an action of " + std::string(function.functionId) + ": " + listed(function.actionSet);
+        std::vector<std::string_view> names;
+        for (const Action action : function.actionSet())
+            names.push_back(actionName(action));
+        return "an action of " + std::string(function.functionId) + ": " + listed(names);
     }
     return std::nullopt;
 }
