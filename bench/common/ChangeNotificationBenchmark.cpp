@@ -2,6 +2,7 @@
 #include "Foundation/NSRunLoop.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
+#include "support/BenchmarkDevice.h"
 #include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>

@@ -1,5 +1,7 @@
+#include "Foundation/DeviceRoot.h"
 #include "sim/ControlSocket.h"
 #include "sim/Simulator.h"
+#include "support/BenchmarkDevice.h"
 #include "support/RatioReporter.h"
 
 #include <csignal>
