@@ -2,6 +2,8 @@
 
 #include "DeviceProcesses.h"
 #include "Foundation/NSRunLoop.h"
+#include "Foundation/PlatformHost.h"
+#include "Foundation/RunLoopSourceHost.h"
 #include "Simulator.h"
 #include "SpringBoard/SBControlCenterController.h"
 
@@ -10,7 +12,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <poll.h>
+#include <deque>
+#include <fcntl.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -24,26 +27,10 @@ using namespace std::chrono_literals;
 
 // Booting waits this long for the device to be ready: under a sanitiser, loading takes a while.
 constexpr auto bootTimeout = 60s;
-// Between requests the run loop delivers timers and notifications at least this often.
-constexpr int runLoopTurn = 20;
-
-volatile std::sig_atomic_t applicationStopping = 0;
-
-void stopApplication(int) {
-    applicationStopping = 1;
-}
-
 std::string currentDirectory() {
     std::error_code error;
     const auto directory = std::filesystem::current_path(error);
     return error ? std::string("/") : directory.string();
-}
-
-// Commands that keep printing what the device's files show until they are stopped: they run here, reading
-// the live device, since one request has one answer.
-bool followsHere(std::span<const std::string> words) {
-    return !words.empty() &&
-           (words[0] == "watch" || (words[0] == "events" && words.size() > 1 && words[1] == "--follow"));
 }
 
 // Whether what this process shows is in front: Control Center open in SpringBoard, the Settings application
@@ -101,6 +88,14 @@ std::span<const Command> deviceCommands() {
          notBooted},
     };
     return commands;
+}
+
+bool runsInInvoker(const CommandTable& routes, std::span<const std::string> words) {
+    if (words.empty())
+        return false;
+    const auto* command = routes.find(words[0]);
+    return (command && command->owner == Owner::Invoker) || words[0] == "watch" ||
+           (words[0] == "events" && words.size() > 1 && words[1] == "--follow");
 }
 
 std::filesystem::path socketOf(const std::filesystem::path& root, std::string_view role) {
@@ -164,7 +159,7 @@ int shutdownWhenOff(const std::filesystem::path& root, std::ostream& errors) {
 CommandRunner forwarder(const std::filesystem::path& root) {
     return [control = ControlSocket::controlPath(root), root, fallback = Simulator::routes()](
                std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
-        if (followsHere(words))
+        if (BootedDevice::runsInInvoker(fallback, words))
             return fallback.run(words, out, errors);
         std::string problem;
         const auto answer = ControlSocket::exchange(
@@ -185,10 +180,6 @@ int serveApplication(std::string_view role, Simulator& device, const std::filesy
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != supervisor)
         return 1;
-    struct sigaction action {};
-    action.sa_handler = stopApplication;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
     std::string error;
     const auto path = socketOf(root, role);
     auto listening = ControlSocket::listenAt(path, error);
@@ -196,17 +187,35 @@ int serveApplication(std::string_view role, Simulator& device, const std::filesy
         DeviceProcesses::tellReady(ready, error);
         return 1;
     }
+    ::fcntl(listening->get(), F_SETFL, O_NONBLOCK);
+    auto& runLoop = NSRunLoop::mainRunLoop();
+    bool stopping = false;
+    std::deque<OwnedDescriptor> waiting;
+    // A client wakes the run loop, which hands its connection over and returns. The request is served after
+    // that turn, on the main thread: one at a time, each in full, as a person's actions reach a phone, and a
+    // command that runs the loop itself (a scanner reading the camera's frames) never runs inside it.
+    const auto requests = RunLoopSource::readable(PlatformHost::badge(), listening->get(), [&] {
+        if (OwnedDescriptor connection(::accept4(listening->get(), nullptr, nullptr, SOCK_CLOEXEC));
+            connection)
+            waiting.push_back(std::move(connection));
+        runLoop.stop();
+    });
+    const auto stop = [&] {
+        stopping = true;
+        runLoop.stop();
+    };
+    const RunLoopSource signals[] = {RunLoopSource::signal(PlatformHost::badge(), SIGTERM, stop),
+                                     RunLoopSource::signal(PlatformHost::badge(), SIGINT, stop)};
+    if (!requests || !signals[0] || !signals[1]) {
+        DeviceProcesses::tellReady(ready, std::string(role) + " cannot watch its socket on its run loop");
+        return 1;
+    }
     DeviceProcesses::tellReady(ready);
-    // Requests are served here, on the main thread between turns of the run loop: one at a time, each in
-    // full, as a person's actions reach a phone.
-    while (!applicationStopping) {
-        pollfd entry{listening->get(), POLLIN, 0};
-        if (::poll(&entry, 1, runLoopTurn) > 0) {
-            OwnedDescriptor connection(::accept4(listening->get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (connection)
-                serveConnection(role, device, connection.get());
-        }
-        NSRunLoop::mainRunLoop().runPendingEvents();
+    while (!stopping) {
+        if (waiting.empty())
+            runLoop.run();
+        for (; !waiting.empty() && !stopping; waiting.pop_front())
+            serveConnection(role, device, waiting.front().get());
     }
     if (role == springBoardRole && SBControlCenterController::sharedInstance()->isVisible()) {
         std::ostringstream ignored;

@@ -42,6 +42,11 @@ int shutdownWhenOff(const std::filesystem::path& root, std::ostream& errors);
 // is stopped (watch, events --follow) runs in this process.
 CommandRunner forwarder(const std::filesystem::path& root);
 
+// Whether a command runs in the invoking process rather than on the device: what keeps printing what the
+// device's files show until it is stopped (watch, events --follow), since one request has one answer, and
+// what lets time pass (wait), which the device spends serving others.
+bool runsInInvoker(const CommandTable& routes, std::span<const std::string> words);
+
 // boot, status and shutdown as commands: the booted device's supervisor answers them; a device that lives for
 // one process says that it is not booted.
 std::span<const Command> deviceCommands();

@@ -32,9 +32,10 @@ using Command = CommandEntry<>;
 
 // Which process of a booted device serves a command: SpringBoard (Control Center, the section, what is
 // presented over it, the camera, help), the Settings application, whichever of the two is in front (a
-// screenshot), every process (the device's clock), or the supervisor (the device itself, and its files:
-// settings and the event log).
-enum class Owner { SpringBoard, Preferences, Front, EveryProcess, Supervisor };
+// screenshot), every process (the device's clock), the supervisor (the device itself, and its files:
+// settings and the event log), or the invoking process (letting time pass: the device's run loops go on
+// meanwhile and serve other clients).
+enum class Owner { SpringBoard, Preferences, Front, EveryProcess, Supervisor, Invoker };
 
 // The commands of every area, bound to the objects that run them, in the order `help` lists them.
 class CommandTable {

@@ -160,41 +160,50 @@ std::optional<OwnedDescriptor> listenAt(const std::filesystem::path& path, std::
     return listening;
 }
 
-bool writeRequest(int connection, const DeviceRequest& request) {
+std::string encodeRequest(const DeviceRequest& request) {
     std::string payload = request.directory;
     payload.push_back('\0');
     for (const auto& word : request.words) {
         payload += word;
         payload.push_back('\0');
     }
-    return writeFrame(connection, payload);
+    return payload;
 }
 
-std::optional<DeviceRequest> readRequest(int connection, std::string& error) {
-    ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &requestTimeout, sizeof requestTimeout);
-    const auto payload = readFrame(connection, longestRequest, error);
-    if (!payload)
-        return std::nullopt;
-    if (payload->empty() || payload->back() != '\0' || (*payload)[0] != '/') {
+std::optional<DeviceRequest> parseRequest(std::string_view payload, std::string& error) {
+    if (payload.empty() || payload.back() != '\0' || payload[0] != '/') {
         error = "a malformed request: it needs an absolute folder and words, each ended by a zero byte";
         return std::nullopt;
     }
+    if (payload.size() > longestRequest) {
+        error = "the message is longer than " + std::to_string(longestRequest) + " bytes";
+        return std::nullopt;
+    }
     DeviceRequest request;
-    std::size_t at = payload->find('\0');
-    request.directory = payload->substr(0, at);
-    for (++at; at < payload->size();) {
-        const auto end = payload->find('\0', at);
-        request.words.push_back(payload->substr(at, end - at));
+    std::size_t at = payload.find('\0');
+    request.directory = payload.substr(0, at);
+    std::size_t length = 0;
+    for (++at; at < payload.size();) {
+        const auto end = payload.find('\0', at);
+        request.words.emplace_back(payload.substr(at, end - at));
+        length += end - at + 1;
         at = end + 1;
     }
-    std::size_t length = 0;
-    for (const auto& word : request.words)
-        length += word.size() + 1;
     if (length > longestCommandLine) {
         error = "the command is longer than " + std::to_string(longestCommandLine) + " bytes";
         return std::nullopt;
     }
     return request;
+}
+
+bool writeRequest(int connection, const DeviceRequest& request) {
+    return writeFrame(connection, encodeRequest(request));
+}
+
+std::optional<DeviceRequest> readRequest(int connection, std::string& error) {
+    ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &requestTimeout, sizeof requestTimeout);
+    const auto payload = readFrame(connection, longestRequest, error);
+    return payload ? parseRequest(*payload, error) : std::nullopt;
 }
 
 bool writeAnswer(int connection, const DeviceAnswer& answer) {

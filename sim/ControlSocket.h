@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,12 @@ std::optional<OwnedDescriptor> listenAt(const std::filesystem::path& path, std::
 std::optional<OwnedDescriptor> connectTo(const std::filesystem::path& path, std::string& error);
 // Whether a socket at `path` is one that nothing listens at any more (a device that died left it).
 bool isStale(const std::filesystem::path& path);
+
+// A request as its frame carries it: the folder, then each word, each ended by a zero byte.
+std::string encodeRequest(const DeviceRequest& request);
+// The request a frame carries; nothing, with the reason, for a malformed one (no absolute folder, a word not
+// ended) or one longer than a command line may be.
+std::optional<DeviceRequest> parseRequest(std::string_view payload, std::string& error);
 
 bool writeRequest(int connection, const DeviceRequest& request);
 // The request of a connection; nothing, with the reason, for a malformed one, one longer than a command line

@@ -32,6 +32,24 @@ void stockSpringBoardApplication(const std::filesystem::path& stagedBundles) {
     std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
 }
 
+int wait(Arguments arguments, std::ostream& out, std::ostream& errors);
+
+// Time passes in whichever process waits: on a booted device that is the invoking one, while the device's
+// own processes go on turning their run loops and serving other clients.
+constexpr Command timeCommands[] = {
+    {"wait", "wait SECONDS", "let time pass (up to a day); notifications from other processes arrive", wait},
+};
+
+int wait(Arguments arguments, std::ostream&, std::ostream& errors) {
+    constexpr double longestWait = 24 * 60 * 60;
+    const auto seconds = arguments.size() == 1 ? parsePositive<double>(arguments[0]) : std::nullopt;
+    if (!seconds || *seconds > longestWait)
+        return printUsageError(timeCommands, "wait", errors);
+    pumpRunLoop();
+    NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(static_cast<long>(*seconds * 1000)));
+    return 0;
+}
+
 } // namespace
 
 Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
@@ -57,6 +75,7 @@ void Simulator::addAreas(CommandTable& table, Simulator* device) {
     table.add(Owner::Preferences, device ? &device->_settingsCommands : nullptr,
               SettingsApplicationCommands::commandTable());
     table.add(Owner::EveryProcess, clockCommands());
+    table.add(Owner::Invoker, timeCommands);
     table.add(Owner::SpringBoard, device, sessionCommands());
     table.add(Owner::Supervisor, settingsCommands());
     table.add(Owner::Supervisor, languageCommands());
@@ -82,8 +101,6 @@ std::span<const CommandEntry<Simulator>> Simulator::screenCommands() {
 
 std::span<const CommandEntry<Simulator>> Simulator::sessionCommands() {
     static constexpr CommandEntry<Simulator> commands[] = {
-        {"wait", "wait SECONDS", "let time pass (up to a day); notifications from other processes arrive",
-         &Simulator::wait},
         {"help", "help", "this list", &Simulator::help},
     };
     return commands;
@@ -109,16 +126,6 @@ int Simulator::run(std::span<const std::string> words, std::ostream& out, std::o
     const int status = _commands.run(words, out, errors);
     pumpRunLoop();
     return status;
-}
-
-int Simulator::wait(Arguments arguments, std::ostream&, std::ostream& errors) {
-    constexpr double longestWait = 24 * 60 * 60;
-    const auto seconds = arguments.size() == 1 ? parsePositive<double>(arguments[0]) : std::nullopt;
-    if (!seconds || *seconds > longestWait)
-        return printUsageError(sessionCommands(), "wait", errors);
-    pumpRunLoop();
-    NSRunLoop::mainRunLoop().runForInterval(std::chrono::milliseconds(static_cast<long>(*seconds * 1000)));
-    return 0;
 }
 
 int Simulator::help(Arguments, std::ostream& out, std::ostream&) {

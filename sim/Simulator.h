@@ -48,7 +48,6 @@ class Simulator {
     static std::span<const CommandEntry<Simulator>> screenCommands();
     static std::span<const CommandEntry<Simulator>> sessionCommands();
 
-    int wait(Arguments arguments, std::ostream& out, std::ostream& errors);
     int help(Arguments arguments, std::ostream& out, std::ostream& errors);
     // One screen: the Settings application when it is in front, else Control Center.
     int screenshot(Arguments arguments, std::ostream& out, std::ostream& errors);

@@ -226,10 +226,10 @@ DeviceAnswer Supervisor::handle(const DeviceRequest& request) {
         shutdown();
         return {0, "the device at " + _place.root.string() + " is shut down\n", {}};
     }
+    if (BootedDevice::runsInInvoker(_routes, words))
+        return failure(2, name + " runs in the invoking process only");
     const auto* command = _routes.find(name);
     if (!command || command->owner == Owner::Supervisor) {
-        if (name == "watch" || (name == "events" && words.size() > 1 && words[1] == "--follow"))
-            return failure(2, name + " follows the device from the invoking process only");
         std::ostringstream out, errors;
         const int status = _routes.run(words, out, errors);
         // The applications read the languages as they start, as on a phone.
