@@ -131,7 +131,7 @@ int boot(const Place& place, bool lease, std::ostream& out, std::ostream& errors
     arguments.insert(arguments.end(), {"--serve", std::string(supervisorRole)});
     if (lease)
         arguments.insert(arguments.end(), {"--lease", std::to_string(::getppid())});
-    const auto started = DeviceProcesses::start(arguments, true, bootTimeout);
+    const auto started = DeviceProcesses::start(arguments, bootTimeout);
     if (started.pid < 0) {
         errors << "cannot boot the device at " << place.root.string() << ": " << started.problem << "\n";
         return 1;

@@ -1,21 +1,18 @@
 #include "DeviceProcesses.h"
 
+#include "ChildProcess.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 constexpr std::string_view readyWord = "ready";
-// The pipe a started process reports on: the same number in every process.
-constexpr int readyDescriptor = 3;
 
 std::string ownExecutable() {
     std::error_code error;
@@ -61,47 +58,23 @@ std::string ending(int waitStatus) {
     return "exited with status " + std::to_string(WEXITSTATUS(waitStatus));
 }
 
-Started start(const std::vector<std::string>& arguments, bool newSession, std::chrono::milliseconds timeout) {
+Started start(const std::vector<std::string>& arguments, std::chrono::milliseconds timeout) {
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         return {-1, std::string("cannot start a process: ") + std::strerror(errno)};
-    const auto executable = ownExecutable();
-    std::vector<std::string> words{executable};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    words.insert(words.end(), {"--ready", std::to_string(readyDescriptor)});
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], readyDescriptor);
-    // Nothing else of this process leaks into a device that outlives it (a pipe a test reads to its end).
-    posix_spawn_file_actions_addclosefrom_np(&actions, readyDescriptor + 1);
-    posix_spawn_file_actions_addchdir_np(&actions, "/");
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // Whoever starts a device must not hand it signals meant for itself (Ctrl-C at the booting terminal).
-    sigset_t defaults;
-    sigfillset(&defaults);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, static_cast<short>(POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
-                                                             (newSession ? POSIX_SPAWN_SETSID : 0)));
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    ChildProcesses::Plan plan{{ownExecutable()}};
+    plan.arguments.insert(plan.arguments.end(), arguments.begin(), arguments.end());
+    plan.arguments.insert(plan.arguments.end(),
+                          {"--ready", std::to_string(ChildProcesses::reportDescriptor)});
+    plan.input = plan.output = plan.errors = ChildProcesses::discardedStream;
+    plan.report = pipe[1];
+    plan.detached = true;
+    std::string problem;
+    const pid_t pid = ChildProcesses::spawn(plan, problem);
     ::close(pipe[1]);
-    if (failed != 0) {
+    if (pid < 0) {
         ::close(pipe[0]);
-        return {-1, std::string("cannot start ") + executable + ": " + std::strerror(failed)};
+        return {-1, problem};
     }
     const auto report = readReport(pipe[0], timeout);
     ::close(pipe[0]);

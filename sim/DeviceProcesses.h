@@ -26,9 +26,9 @@ struct Started {
     std::string problem;
 };
 
-// Starts orvane-sim with `arguments` after its name and waits until it says it is ready (or fails, or the
-// time runs out). A new session detaches it from the invoking terminal.
-Started start(const std::vector<std::string>& arguments, bool newSession, std::chrono::milliseconds timeout);
+// Starts orvane-sim with `arguments` after its name, detached from this process (ChildProcesses::Plan), and
+// waits until it says it is ready (or fails, or the time runs out).
+Started start(const std::vector<std::string>& arguments, std::chrono::milliseconds timeout);
 
 // Sends the ready word, or what went wrong, to whoever waits for this process, and closes the pipe.
 void tellReady(int& ready, std::string_view problem = {});

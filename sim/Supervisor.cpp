@@ -89,7 +89,7 @@ std::optional<std::string> Supervisor::start(Application& application) {
     if (_place.profile)
         arguments.insert(arguments.end(), {"--profile", _place.profile->string()});
     arguments.insert(arguments.end(), {"--serve", std::string(application.role)});
-    const auto started = DeviceProcesses::start(arguments, false, startTimeout);
+    const auto started = DeviceProcesses::start(arguments, startTimeout);
     if (started.pid < 0)
         return std::string(application.role) + " did not start: " + started.problem;
     application = {application.role, started.pid, std::time(nullptr), {}};

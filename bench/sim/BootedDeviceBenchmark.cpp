@@ -1,16 +1,11 @@
 #include "Foundation/DeviceRoot.h"
+#include "sim/ChildProcess.h"
 #include "sim/ControlSocket.h"
 #include "sim/Simulator.h"
 #include "support/BenchmarkDevice.h"
 #include "support/RatioReporter.h"
 
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sstream>
-#include <sys/wait.h>
-
-extern char** environ;
 
 // The booted device against a device inside this process: a cheap command's round trip through the control
 // socket and the supervisor to SpringBoard, and the time from `boot` until the device takes commands.
@@ -21,20 +16,7 @@ std::filesystem::path benchmarkRoot;
 // Runs orvane-sim on the benchmark's device and answers its exit status.
 int sim(std::vector<std::string> words) {
     words.insert(words.begin(), {ORVANE_SIM_PATH, "--device", benchmarkRoot.string()});
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (failed != 0 || ::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return runToEnd(words).status;
 }
 
 void DescribeInProcess(benchmark::State& state) {

@@ -1,10 +1,11 @@
+#include "sim/ChildProcess.h"
 #include "sim/ControlSocket.h"
-#include "support/ChildProcess.h"
 #include "support/TemporaryDevice.h"
 
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <regex>
 #include <sys/socket.h>
 #include <thread>
@@ -13,11 +14,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Finished {
-    int status;
-    std::string output;
-};
 
 bool has(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
@@ -228,6 +224,54 @@ TEST_F(BootedDeviceTest, BadRequestsFailForTheirClientAndTheDeviceKeepsRunning) 
     EXPECT_EQ(outside.status, 2) << outside.output;
     EXPECT_TRUE(has(ok("describe"), "Control Center closed"));
     EXPECT_EQ(sim("status").status, 0);
+}
+
+TEST_F(BootedDeviceTest, AClientThatLeavesMidRequestOrMidCommandLeavesTheDeviceConsistent) {
+    ok("install");
+    ok("defaults write FUNCTION_1 APP-WeChat");
+    const auto control = ControlSocket::controlPath(device.root());
+    std::string error;
+    {
+        // Half a request: the frame announces more than ever comes.
+        auto connection = ControlSocket::connectTo(control, error);
+        ASSERT_TRUE(connection) << error;
+        const std::string half("\0\0\0\x40/\0op", 8);
+        ::send(connection->get(), half.data(), half.size(), MSG_NOSIGNAL);
+    }
+    for (const auto& command : {std::vector<std::string>{"open"}, {"tap", "1"}}) {
+        // A whole request whose client is gone before the answer comes.
+        auto connection = ControlSocket::connectTo(control, error);
+        ASSERT_TRUE(connection) << error;
+        ASSERT_TRUE(ControlSocket::writeRequest(connection->get(), {"/", command}));
+    }
+    // Requests are served in turn, so this one comes after both: each ran whole, once.
+    EXPECT_TRUE(has(ok("alert"), "Open App Store to download \\\"WeChat\\\"?")) << sim("alert").output;
+    const auto events = ok("events");
+    const std::regex opened("controlcenter\\.opened");
+    EXPECT_EQ(
+        std::distance(std::sregex_iterator(events.begin(), events.end(), opened), std::sregex_iterator()), 1)
+        << events;
+    EXPECT_EQ(ok("choose OK"), "chose \"OK\"\n");
+    EXPECT_EQ(sim("status").status, 0);
+}
+
+TEST_F(BootedDeviceTest, WaitingInOneTerminalHoldsNoOtherClientUp) {
+    ok("install");
+    const auto started = std::chrono::steady_clock::now();
+    ChildProcess waiting({ORVANE_SIM_PATH, "--device", device.root().string(), "wait", "20"});
+    ASSERT_TRUE(waiting.started());
+    EXPECT_TRUE(has(ok("open"), "Control Center open"));
+    EXPECT_TRUE(has(ok("describe"), "Control Center open"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 15s) << "the other client waited for the wait";
+    EXPECT_FALSE(ended(waiting.pid())) << "time passes for the one who waits";
+    ::kill(waiting.pid(), SIGTERM);
+    // Time does not pass inside the device's processes, which must go on serving.
+    std::string error;
+    const auto refused =
+        ControlSocket::exchange(ControlSocket::controlPath(device.root()), {"/", {"wait", "5"}}, error);
+    ASSERT_TRUE(refused) << error;
+    EXPECT_EQ(refused->status, 2);
+    EXPECT_EQ(refused->errors, "wait runs in the invoking process only\n");
 }
 
 TEST(BootedDevice, ASocketPathThatIsNotOursOrARootThatCannotBeWrittenIsRefused) {

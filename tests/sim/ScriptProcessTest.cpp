@@ -1,5 +1,5 @@
 #include "UIKit/UIImage.h"
-#include "support/ChildProcess.h"
+#include "sim/ChildProcess.h"
 #include "support/CodePictures.h"
 #include "support/TemporaryDevice.h"
 
@@ -15,11 +15,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Finished {
-    int status;
-    std::string output;
-};
 
 Finished runShell(const std::string& command) {
     ChildProcess process({"/bin/sh", "-c", command + " 2>&1"});

@@ -1,6 +1,6 @@
 #include "CoreGraphics/CGImage.h"
+#include "sim/ChildProcess.h"
 #include "sim/Simulator.h"
-#include "support/ChildProcess.h"
 #include "support/TemporaryDevice.h"
 
 #include <fstream>

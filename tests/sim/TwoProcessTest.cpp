@@ -1,4 +1,4 @@
-#include "support/ChildProcess.h"
+#include "sim/ChildProcess.h"
 #include "support/TemporaryDevice.h"
 
 #include <gtest/gtest.h>
