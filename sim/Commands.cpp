@@ -1,6 +1,9 @@
 #include "Commands.h"
 
+#include "Script.h"
+
 #include <algorithm>
+#include <filesystem>
 
 void CommandTable::add(Owner owner, std::span<const Command> entries) {
     for (const auto& entry : entries)
@@ -14,12 +17,24 @@ const CommandTable::Bound* CommandTable::find(std::string_view name) const {
 
 int CommandTable::run(Arguments words, std::ostream& out, std::ostream& errors) const {
     const auto* found = words.empty() ? nullptr : find(words.front());
-    if (found && found->run)
-        return found->run(words.subspan(1), out, errors);
-    errors << "unknown command";
+    if (found && found->run) {
+        // A file-system call that throws (a name too long, a loop of links, a folder that may not be read)
+        // fails the command with its reason, never the process.
+        try {
+            return found->run(words.subspan(1), out, errors);
+        } catch (const std::filesystem::filesystem_error& error) {
+            errors << found->name << ": " << printable(error.code().message());
+            for (const auto* path : {&error.path1(), &error.path2()})
+                if (!path->empty())
+                    errors << ": " << printable(path->string());
+            errors << "\n";
+            return 1;
+        }
+    }
+    std::string typed;
     for (const auto& word : words)
-        errors << " " << word;
-    errors << "\ncommands:";
+        typed += " " + word;
+    errors << "unknown command" << printable(typed) << "\ncommands:";
     for (const auto& command : _commands)
         errors << " " << command.name;
     errors << "\n";

@@ -8,6 +8,7 @@
 #include "Screenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "UIKit/UIScreen.h"
 #include "ViewTree.h"
 
 #include <algorithm>
@@ -47,6 +48,16 @@ std::optional<std::string> copyBundle(const std::filesystem::path& from, const S
     if (error)
         return "cannot install " + from.filename().string() + ": " + error.message();
     return std::nullopt;
+}
+
+// Why nothing could be drawn: no width, or more pixels across than a bitmap may have.
+std::string undrawable(const UIView& section) {
+    const CGFloat width = section.frame().size.width * UIScreen::mainScreen().scale();
+    if (width >= 1)
+        return "the screenshot would be " + std::to_string(static_cast<long long>(width)) +
+               " pixels wide, wider than the drawing limit of " + std::to_string(CGImage::maximumSide) +
+               " pixels";
+    return "Control Center has no width to draw";
 }
 
 } // namespace
@@ -216,7 +227,7 @@ int ControlCenterCommands::screenshot(const std::string& file, std::ostream& out
     const auto shown = _presented.shown();
     const auto image = shown.empty() ? screenshotOfView(*_loader.containerView())
                                      : screenshotOfScreen(*_loader.containerView(), *shown.back());
-    const auto problem = image ? writePNG(*image, file) : "Control Center has no width to draw";
+    const auto problem = image ? writePNG(*image, file) : undrawable(*_loader.containerView());
     if (problem) {
         errors << *problem << "\n";
         return 1;

@@ -8,7 +8,9 @@
 #include "Simulator.h"
 #include "Watch.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
@@ -164,10 +166,15 @@ const std::vector<Scene> paneWalk = {
 };
 // clang-format on
 
-std::filesystem::path freshDeviceRoot() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-demo-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
+// A fresh folder in the temporary folder; nothing, with the reason, when there is none to make it in.
+std::filesystem::path freshDeviceRoot(std::string& problem) {
+    std::error_code error;
+    const auto temporary = std::filesystem::temp_directory_path(error);
+    std::string pattern = (temporary / "orvane-demo-XXXXXX").string();
+    if (error || !::mkdtemp(pattern.data())) {
+        problem = error ? error.message() : std::strerror(errno);
         return {};
+    }
     return pattern;
 }
 
@@ -191,11 +198,12 @@ int walkSettings(std::ostream& out, std::ostream& errors) {
     return 0;
 }
 
-// What the device did during a scene: the events logged since `seen`, without their time and process.
-void printNewEvents(std::size_t& seen, std::ostream& out) {
-    const auto events = EventLog::events();
-    for (; seen < events.size(); ++seen)
-        out << "  > " << events[seen].body << "\n";
+// What the device did during a scene: the events logged since the last call, without their time and process.
+void printNewEvents(EventLog::Reader& log, std::ostream* out) {
+    while (const auto line = log.nextLine()) {
+        if (const auto event = EventLog::parseLine(*line); event && out)
+            *out << "  > " << event->body << "\n";
+    }
 }
 
 // The tour's install takes the plug-ins from the package when it has one.
@@ -213,12 +221,12 @@ int playScene(Simulator& device, const Scene& scene, const std::filesystem::path
         commands.push_back(fromPackage(command, options));
     if (scene.picture)
         commands.push_back({"screenshot", (pictures / scene.picture).string()});
-    auto seen = EventLog::events().size();
+    EventLog::Reader log;
+    printNewEvents(log, nullptr);
     for (const auto& command : commands) {
         printCommand(command, out);
         const int status = device.run(command, out, errors);
-        if (command.front() != "events")
-            printNewEvents(seen, out);
+        printNewEvents(log, command.front() != "events" ? &out : nullptr);
         if (status != 0)
             return status;
     }
@@ -270,9 +278,10 @@ void printScreenshots(const std::filesystem::path& pictures, std::ostream& out) 
 } // namespace
 
 int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors) {
-    const auto root = freshDeviceRoot();
+    std::string problem;
+    const auto root = freshDeviceRoot(problem);
     if (root.empty()) {
-        errors << "could not make a device folder\n";
+        errors << "could not make a device folder in the temporary folder: " << problem << "\n";
         return 1;
     }
     const auto pictures = options.screenshots.value_or(root.string() + "-screenshots");

@@ -246,9 +246,10 @@ const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
 } // namespace
 
 std::optional<DeviceProfile> parseDeviceProfile(std::span<const std::uint8_t> bytes, std::string& error) {
-    const auto dictionary = NSDictionary::dictionaryWithPropertyListData(bytes);
+    std::string unreadable;
+    const auto dictionary = NSDictionary::dictionaryWithPropertyListData(bytes, unreadable);
     if (!dictionary) {
-        error = "not a property list with a dictionary at its root";
+        error = "not a property list with a dictionary at its root: " + unreadable;
         return std::nullopt;
     }
     DeviceProfile profile;
@@ -264,11 +265,19 @@ std::optional<DeviceProfile> parseDeviceProfile(std::span<const std::uint8_t> by
     return profile;
 }
 
+constexpr std::uintmax_t largestProfile = 16 * 1024 * 1024;
+
 std::optional<DeviceProfile> readDeviceProfile(const std::filesystem::path& file, std::string& error) {
     // Opening a pipe waits for a writer: anything but a regular file is refused before it is opened.
     std::error_code code;
     if (!std::filesystem::is_regular_file(file, code)) {
         error = file.string() + ": no such file, or not a regular file";
+        return std::nullopt;
+    }
+    // Checked before reading: a profile is a few kilobytes, and a huge file must not be held whole.
+    if (std::filesystem::file_size(file, code) > largestProfile) {
+        error =
+            file.string() + ": it is larger than " + std::to_string(largestProfile / (1024 * 1024)) + " MiB";
         return std::nullopt;
     }
     std::ifstream in(file, std::ios::binary);

@@ -11,19 +11,21 @@ constexpr std::string_view eventsUsage = "events [--follow [--seconds S] | --cle
 // New lines show within this time while following.
 constexpr double followInterval = 0.1;
 
-void printNewLines(std::uint64_t& offset, std::ostream& out) {
-    const auto lines = EventLog::readLinesFrom(offset);
-    if (!lines.empty())
-        out << lines << std::flush;
+void printNewLines(EventLog::Reader& log, std::ostream& out) {
+    bool printed = false;
+    for (auto line = log.nextLine(); line; line = log.nextLine(), printed = true)
+        out << *line << '\n';
+    if (printed)
+        out << std::flush;
 }
 
 // Prints the log, then what is added to it, until S seconds have passed (without S, until the process is
 // stopped).
 int follow(std::optional<double> seconds, std::ostream& out) {
-    std::uint64_t offset = 0;
-    printNewLines(offset, out);
+    EventLog::Reader log;
+    printNewLines(log, out);
     const auto poll = NSTimer::scheduledTimerWithTimeInterval(followInterval, true,
-                                                              [&](NSTimer&) { printNewLines(offset, out); });
+                                                              [&](NSTimer&) { printNewLines(log, out); });
     std::shared_ptr<NSTimer> deadline;
     if (seconds)
         deadline = NSTimer::scheduledTimerWithTimeInterval(*seconds, false,
@@ -32,13 +34,13 @@ int follow(std::optional<double> seconds, std::ostream& out) {
     poll->invalidate();
     if (deadline)
         deadline->invalidate();
-    printNewLines(offset, out);
+    printNewLines(log, out);
     return 0;
 }
 
 int clearLog(std::ostream& out, std::ostream& errors) {
     if (!EventLog::clear()) {
-        errors << "could not clear the event log\n";
+        errors << "could not clear the event log: it is not a regular file, or may not be written\n";
         return 1;
     }
     out << "cleared the event log\n";
@@ -47,8 +49,8 @@ int clearLog(std::ostream& out, std::ostream& errors) {
 
 int runEvents(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.empty()) {
-        std::uint64_t offset = 0;
-        printNewLines(offset, out);
+        EventLog::Reader log;
+        printNewLines(log, out);
         return 0;
     }
     if (arguments.size() == 1 && arguments[0] == "--clear")

@@ -16,11 +16,21 @@ using CommandRunner =
 // starts with '#' begins a comment. Nothing, with the reason in `error`, for an unterminated quote.
 std::optional<std::vector<std::string>> splitCommandLine(std::string_view line, std::string& error);
 
-// Runs a script, one command per line. It stops at the first line that fails, reported as
-// "SOURCE:LINE: ..." on `errors`, and answers that line's status (0 when every line succeeded).
+// Text from a person's input made fit to print on one terminal line: control bytes escaped (`\x1b`), and cut
+// with an ellipsis past a few hundred bytes.
+std::string printable(std::string_view text);
+
+// Runs a script, one command per line; a line longer than longestCommandLine ends it with status 2. It stops
+// at the first line that fails, reported as "SOURCE:LINE: ..." on `errors`, and answers that line's status (0
+// when every line succeeded).
 int runScript(const CommandRunner& run, std::istream& lines, std::string_view source, std::ostream& out,
               std::ostream& errors);
 
+// Runs the script in the host file FILE: a regular file (of at most longestScript bytes) or a pipe. Anything
+// else (a device, a folder, a file that cannot be read) ends with status 2 and the reason, nothing run.
+int runScriptFile(const CommandRunner& run, const std::string& file, std::ostream& out, std::ostream& errors);
+inline constexpr std::size_t longestScript = 16 * 1024 * 1024;
+
 // Runs commands typed at a prompt until the input ends; a failing command is reported and the session goes
-// on.
+// on, as does a line that is too long, which is skipped.
 int runPrompt(const CommandRunner& run, std::istream& lines, std::ostream& out, std::ostream& errors);

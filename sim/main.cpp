@@ -88,16 +88,8 @@ int runCommands(const CommandRunner& run, const std::vector<std::string>& comman
     }
     if (fromInput)
         return runScript(run, std::cin, "stdin", std::cout, std::cerr);
-    if (command.size() == 2 && command[0] == "script") {
-        std::error_code error;
-        std::ifstream file(command[1]);
-        // A folder opens as a stream that merely reads nothing.
-        if (!file || std::filesystem::is_directory(command[1], error)) {
-            std::cerr << "cannot read the script " << command[1] << "\n";
-            return 1;
-        }
-        return runScript(run, file, command[1], std::cout, std::cerr);
-    }
+    if (command.size() == 2 && command[0] == "script")
+        return runScriptFile(run, command[1], std::cout, std::cerr);
     return run(command, std::cout, std::cerr);
 }
 

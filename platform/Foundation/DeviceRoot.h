@@ -20,4 +20,9 @@ ORVANE_EXPORT const std::filesystem::path& current();
 ORVANE_EXPORT std::filesystem::path resolve(std::string_view devicePath);
 inline const std::filesystem::path unresolvable = "/dev/null";
 
+// Paths resolve with openat2(RESOLVE_IN_ROOT) where the kernel has it, else (valgrind, some sandboxes and
+// older kernels answer ENOSYS) by a walk, one component at a time with O_NOFOLLOW, that keeps the same
+// guarantee. Tests force the walk to show that it does.
+ORVANE_EXPORT void forceComponentWalk(Badge<PlatformHost>, bool forced);
+
 } // namespace DeviceRoot

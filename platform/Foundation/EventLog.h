@@ -2,6 +2,7 @@
 
 #include "objc/objc-api.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <span>
 #include <string_view>
@@ -12,6 +13,10 @@
 namespace EventLog {
 
 constexpr std::string_view devicePath = "/var/log/orvane-events.log";
+// The log rotates once it would grow past this size: the file becomes the older one (replacing the one
+// before it) and a fresh file starts. Readers take the older file first.
+constexpr std::string_view olderDevicePath = "/var/log/orvane-events.log.1";
+constexpr std::uint64_t rotationSize = 8 * 1024 * 1024;
 
 struct ORVANE_EXPORT Field {
     std::string_view key;
@@ -19,8 +24,9 @@ struct ORVANE_EXPORT Field {
 };
 
 // Appends one line: the time, this process, the kind and the fields. An event that cannot be written is lost
-// without failing the caller: the log records what happened, it never decides it. Nothing is recorded before
-// a host has chosen the device root.
+// without failing the caller: the log records what happened, it never decides it. It never waits on what is
+// at the log's path (anything but a regular file loses the event). Nothing is recorded before a host has
+// chosen the device root.
 ORVANE_EXPORT void record(std::string_view kind, std::span<const Field> fields);
 inline void record(std::string_view kind, std::initializer_list<Field> fields = {}) {
     record(kind, std::span<const Field>(fields.begin(), fields.size()));

@@ -204,6 +204,25 @@ TEST(DeviceProfile, FilesThatHoldNoProfileAreRefusedNamingTheFile) {
     }
 }
 
+TEST(DeviceProfile, AHugeOrTooDeepProfileIsRefusedNamingTheLimit) {
+    const TemporaryDevice folder;
+    const auto huge = folder.root() / "huge.plist";
+    std::ofstream(huge) << xmlPlist("<dict/>");
+    // Sparse: a profile read before its size is checked would take 300 MB of memory.
+    std::filesystem::resize_file(huge, 300 * 1024 * 1024);
+    std::string error;
+    EXPECT_EQ(readDeviceProfile(huge, error), std::nullopt);
+    EXPECT_EQ(error, huge.string() + ": it is larger than 16 MiB");
+
+    std::string nested;
+    for (int level = 0; level < 70; ++level)
+        nested = "<array>" + nested + "</array>";
+    const auto deep = folder.root() / "deep.plist";
+    std::ofstream(deep) << xmlPlist("<dict><key>Applications</key>" + nested + "</dict>");
+    EXPECT_EQ(readDeviceProfile(deep, error), std::nullopt);
+    EXPECT_NE(error.find("nested more than 64 levels deep"), std::string::npos) << error;
+}
+
 class AppliedProfile : public ::testing::Test {
   protected:
     ~AppliedProfile() override {

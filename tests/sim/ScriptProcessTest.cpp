@@ -1,3 +1,4 @@
+#include "Foundation/EventLog.h"
 #include "UIKit/UIImage.h"
 #include "sim/ChildProcess.h"
 #include "support/CodePictures.h"
@@ -214,14 +215,80 @@ TEST(SimulatorProcess, OptionsThatDoNotFitAreAUsageError) {
 TEST(SimulatorProcess, AFolderAsScriptAndAPipeAsProfileAreRefusedAtOnce) {
     TemporaryDevice device;
     const auto folder = runShell(sim(device) + " script " + device.root().string());
-    EXPECT_EQ(folder.status, 1) << folder.output;
-    EXPECT_NE(folder.output.find("cannot read the script"), std::string::npos) << folder.output;
+    EXPECT_EQ(folder.status, 2) << folder.output;
+    EXPECT_NE(folder.output.find("neither a regular file nor a pipe"), std::string::npos) << folder.output;
 
     const auto pipe = device.root() / "profile.fifo";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const auto profile = runShell(sim(device) + " --profile " + pipe.string() + " describe");
     EXPECT_EQ(profile.status, 1) << profile.output;
     EXPECT_NE(profile.output.find("not a regular file"), std::string::npos) << profile.output;
+}
+
+// Endless or unreadable input ends at once with status 2 and the reason, nothing run and nothing gathered.
+TEST(SimulatorProcess, EndlessOrUnreadableScriptsAreRefusedWithTheReason) {
+    TemporaryDevice device;
+    const struct {
+        std::string arguments;
+        std::string reason;
+    } cases[] = {
+        {" script /dev/zero", "neither a regular file nor a pipe"},
+        {" script /proc/self/mem", "Input/output error"},
+        {" script /nonexistent/script", "No such file or directory"},
+        {" - < /dev/zero", "stdin:1: the line is longer than 65536 bytes"},
+        {" < /dev/zero", "stdin:1: the line is longer than 65536 bytes"},
+    };
+    for (const auto& [arguments, reason] : cases) {
+        const auto result = runShell(sim(device) + arguments);
+        EXPECT_EQ(result.status, 2) << arguments << ": " << result.output;
+        EXPECT_NE(result.output.find(reason), std::string::npos) << arguments << ": " << result.output;
+        EXPECT_LT(result.output.size(), 1000u) << arguments;
+    }
+}
+
+TEST(SimulatorProcess, AFifoAtTheEventLogsPathHoldsNoCommand) {
+    TemporaryDevice device;
+    const auto log = device.hostPath(EventLog::devicePath);
+    std::filesystem::create_directories(log.parent_path());
+    ASSERT_EQ(::mkfifo(log.c_str(), 0644), 0);
+    const auto started = std::chrono::steady_clock::now();
+    for (const auto* command : {" defaults write ICON_SIZE 40", " install", " open", " events"})
+        EXPECT_EQ(runShell(sim(device) + command).status, 0) << command;
+    const auto cleared = runShell(sim(device) + " events --clear");
+    EXPECT_EQ(cleared.status, 1);
+    EXPECT_NE(cleared.output.find("not a regular file"), std::string::npos) << cleared.output;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
+}
+
+TEST(SimulatorProcess, WithoutATemporaryFolderTheTourSaysSo) {
+    const auto result = runShell("TMPDIR=/nonexistent " + std::string(ORVANE_SIM_PATH));
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("could not make a device folder in the temporary folder: "),
+              std::string::npos)
+        << result.output;
+}
+
+TEST(SimulatorProcess, AScriptMayComeThroughANamedPipe) {
+    TemporaryDevice device;
+    const auto pipe = device.root().parent_path() / (device.root().filename().string() + ".fifo");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const auto result =
+        runShell("(echo describe > " + pipe.string() + " &) ; " + sim(device) + " script " + pipe.string());
+    std::filesystem::remove(pipe);
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Control Center closed"), std::string::npos) << result.output;
+}
+
+TEST(SimulatorProcess, AnUnknownCommandIsEchoedBoundedWithItsControlBytesEscaped) {
+    TemporaryDevice device;
+    const auto script = writeScript(device, "\x1b[31mred" + std::string(60000, 'w') + "\n");
+    const auto result = runShell(sim(device) + " script " + script.string());
+    std::filesystem::remove(script);
+    EXPECT_EQ(result.status, 2) << result.output.substr(0, 2000);
+    EXPECT_NE(result.output.find("unknown command \\x1b[31mred"), std::string::npos)
+        << result.output.substr(0, 2000);
+    EXPECT_EQ(result.output.find('\x1b'), std::string::npos) << "no raw escape reaches the terminal";
+    EXPECT_LT(result.output.size(), 4000u) << "the line is echoed bounded, not whole";
 }
 
 } // namespace

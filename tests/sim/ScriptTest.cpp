@@ -1,5 +1,7 @@
 #include "sim/Script.h"
 
+#include "sim/Limits.h"
+
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -82,6 +84,34 @@ TEST(Prompt, GoesOnAfterAFailureUntilTheInputEnds) {
     EXPECT_EQ(recorder.ran.size(), 2u);
     EXPECT_EQ(out.str(), "orvane> ran fail\norvane> ran open\norvane> \n");
     EXPECT_EQ(errors.str(), "it failed\n");
+}
+
+TEST(Script, ALineLongerThanTheBoundEndsTheScriptUnrun) {
+    Recorder recorder;
+    std::istringstream lines("open\n" + std::string(longestCommandLine + 1, 'x') + "\nclose\n");
+    std::ostringstream out, errors;
+    EXPECT_EQ(runScript(recorder.runner(), lines, "s", out, errors), 2);
+    EXPECT_EQ(recorder.ran, (std::vector<Words>{{"open"}}));
+    EXPECT_EQ(errors.str(), "s:2: the line is longer than 65536 bytes\n");
+
+    std::istringstream exact("open " + std::string(longestCommandLine - 5, 'x'));
+    EXPECT_EQ(runScript(recorder.runner(), exact, "s", out, errors), 0) << "a line at the bound runs";
+}
+
+TEST(Prompt, SkipsALineThatIsTooLongAndGoesOn) {
+    Recorder recorder;
+    std::istringstream lines(std::string(3 * longestCommandLine, 'x') + "\nopen\n");
+    std::ostringstream out, errors;
+    EXPECT_EQ(runPrompt(recorder.runner(), lines, out, errors), 0);
+    EXPECT_EQ(recorder.ran, (std::vector<Words>{{"open"}}));
+    EXPECT_EQ(errors.str(), "the line is longer than 65536 bytes\n");
+}
+
+TEST(Printable, EscapesControlBytesAndCutsLongText) {
+    EXPECT_EQ(printable("a\x1b[2J\tb\x7f caf\xc3\xa9"), "a\\x1b[2J\\x09b\\x7f caf\xc3\xa9");
+    const auto cut = printable(std::string(10000, 'w'));
+    EXPECT_EQ(cut.size(), 203u);
+    EXPECT_TRUE(cut.ends_with("w..."));
 }
 
 } // namespace

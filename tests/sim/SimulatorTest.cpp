@@ -197,6 +197,23 @@ TEST_F(SimulatorTest, EveryCommandHasOneOwnerAndTheRoutesMatchTheDevice) {
     EXPECT_FALSE(routes.find("settings")->run);
 }
 
+TEST_F(SimulatorTest, AScreenshotWiderThanTheDrawingLimitSaysSo) {
+    output("install");
+    output("open --width 9000");
+    const auto result = run("screenshot " + (root.root() / "wide.png").string());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.errors,
+              "the screenshot would be 18000 pixels wide, wider than the drawing limit of 16384 "
+              "pixels\n");
+}
+
+TEST_F(SimulatorTest, AFileSystemErrorFailsTheCommandWithItsReasonNotTheProcess) {
+    const std::string longName(300, 'n');
+    const auto result = run("install --package /tmp/" + longName + ".deb");
+    EXPECT_EQ(result.status, 1) << result.errors;
+    EXPECT_NE(result.errors.find("File name too long"), std::string::npos) << result.errors;
+}
+
 TEST_F(SimulatorTest, AScreenshotIsTheSectionOverALightBackdropAtTheScreenScale) {
     output("install");
     output("open");

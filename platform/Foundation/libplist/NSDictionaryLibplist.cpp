@@ -152,15 +152,15 @@ PlistNode toPlist(const CFPropertyList& value) {
     return PlistNode(plist_new_real(value.doubleValue().value_or(0)));
 }
 
-std::optional<std::string_view> limitProblem(std::span<const std::uint8_t> bytes) {
+std::optional<std::string> limitProblem(std::span<const std::uint8_t> bytes) {
     using PropertyListLimits::Verdict;
     switch (PropertyListLimits::check(bytes)) {
     case Verdict::acceptable:
         return std::nullopt;
     case Verdict::tooDeep:
-        return "it is nested more than 64 levels deep";
+        return "it is nested more than " + std::to_string(PropertyListLimits::maximumDepth) + " levels deep";
     case Verdict::tooManyObjects:
-        return "it holds more objects than a property list of ours may";
+        return "it holds more than " + std::to_string(PropertyListLimits::maximumObjects) + " objects";
     case Verdict::nulInString:
         return "it holds a string with a NUL character";
     case Verdict::malformed:

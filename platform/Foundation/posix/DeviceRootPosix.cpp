@@ -11,9 +11,6 @@
 
 namespace {
 
-// Symbolic links followed while resolving one path, as the kernel allows.
-constexpr int maximumLinks = 40;
-
 std::filesystem::path fdPath(int fd) {
     char target[PATH_MAX];
     const ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
@@ -47,7 +44,7 @@ class Resolver {
             !S_ISLNK(info.st_mode))
             return *resolvedParent / name;
         // A link to something missing leads where the link says, read as inside the device.
-        if (++_links > maximumLinks)
+        if (++_links > FileIO::maximumLinks)
             return std::nullopt;
         char target[PATH_MAX];
         const ssize_t length = ::readlinkat(folder.get(), name.c_str(), target, sizeof target);

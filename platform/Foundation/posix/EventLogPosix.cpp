@@ -119,16 +119,31 @@ void record(std::string_view kind, std::span<const Field> fields) {
     if (DeviceRoot::current() == "/")
         return;
     const auto line = formatLine(kind, fields);
+    const auto path = EventLogFile::path();
     std::error_code error;
-    std::filesystem::create_directories(EventLogFile::path().parent_path(), error);
-    const auto file = EventLogFile::open(O_WRONLY | O_APPEND | O_CREAT);
-    if (file.get() < 0)
+    std::filesystem::create_directories(path.parent_path(), error);
+    // A writer that waited for the lock may find the file rotated away by another: it opens the fresh one.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const auto file = EventLogFile::open(path, O_WRONLY | O_APPEND | O_CREAT);
+        // One write per line, under an exclusive lock that every writer of the device takes: lines from
+        // several processes never interleave, whatever their length.
+        if (file.get() < 0 || ::flock(file.get(), LOCK_EX) != 0)
+            return;
+        if (!EventLogFile::isAt(file.get(), path))
+            continue;
+        struct stat info {};
+        if (::fstat(file.get(), &info) != 0)
+            return;
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        if (size > 0 && size + line.size() > rotationSize) {
+            if (::rename(path.c_str(), EventLogFile::olderPath().c_str()) != 0)
+                return;
+            continue;
+        }
+        FileIO::writeAll(file.get(),
+                         std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
         return;
-    // One write per line, under an exclusive lock that every writer of the device takes: lines from several
-    // processes never interleave, whatever their length.
-    if (::flock(file.get(), LOCK_EX) != 0)
-        return;
-    FileIO::writeAll(file.get(), std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
+    }
 }
 
 void setProcessRole(Badge<PlatformHost>, std::string_view role) {

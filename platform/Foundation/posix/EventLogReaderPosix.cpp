@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -127,49 +128,135 @@ std::optional<Event> parseLine(std::string_view line) {
     return event;
 }
 
-std::string readLinesFrom(std::uint64_t& offset) {
-    const auto file = EventLogFile::open(O_RDONLY);
-    struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
-        return {};
-    // A log cleared since the last read starts again from its beginning.
-    if (static_cast<std::uint64_t>(info.st_size) < offset)
-        offset = 0;
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count =
-            ::pread(file.get(), buffer, sizeof buffer, static_cast<off_t>(offset + text.size()));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(count));
+struct Reader::File {
+    FileIO::FileDescriptor fd;
+    std::uint64_t offset = 0;
+
+    static std::unique_ptr<File> open(const std::filesystem::path& path) {
+        auto fd = EventLogFile::open(path, O_RDONLY);
+        if (fd.get() < 0)
+            return nullptr;
+        return std::unique_ptr<File>(new File{std::move(fd), 0});
     }
-    text.resize(text.rfind('\n') + 1);
-    offset += text.size();
-    return text;
+    std::uint64_t size() const {
+        struct stat info {};
+        return ::fstat(fd.get(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    }
+};
+
+namespace {
+
+constexpr std::size_t firstBufferSize = 64 * 1024;
+
+} // namespace
+
+Reader::Reader()
+    : _older(File::open(EventLogFile::olderPath())), _current(File::open(EventLogFile::path())),
+      _buffer(firstBufferSize) {}
+
+Reader::~Reader() = default;
+
+std::optional<std::string_view> Reader::nextLine() {
+    for (;;) {
+        if (const auto line = takeLine())
+            return line;
+        if (!fill() && !moveOn())
+            return std::nullopt;
+    }
+}
+
+std::optional<std::string_view> Reader::takeLine() {
+    while (_begin < _end) {
+        const auto* start = _buffer.data() + _begin;
+        const auto* newline = static_cast<const char*>(std::memchr(start, '\n', _end - _begin));
+        if (!newline) {
+            if (_skipping)
+                _begin = _end;
+            return std::nullopt;
+        }
+        const std::string_view line(start, static_cast<std::size_t>(newline - start));
+        _begin += line.size() + 1;
+        if (!_skipping)
+            return line;
+        _skipping = false;
+    }
+    return std::nullopt;
+}
+
+// Reads more of the file at hand into the buffer; false at its end.
+bool Reader::fill() {
+    File* file = _older ? _older.get() : _current.get();
+    if (!file)
+        return false;
+    if (file->size() < file->offset) {
+        file->offset = 0;
+        _begin = _end = 0;
+        _skipping = false;
+    }
+    if (_begin > 0) {
+        std::memmove(_buffer.data(), _buffer.data() + _begin, _end - _begin);
+        _end -= _begin;
+        _begin = 0;
+    }
+    if (_end == _buffer.size()) {
+        if (_buffer.size() < longestLine) {
+            _buffer.resize(std::min(2 * _buffer.size(), longestLine));
+        } else {
+            _skipping = true;
+            _end = 0;
+        }
+    }
+    ssize_t count = -1;
+    do
+        count = ::pread(file->fd.get(), _buffer.data() + _end, _buffer.size() - _end,
+                        static_cast<off_t>(file->offset));
+    while (count < 0 && errno == EINTR);
+    if (count <= 0)
+        return false;
+    _end += static_cast<std::size_t>(count);
+    file->offset += static_cast<std::uint64_t>(count);
+    return true;
+}
+
+// At the end of the file at hand: goes on to the next one when there is one. A partial line at the end of a
+// finished file is never completed.
+bool Reader::moveOn() {
+    const auto path = EventLogFile::path();
+    if (_older) {
+        _older.reset();
+    } else if (!_current) {
+        _current = File::open(path);
+        return _current != nullptr;
+    } else if (EventLogFile::isAt(_current->fd.get(), path) || _current->size() > _current->offset) {
+        // Still the log (or rotated with lines written before the rotation left to read).
+        return false;
+    } else {
+        _current = File::open(path);
+    }
+    _begin = _end = 0;
+    _skipping = false;
+    if (!_current)
+        _current = File::open(path);
+    return _current != nullptr;
 }
 
 std::vector<Event> events() {
-    std::uint64_t offset = 0;
-    const auto text = readLinesFrom(offset);
     std::vector<Event> all;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        if (auto event = parseLine(rest.substr(0, end)))
+    Reader reader;
+    while (const auto line = reader.nextLine()) {
+        if (auto event = parseLine(*line))
             all.push_back(std::move(*event));
-        rest.remove_prefix(end + 1);
     }
     return all;
 }
 
 bool clear() {
-    const auto file = EventLogFile::open(O_WRONLY);
-    if (file.get() < 0)
-        return errno == ENOENT;
-    return ::flock(file.get(), LOCK_EX) == 0 && ::ftruncate(file.get(), 0) == 0;
+    const auto file = EventLogFile::open(EventLogFile::path(), O_WRONLY);
+    if (file.get() < 0 && errno != ENOENT)
+        return false;
+    if (file.get() >= 0 && (::flock(file.get(), LOCK_EX) != 0 || ::ftruncate(file.get(), 0) != 0))
+        return false;
+    return ::unlink(EventLogFile::olderPath().c_str()) == 0 || errno == ENOENT;
 }
 
 } // namespace EventLog

@@ -3,12 +3,14 @@
 #include "Foundation/DeviceRoot.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -56,7 +58,73 @@ FileIO::ReadResult readOpened(int fd, std::size_t limit, std::vector<std::uint8_
     return {FileIO::ReadStatus::read, 0};
 }
 
+bool& componentWalkForced() {
+    static bool forced = false;
+    return forced;
+}
+
+// What openat2 with RESOLVE_IN_ROOT does, one component at a time: each folder on the way is opened with
+// O_NOFOLLOW, a link is read and its target walked instead ("/" being the folder `rootFd`), ".." stops at
+// that folder. A link swapped in between the look and the open makes the open fail, never escape.
+int openByWalking(int rootFd, const std::filesystem::path& relative, int flags, mode_t mode) {
+    std::vector<FileDescriptor> folders; // below the root, innermost last
+    std::vector<std::string> names;      // still to walk, the next one last
+    for (const auto& name : relative)
+        names.insert(names.begin(), name.string());
+    const auto folder = [&] { return folders.empty() ? rootFd : folders.back().get(); };
+    int links = 0;
+    while (!names.empty()) {
+        const std::string name = std::move(names.back());
+        names.pop_back();
+        if (name.empty() || name == "." || name == "/")
+            continue;
+        if (name == "..") {
+            if (!folders.empty())
+                folders.pop_back();
+            continue;
+        }
+        const bool last = names.empty();
+        struct stat info {};
+        const bool isLink =
+            ::fstatat(folder(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+        if (isLink && !(last && (flags & O_NOFOLLOW))) {
+            if (++links > FileIO::maximumLinks) {
+                errno = ELOOP;
+                return -1;
+            }
+            char target[PATH_MAX];
+            const ssize_t length = ::readlinkat(folder(), name.c_str(), target, sizeof target);
+            if (length <= 0)
+                return -1;
+            const std::filesystem::path link(std::string(target, static_cast<std::size_t>(length)));
+            if (link.is_absolute())
+                folders.clear();
+            std::vector<std::string> inLink;
+            for (const auto& part : link.relative_path())
+                inLink.insert(inLink.begin(), part.string());
+            names.insert(names.end(), inLink.begin(), inLink.end());
+            continue;
+        }
+        if (last)
+            return ::openat(folder(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+        FileDescriptor next(::openat(folder(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (next.get() < 0)
+            return -1;
+        folders.push_back(std::move(next));
+    }
+    // The root itself, or a folder the walk ended in.
+    return ::openat(folder(), ".", flags | O_CLOEXEC, mode);
+}
+
 } // namespace
+
+namespace DeviceRoot {
+
+void forceComponentWalk(Badge<PlatformHost>, bool forced) {
+    componentWalkForced() = forced;
+}
+
+} // namespace DeviceRoot
 
 namespace FileIO {
 
@@ -73,6 +141,8 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 int openBelow(int folderFd, const std::filesystem::path& relative, int flags, mode_t mode) {
+    if (componentWalkForced())
+        return openByWalking(folderFd, relative, flags, mode);
     open_how how{};
     how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
     how.mode = (flags & O_CREAT) ? mode : 0;
@@ -82,6 +152,10 @@ int openBelow(int folderFd, const std::filesystem::path& relative, int flags, mo
     do
         fd = ::syscall(SYS_openat2, folderFd, path, &how, sizeof how);
     while (fd < 0 && errno == EAGAIN);
+    if (fd < 0 && errno == ENOSYS) {
+        componentWalkForced() = true;
+        return openByWalking(folderFd, relative, flags, mode);
+    }
     return static_cast<int>(fd);
 }
 

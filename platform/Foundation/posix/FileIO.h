@@ -18,6 +18,7 @@ namespace FileIO {
 class FileDescriptor {
   public:
     explicit FileDescriptor(int fd) : _fd(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : _fd(other.release()) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
@@ -25,6 +26,11 @@ class FileDescriptor {
             ::close(_fd);
     }
     int get() const { return _fd; }
+    int release() {
+        const int fd = _fd;
+        _fd = -1;
+        return fd;
+    }
     bool close() {
         const int fd = _fd;
         _fd = -1;
@@ -34,6 +40,9 @@ class FileDescriptor {
   private:
     int _fd;
 };
+
+// Symbolic links followed while resolving one path, as the kernel allows.
+inline constexpr int maximumLinks = 40;
 
 // Writes every byte, going on after interrupted or partial writes.
 bool writeAll(int fd, std::span<const std::uint8_t> bytes);

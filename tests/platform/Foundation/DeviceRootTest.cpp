@@ -1,6 +1,8 @@
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Foundation/NSDictionary.h"
+#include "Foundation/NSDistributedLock.h"
 #include "Foundation/NSFileManager.h"
+#include "Foundation/PlatformHost.h"
 #include "Foundation/TemporaryDeviceRoot.h"
 #include "support/TemporaryDevice.h"
 
@@ -28,10 +30,15 @@ std::size_t entries(const fs::path& folder) {
     return count;
 }
 
-// A device and a folder outside it that holds one file, which no test may change.
-class DeviceWithOutside : public ::testing::Test {
+// A device and a folder outside it that holds one file, which no test may change; paths resolve through
+// openat2, or through the walk that stands in for it where openat2 is missing.
+class DeviceWithOutside : public ::testing::TestWithParam<bool> {
   protected:
-    void SetUp() override { std::ofstream(outside.root() / "secret.plist") << secret; }
+    void SetUp() override {
+        DeviceRoot::forceComponentWalk(PlatformHost::badge(), GetParam());
+        std::ofstream(outside.root() / "secret.plist") << secret;
+    }
+    void TearDown() override { DeviceRoot::forceComponentWalk(PlatformHost::badge(), false); }
     void link(std::string_view devicePath, const fs::path& target) const {
         fs::create_directories(device.hostPath(devicePath).parent_path());
         fs::create_symlink(target, device.root() / fs::path(devicePath).relative_path());
@@ -47,15 +54,14 @@ class DeviceWithOutside : public ::testing::Test {
     TemporaryDevice device;
 };
 
-TEST(DeviceRootResolve, PathsStayBelowTheRoot) {
-    TemporaryDevice device;
+TEST_P(DeviceWithOutside, PathsStayBelowTheRoot) {
     EXPECT_EQ(DeviceRoot::resolve("/var/mobile/a.plist"), device.root() / "var/mobile/a.plist");
     EXPECT_EQ(DeviceRoot::resolve("/../../etc/passwd"), device.root() / "etc/passwd");
     EXPECT_EQ(DeviceRoot::resolve("/var/../../../x"), device.root() / "x");
     EXPECT_EQ(DeviceRoot::resolve("relative/y"), device.root() / "relative/y");
 }
 
-TEST_F(DeviceWithOutside, LinkedFoldersLeadToTheSamePlaceInsideTheDevice) {
+TEST_P(DeviceWithOutside, LinkedFoldersLeadToTheSamePlaceInsideTheDevice) {
     // Absolute and relative links, the relative one climbing further than the root goes.
     link(preferences, outside.root());
     link("/var/run/notifyd", "../../../../../../../../" + outside.root().relative_path().string());
@@ -68,7 +74,7 @@ TEST_F(DeviceWithOutside, LinkedFoldersLeadToTheSamePlaceInsideTheDevice) {
     expectOutsideUntouched();
 }
 
-TEST_F(DeviceWithOutside, ALinkedFileIsReadAsTheDeviceSeesItAndReplacedNotFollowedOnWrite) {
+TEST_P(DeviceWithOutside, ALinkedFileIsReadAsTheDeviceSeesItAndReplacedNotFollowedOnWrite) {
     link(path, outside.root() / "secret.plist");
     EXPECT_FALSE(NSDictionary::dictionaryWithContentsOfFile(path)) << "the outside file was read";
     ASSERT_TRUE(oneKey("ICON_SIZE").writeToFile(path, true));
@@ -81,7 +87,7 @@ TEST_F(DeviceWithOutside, ALinkedFileIsReadAsTheDeviceSeesItAndReplacedNotFollow
     expectOutsideUntouched();
 }
 
-TEST_F(DeviceWithOutside, ADanglingLinkLeadsInsideAndALoopOfLinksLeadsNowhere) {
+TEST_P(DeviceWithOutside, ADanglingLinkLeadsInsideAndALoopOfLinksLeadsNowhere) {
     link(preferences, outside.root() / "new");
     ASSERT_TRUE(oneKey("ICON_SIZE").writeToFile(path, true));
     EXPECT_TRUE(fs::exists(device.root() / outside.root().relative_path() / "new/test.plist"));
@@ -90,6 +96,23 @@ TEST_F(DeviceWithOutside, ADanglingLinkLeadsInsideAndALoopOfLinksLeadsNowhere) {
     link("/loop/b", "/loop/a");
     EXPECT_FALSE(oneKey("ICON_SIZE").writeToFile("/loop/a/test.plist", true));
     EXPECT_EQ(DeviceRoot::resolve("/loop/a/test.plist"), DeviceRoot::unresolvable / "loop/a/test.plist");
+    expectOutsideUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(ResolvedBy, DeviceWithOutside, ::testing::Values(false, true),
+                         [](const auto& tested) { return tested.param ? "ComponentWalk" : "Openat2"; });
+
+TEST_P(DeviceWithOutside, ATakenSettingsLockAndLinksOnTheWayResolveAlike) {
+    link("/var/mobile/Library", "/elsewhere/Library");
+    ASSERT_TRUE(oneKey("ICON_SIZE").writeToFile(path, true));
+    EXPECT_EQ(DeviceRoot::resolve(path), device.root() / "elsewhere/Library/Preferences/test.plist");
+    fs::create_symlink("../../../../../../x", device.root() / "elsewhere/Library/Preferences/x");
+    EXPECT_EQ(DeviceRoot::resolve("/var/mobile/Library/Preferences/x/y"), device.root() / "x/y");
+    const auto lock = NSDistributedLock::lockWithPath(std::string(path) + ".lock");
+    ASSERT_NE(lock, nullptr);
+    EXPECT_TRUE(lock->tryLock()) << "the settings writers' lock is taken below the root";
+    lock->unlock();
+    EXPECT_TRUE(fs::exists(device.root() / "elsewhere/Library/Preferences/test.plist.lock"));
     expectOutsideUntouched();
 }
 
