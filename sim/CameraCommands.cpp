@@ -77,9 +77,7 @@ std::span<const CommandEntry<CameraCommands>> CameraCommands::commandTable() {
 }
 
 std::shared_ptr<UIViewController> CameraCommands::shownScreen() const {
-    const auto shown = _presented.shown();
-    const auto navigation =
-        shown.empty() ? nullptr : std::dynamic_pointer_cast<UINavigationController>(shown.back());
+    const auto navigation = _presented.topmostOf<UINavigationController>();
     return navigation ? navigation->topViewController() : nullptr;
 }
 

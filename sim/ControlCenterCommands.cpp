@@ -224,9 +224,9 @@ int ControlCenterCommands::screenshot(const std::string& file, std::ostream& out
         errors << "no section to draw: install it first\n";
         return 1;
     }
-    const auto shown = _presented.shown();
-    const auto image = shown.empty() ? screenshotOfView(*_loader.containerView())
-                                     : screenshotOfScreen(*_loader.containerView(), *shown.back());
+    const auto topmost = _presented.topmost();
+    const auto image = topmost ? screenshotOfScreen(*_loader.containerView(), *topmost)
+                               : screenshotOfView(*_loader.containerView());
     const auto problem = image ? writePNG(*image, file) : undrawable(*_loader.containerView());
     if (problem) {
         errors << *problem << "\n";

@@ -27,11 +27,6 @@ bool isVideoFile(const std::filesystem::path& file) {
     return type && UTTypeConformsTo(*type, kUTTypeMovie);
 }
 
-template <typename Controller> std::shared_ptr<Controller> topmost(const PresentationStack& presented) {
-    const auto shown = presented.shown();
-    return shown.empty() ? nullptr : std::dynamic_pointer_cast<Controller>(shown.back());
-}
-
 // A file of the device handed to the picker: a photo as UIImage decodes it, a video by its file URL.
 int pick(UIImagePickerController& picker, const std::string& devicePath, std::ostream& out,
          std::ostream& errors) {
@@ -104,7 +99,7 @@ constexpr Answer<SLComposeViewControllerResult> postAnswers[] = {
 template <typename Sheet, typename Result, std::size_t count>
 bool answer(const PresentationStack& presented, const Answer<Result> (&answers)[count],
             std::string_view word) {
-    const auto sheet = topmost<Sheet>(presented);
+    const auto sheet = presented.template topmostOf<Sheet>();
     const auto found = std::ranges::find(answers, word, &Answer<Result>::word);
     if (!sheet || found == std::end(answers))
         return false;
@@ -139,7 +134,7 @@ int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& 
     const bool withFile = arguments.size() == 2 && (arguments[0] == "take" || arguments[0] == "choose");
     if (!cancel && !withFile)
         return printUsageError(commandTable(), "picker", errors);
-    const auto shown = topmost<UIImagePickerController>(_presented);
+    const auto shown = _presented.topmostOf<UIImagePickerController>();
     if (!shown) {
         errors << notPresented(_presented, "picker") << "\n";
         return 1;
@@ -172,7 +167,7 @@ int MediaCommands::sheet(std::span<const std::string> arguments, std::ostream& o
 int MediaCommands::share(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1)
         return printUsageError(commandTable(), "share", errors);
-    const auto sheet = topmost<UIActivityViewController>(_presented);
+    const auto sheet = _presented.topmostOf<UIActivityViewController>();
     if (!sheet) {
         errors << notPresented(_presented, "share sheet") << "\n";
         return 1;

@@ -93,9 +93,8 @@ std::shared_ptr<UIButton> PersonCommands::reachableButton(int slot, std::ostream
         errors << "Control Center is not open with the section in it\n";
         return nullptr;
     }
-    if (!_presented.shown().empty()) {
-        errors << "something is presented over Control Center: " << answerHint(*_presented.shown().back())
-               << "\n";
+    if (const auto topmost = _presented.topmost()) {
+        errors << "something is presented over Control Center: " << answerHint(*topmost) << "\n";
         return nullptr;
     }
     const auto buttons = rowButtons(*section->view());
@@ -155,25 +154,24 @@ int PersonCommands::hold(std::span<const std::string> arguments, std::ostream& o
 int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (!arguments.empty())
         return printUsageError(commandTable(), "alert", errors);
-    const auto shown = _presented.shown();
-    if (shown.empty()) {
+    const auto topmost = _presented.topmost();
+    if (!topmost) {
         out << "nothing presented\n";
         return 0;
     }
-    if (const auto alertShown = std::dynamic_pointer_cast<UIAlertController>(shown.back()))
+    if (const auto alertShown = _presented.topmostOf<UIAlertController>())
         printAlert(*alertShown, out);
     else
-        printController(*shown.back(), out);
-    printShareSheet(*shown.back(), out);
+        printController(*presentedController(*topmost), out);
+    if (const auto sheet = _presented.topmostOf<UIActivityViewController>())
+        printShareSheet(*sheet, out);
     return 0;
 }
 
 int PersonCommands::choose(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1)
         return printUsageError(commandTable(), "choose", errors);
-    const auto shown = _presented.shown();
-    const auto alertShown =
-        shown.empty() ? nullptr : std::dynamic_pointer_cast<UIAlertController>(shown.back());
+    const auto alertShown = _presented.topmostOf<UIAlertController>();
     if (!alertShown) {
         errors << notPresented(_presented, "alert") << "\n";
         return 1;

@@ -12,41 +12,46 @@
 
 #include <cmath>
 
-std::string answeringCommand(const UIViewController& controller) {
-    if (dynamic_cast<const UIAlertController*>(&controller))
-        return "choose TITLE";
-    if (dynamic_cast<const MFMailComposeViewController*>(&controller))
-        return "sheet send|save|fail|cancel";
-    if (dynamic_cast<const MFMessageComposeViewController*>(&controller))
-        return "sheet send|fail|cancel";
-    if (dynamic_cast<const SLComposeViewController*>(&controller))
-        return "sheet post|cancel";
-    if (const auto* picker = dynamic_cast<const UIImagePickerController*>(&controller))
-        return picker->sourceType() == UIImagePickerControllerSourceTypeCamera ? "picker take FILE|cancel"
-                                                                               : "picker choose NAME|cancel";
-    if (dynamic_cast<const UIActivityViewController*>(&controller))
-        return "share ACTIVITY|cancel";
-    if (dynamic_cast<const UINavigationController*>(&controller))
-        return "camera show FILE, or scan cancel";
-    return "dismiss";
+std::string answeringCommand(const Presented& presented) {
+    using Command = std::string;
+    return std::visit(
+        ByKind{
+            [](const std::shared_ptr<UIAlertController>&) -> Command { return "choose TITLE"; },
+            [](const std::shared_ptr<MFMailComposeViewController>&) -> Command {
+                return "sheet send|save|fail|cancel";
+            },
+            [](const std::shared_ptr<MFMessageComposeViewController>&) -> Command {
+                return "sheet send|fail|cancel";
+            },
+            [](const std::shared_ptr<SLComposeViewController>&) -> Command { return "sheet post|cancel"; },
+            [](const std::shared_ptr<UIImagePickerController>& picker) -> Command {
+                return picker->sourceType() == UIImagePickerControllerSourceTypeCamera
+                           ? "picker take FILE|cancel"
+                           : "picker choose NAME|cancel";
+            },
+            [](const std::shared_ptr<UIActivityViewController>&) -> Command {
+                return "share ACTIVITY|cancel";
+            },
+            [](const std::shared_ptr<UINavigationController>&) -> Command {
+                return "camera show FILE, or scan cancel";
+            },
+            [](const std::shared_ptr<UIViewController>&) -> Command { return "dismiss"; },
+        },
+        presented);
 }
 
-std::string answerHint(const UIViewController& controller) {
-    return std::string(controller.className()) + " is presented: answer it with " +
-           answeringCommand(controller) + " (alert shows it)";
+std::string answerHint(const Presented& presented) {
+    return std::string(presentedController(presented)->className()) + " is presented: answer it with " +
+           answeringCommand(presented) + " (alert shows it)";
 }
 
 std::string notPresented(const PresentationStack& presented, std::string_view what) {
-    const auto shown = presented.shown();
-    return "no " + std::string(what) + " is presented" +
-           (shown.empty() ? "" : "; " + answerHint(*shown.back()));
+    const auto topmost = presented.topmost();
+    return "no " + std::string(what) + " is presented" + (topmost ? "; " + answerHint(*topmost) : "");
 }
 
-void printShareSheet(const UIViewController& controller, std::ostream& out) {
-    const auto* sheet = dynamic_cast<const UIActivityViewController*>(&controller);
-    if (!sheet)
-        return;
-    for (const auto& item : sheet->activityItems()) {
+void printShareSheet(const UIActivityViewController& sheet, std::ostream& out) {
+    for (const auto& item : sheet.activityItems()) {
         if (const auto* url = dynamic_cast<const NSURL*>(item.get())) {
             out << "item: " << (url->isFileURL() ? "file URL " : "URL ") << url->absoluteString() << "\n";
         } else if (const auto* image = dynamic_cast<const UIImage*>(item.get())) {
@@ -57,6 +62,6 @@ void printShareSheet(const UIViewController& controller, std::ostream& out) {
             out << "item: " << item->className() << "\n";
         }
     }
-    for (const auto type : sheet->activityTypes())
+    for (const auto type : sheet.activityTypes())
         out << "activity: " << type << "\n";
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "UIKit/PresentationHost.h"
-#include "UIKit/UIViewController.h"
+#include "UIKit/UIActivityViewController.h"
 
 #include <ostream>
 #include <string>
@@ -10,14 +10,14 @@
 // The command with which a person answers what is presented: `choose TITLE` for an alert or a menu,
 // `sheet ...` for a mail, message or post sheet, `picker ...`, `share ...`, the scanner's `camera show FILE`
 // and `scan cancel`; `dismiss` for anything else.
-std::string answeringCommand(const UIViewController& controller);
+std::string answeringCommand(const Presented& presented);
 
 // What a refused command says when something else is presented: what it is and how to answer it.
-std::string answerHint(const UIViewController& controller);
+std::string answerHint(const Presented& presented);
 
 // "no WHAT is presented", with the hint for what is presented instead, if anything.
 std::string notPresented(const PresentationStack& presented, std::string_view what);
 
 // The share sheet's items (a file URL, or an image with its size in pixels) and the activities it offers,
 // one a line, for `alert`.
-void printShareSheet(const UIViewController& sheet, std::ostream& out);
+void printShareSheet(const UIActivityViewController& sheet, std::ostream& out);

@@ -1,8 +1,14 @@
 #include "Screenshot.h"
 
+#include "MessageUI/MFMailComposeViewController.h"
+#include "MessageUI/MFMessageComposeViewController.h"
 #include "PresentedDrawing.h"
 #include "SheetDrawing.h"
+#include "Social/SLComposeViewController.h"
+#include "UIKit/UIActivityViewController.h"
 #include "UIKit/UIGraphics.h"
+#include "UIKit/UIImagePickerController.h"
+#include "UIKit/UINavigationController.h"
 #include "UIKit/UIScreen.h"
 
 #include <fstream>
@@ -37,17 +43,38 @@ std::shared_ptr<UIImage> screenshotOfView(const UIView& view) {
                            [&] { drawOnBackdrop(view, 0); });
 }
 
-std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIViewController& presented) {
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Presented& presented) {
     const CGRect screen = UIScreen::mainScreen().bounds();
     return drawnScreenshot(screen.size, [&] {
         const auto frontApplication = UIView::make(screen);
         frontApplication->setBackgroundColor(UIColor::colorWithWhite(0.35, 1));
         frontApplication->drawViewHierarchyInRect(screen);
         drawOnBackdrop(section, screen.size.height - section.frame().size.height - 2 * screenshotMargin);
-        if (const auto* alert = dynamic_cast<const UIAlertController*>(&presented))
-            drawAlertOverScreen(*alert, screen);
-        else if (!drawSheetOverScreen(presented, screen))
-            presented.view()->drawViewHierarchyInRect(screen);
+        const auto page = [&](const UIViewController& shown) {
+            shown.view()->drawViewHierarchyInRect(screen);
+        };
+        std::visit(
+            ByKind{
+                [&](const std::shared_ptr<UIAlertController>& alert) { drawAlertOverScreen(*alert, screen); },
+                [&](const std::shared_ptr<MFMailComposeViewController>& mail) {
+                    drawSheetOverScreen(*mail, screen);
+                },
+                [&](const std::shared_ptr<MFMessageComposeViewController>& message) {
+                    drawSheetOverScreen(*message, screen);
+                },
+                [&](const std::shared_ptr<SLComposeViewController>& post) {
+                    drawSheetOverScreen(*post, screen);
+                },
+                [&](const std::shared_ptr<UIImagePickerController>& picker) {
+                    drawSheetOverScreen(*picker, screen);
+                },
+                [&](const std::shared_ptr<UIActivityViewController>& sheet) {
+                    drawSheetOverScreen(*sheet, screen);
+                },
+                [&](const std::shared_ptr<UINavigationController>& navigation) { page(*navigation); },
+                [&](const std::shared_ptr<UIViewController>& other) { page(*other); },
+            },
+            presented);
     });
 }
 

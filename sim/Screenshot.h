@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UIKit/UIAlertController.h"
+#include "UIKit/PresentationHost.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
 
@@ -21,7 +21,7 @@ inline constexpr CGFloat screenshotMargin = 8;
 
 // The whole screen at its scale: Control Center at the bottom with the section in it, under what is
 // presented over it (an alert, a sheet, the picker, the scanner filling the screen).
-std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const UIViewController& presented);
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Presented& presented);
 
 // Writes the image as a PNG file on the host; answers what went wrong, or nothing.
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file);

@@ -2,6 +2,7 @@
 
 #include "DeviceProfile.h"
 #include "Foundation/DeviceRoot.h"
+#include "MessageUI/MFMailComposeViewController.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MobileCoreServices/UTType.h"
 #include "Social/SLComposeViewController.h"
@@ -102,6 +103,11 @@ void attachment(const MFAttachment& attached, CGRect content, CGFloat top) {
     text(attached.type, CGRectMake(x, box.origin.y + 22, width, 18), grey);
     text(std::to_string((attached.data.size() + 1023) / 1024) + " KB",
          CGRectMake(x, box.origin.y + 40, width, 18), grey);
+}
+
+// A compose sheet's card leaves what is under it in view, dimmed.
+void dimScreen(CGRect screen) {
+    fill(screen, 0, 0, 0, 0.4);
 }
 
 CGRect card(CGRect screen, CGFloat height) {
@@ -237,29 +243,28 @@ void drawShareSheet(const UIActivityViewController& sheet, CGRect screen) {
 
 } // namespace
 
-bool drawSheetOverScreen(const UIViewController& controller, CGRect screen) {
-    if (const auto* picker = dynamic_cast<const UIImagePickerController*>(&controller)) {
-        if (picker->sourceType() == UIImagePickerControllerSourceTypeCamera)
-            drawCamera(*picker, screen);
-        else
-            drawLibrary(screen);
-        return true;
-    }
-    if (const auto* sheet = dynamic_cast<const UIActivityViewController*>(&controller)) {
-        drawShareSheet(*sheet, screen);
-        return true;
-    }
-    const auto* mail = dynamic_cast<const MFMailComposeViewController*>(&controller);
-    const auto* message = dynamic_cast<const MFMessageComposeViewController*>(&controller);
-    const auto* post = dynamic_cast<const SLComposeViewController*>(&controller);
-    if (!mail && !message && !post)
-        return false;
-    fill(screen, 0, 0, 0, 0.4);
-    if (mail)
-        drawMail(*mail, screen);
-    else if (message)
-        drawMessage(*message, screen);
+void drawSheetOverScreen(const MFMailComposeViewController& mail, CGRect screen) {
+    dimScreen(screen);
+    drawMail(mail, screen);
+}
+
+void drawSheetOverScreen(const MFMessageComposeViewController& message, CGRect screen) {
+    dimScreen(screen);
+    drawMessage(message, screen);
+}
+
+void drawSheetOverScreen(const SLComposeViewController& post, CGRect screen) {
+    dimScreen(screen);
+    drawPost(post, screen);
+}
+
+void drawSheetOverScreen(const UIImagePickerController& picker, CGRect screen) {
+    if (picker.sourceType() == UIImagePickerControllerSourceTypeCamera)
+        drawCamera(picker, screen);
     else
-        drawPost(*post, screen);
-    return true;
+        drawLibrary(screen);
+}
+
+void drawSheetOverScreen(const UIActivityViewController& sheet, CGRect screen) {
+    drawShareSheet(sheet, screen);
 }

@@ -57,6 +57,7 @@ class ORVANE_EXPORT MFMailComposeViewController : public UIViewController {
     void finishWithResult(MFMailComposeResult result);
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     MFMailComposeViewController() = default;
     static void registerProperties(NSPropertyTable<MFMailComposeViewController>& table);
 

@@ -41,6 +41,7 @@ class ORVANE_EXPORT MFMessageComposeViewController : public UIViewController {
     void finishWithResult(MessageComposeResult result);
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     MFMessageComposeViewController() = default;
     static void registerProperties(NSPropertyTable<MFMessageComposeViewController>& table);
 

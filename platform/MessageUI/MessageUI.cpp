@@ -1,6 +1,8 @@
 #include "Foundation/EventLog.h"
+
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MessageUI/MessageUIHost.h"
+#include "UIKit/PresentationHost.h"
 
 #include <array>
 
@@ -114,4 +116,14 @@ void MFMessageComposeViewController::finishWithResult(MessageComposeResult resul
     if (const auto delegate = messageComposeDelegate())
         delegate->messageComposeViewControllerDidFinishWithResult(
             std::static_pointer_cast<MFMessageComposeViewController>(shared_from_this()), result);
+}
+
+void MFMailComposeViewController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentMailSheet(std::static_pointer_cast<MFMailComposeViewController>(shared_from_this()),
+                             animated);
+}
+
+void MFMessageComposeViewController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentMessageSheet(std::static_pointer_cast<MFMessageComposeViewController>(shared_from_this()),
+                                animated);
 }

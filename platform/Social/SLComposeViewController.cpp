@@ -1,5 +1,7 @@
 #include "Social/SLComposeViewController.h"
 
+#include "UIKit/PresentationHost.h"
+
 #include "Foundation/EventLog.h"
 #include "Social/SocialHost.h"
 
@@ -58,4 +60,8 @@ void SLComposeViewController::finishWithResult(SLComposeViewControllerResult res
                       {"result", result == SLComposeViewControllerResultDone ? "done" : "cancelled"}});
     if (_completionHandler)
         _completionHandler(result);
+}
+
+void SLComposeViewController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentPostSheet(std::static_pointer_cast<SLComposeViewController>(shared_from_this()), animated);
 }

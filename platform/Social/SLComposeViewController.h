@@ -42,6 +42,7 @@ class ORVANE_EXPORT SLComposeViewController : public UIViewController {
     void finishWithResult(SLComposeViewControllerResult result);
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     explicit SLComposeViewController(std::string serviceType) : _serviceType(std::move(serviceType)) {}
     static void registerProperties(NSPropertyTable<SLComposeViewController>& table);
 

@@ -5,13 +5,42 @@
 #include "objc/Badge.h"
 
 #include <memory>
+#include <optional>
+#include <variant>
 #include <vector>
 
+class MFMailComposeViewController;
+class MFMessageComposeViewController;
+class SLComposeViewController;
+class UIActivityViewController;
+class UIAlertController;
+class UIImagePickerController;
+class UINavigationController;
 class UIViewController;
 
+// What is presented, as its kind: an alert or a menu, a mail, message or post sheet, a picker, a share sheet,
+// a navigation container (the scanner's, or any other pages), or any other controller. Each kind is a type of
+// its own, so that a host chooses what to do by kind (std::visit, or std::get_if for one kind), and a kind
+// added here does not compile until every visit handles it.
+template <template <typename...> typename Pointer>
+using PresentedKind = std::variant<Pointer<UIAlertController>, Pointer<MFMailComposeViewController>,
+                                   Pointer<MFMessageComposeViewController>, Pointer<SLComposeViewController>,
+                                   Pointer<UIImagePickerController>, Pointer<UIActivityViewController>,
+                                   Pointer<UINavigationController>, Pointer<UIViewController>>;
+using Presented = PresentedKind<std::shared_ptr>;
+
+// One function a kind, for std::visit over what is presented: a kind without a function of its own does not
+// compile, where a function for any controller would quietly take it.
+template <typename... Functions> struct ByKind : Functions... {
+    using Functions::operator()...;
+    template <typename Unhandled> void operator()(const Unhandled&) const = delete;
+};
+template <typename... Functions> ByKind(Functions...) -> ByKind<Functions...>;
+
 // What shows presented controllers to the person and answers for the person: the simulator, or a test
-// fixture. UIKit calls it; a process without a host still presents and dismisses, with nobody to see it.
-// Hosts only: a plug-in never registers one.
+// fixture. UIKit tells it of each presentation by a callback for the kind of what is presented, so that a
+// new kind does not compile until every host shows it; a process without a host still presents and
+// dismisses, with nobody to see it. Hosts only: a plug-in never registers one.
 class ORVANE_EXPORT PresentationHost {
   public:
     virtual ~PresentationHost() = default;
@@ -21,22 +50,65 @@ class ORVANE_EXPORT PresentationHost {
     static void setCurrent(Badge<PlatformHost>, PresentationHost* host);
     static PresentationHost* current();
 
-    virtual void didPresent(const std::shared_ptr<UIViewController>& presented, bool animated) = 0;
+    // An alert, or a menu (an alert controller in the action sheet style).
+    virtual void didPresentAlert(const std::shared_ptr<UIAlertController>& alert, bool animated) = 0;
+    virtual void didPresentMailSheet(const std::shared_ptr<MFMailComposeViewController>& sheet,
+                                     bool animated) = 0;
+    virtual void didPresentMessageSheet(const std::shared_ptr<MFMessageComposeViewController>& sheet,
+                                        bool animated) = 0;
+    virtual void didPresentPostSheet(const std::shared_ptr<SLComposeViewController>& sheet,
+                                     bool animated) = 0;
+    virtual void didPresentPicker(const std::shared_ptr<UIImagePickerController>& picker, bool animated) = 0;
+    virtual void didPresentShareSheet(const std::shared_ptr<UIActivityViewController>& sheet,
+                                      bool animated) = 0;
+    // Pages in a navigation container, as the scanner is shown.
+    virtual void didPresentNavigation(const std::shared_ptr<UINavigationController>& navigation,
+                                      bool animated) = 0;
+    // Any other controller.
+    virtual void didPresentPage(const std::shared_ptr<UIViewController>& page, bool animated) = 0;
+
     virtual void didDismiss(const std::shared_ptr<UIViewController>& presented, bool animated) = 0;
 };
 
 // A host that keeps what is shown, bottom first, so that the person can answer it later.
 class ORVANE_EXPORT PresentationStack : public PresentationHost {
   public:
-    void didPresent(const std::shared_ptr<UIViewController>& presented, bool animated) override;
+    void didPresentAlert(const std::shared_ptr<UIAlertController>& alert, bool animated) override;
+    void didPresentMailSheet(const std::shared_ptr<MFMailComposeViewController>& sheet,
+                             bool animated) override;
+    void didPresentMessageSheet(const std::shared_ptr<MFMessageComposeViewController>& sheet,
+                                bool animated) override;
+    void didPresentPostSheet(const std::shared_ptr<SLComposeViewController>& sheet, bool animated) override;
+    void didPresentPicker(const std::shared_ptr<UIImagePickerController>& picker, bool animated) override;
+    void didPresentShareSheet(const std::shared_ptr<UIActivityViewController>& sheet, bool animated) override;
+    void didPresentNavigation(const std::shared_ptr<UINavigationController>& navigation,
+                              bool animated) override;
+    void didPresentPage(const std::shared_ptr<UIViewController>& page, bool animated) override;
     void didDismiss(const std::shared_ptr<UIViewController>& presented, bool animated) override;
 
     // What is shown now, bottom first.
     std::vector<std::shared_ptr<UIViewController>> shown() const;
+    // What the person sees on top, by its kind; nothing when nothing is shown.
+    std::optional<Presented> topmost() const;
+    // The topmost presented controller when it is of the kind `Controller`, else nothing.
+    template <typename Controller> std::shared_ptr<Controller> topmostOf() const {
+        const auto shown = topmost();
+        const auto* kind = shown ? std::get_if<std::shared_ptr<Controller>>(&*shown) : nullptr;
+        return kind ? *kind : nullptr;
+    }
     // The person dismisses the topmost presented controller, as a sheet is swiped away; false when nothing is
     // shown.
     bool dismissTopmost();
 
   private:
-    std::vector<std::weak_ptr<UIViewController>> _shown;
+    // Each presented kind is kept as it was presented, without keeping it alive.
+    template <typename Controller> void keep(const std::shared_ptr<Controller>& presented) {
+        _shown.emplace_back(std::in_place_type<std::weak_ptr<Controller>>, presented);
+    }
+    std::vector<Presented> shownKinds() const;
+
+    std::vector<PresentedKind<std::weak_ptr>> _shown;
 };
+
+// The presented controller of any kind, as a controller.
+ORVANE_EXPORT std::shared_ptr<UIViewController> presentedController(const Presented& presented);

@@ -1,5 +1,7 @@
 #include "UIKit/UIActivityViewController.h"
 
+#include "UIKit/PresentationHost.h"
+
 #include "Foundation/EventLog.h"
 #include "Foundation/NSURL.h"
 
@@ -62,4 +64,9 @@ void UIActivityViewController::finish(const std::optional<std::string>& activity
                                         {"completed", completed ? "true" : "false"}});
     if (_handler)
         _handler(activityType, completed, {}, std::nullopt);
+}
+
+void UIActivityViewController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentShareSheet(std::static_pointer_cast<UIActivityViewController>(shared_from_this()),
+                              animated);
 }

@@ -54,6 +54,7 @@ class ORVANE_EXPORT UIActivityViewController : public UIViewController {
     void cancel();
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     UIActivityViewController(std::vector<std::shared_ptr<NSObject>> activityItems,
                              std::vector<std::shared_ptr<NSObject>> applicationActivities)
         : _activityItems(std::move(activityItems)), _applicationActivities(std::move(applicationActivities)) {

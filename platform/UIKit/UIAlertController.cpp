@@ -1,5 +1,7 @@
 #include "UIKit/UIAlertController.h"
 
+#include "UIKit/PresentationHost.h"
+
 #include <algorithm>
 
 std::string_view UIAlertActionStyleName(UIAlertActionStyle style) {
@@ -78,4 +80,8 @@ bool UIAlertController::chooseActionWithTitle(std::string_view title) {
     if (action->_handler)
         action->_handler(*action);
     return true;
+}
+
+void UIAlertController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentAlert(std::static_pointer_cast<UIAlertController>(shared_from_this()), animated);
 }

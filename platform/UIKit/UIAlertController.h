@@ -76,6 +76,7 @@ class ORVANE_EXPORT UIAlertController : public UIViewController {
     bool chooseActionWithTitle(std::string_view title);
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
                       UIAlertControllerStyle style);
     // "style", "title", "message" and "actions" as text: what the event log tells of an alert.

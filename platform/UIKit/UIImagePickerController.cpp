@@ -1,5 +1,7 @@
 #include "UIKit/UIImagePickerController.h"
 
+#include "UIKit/PresentationHost.h"
+
 #include "Foundation/EventLog.h"
 #include "MobileCoreServices/UTType.h"
 #include "UIKit/MediaHost.h"
@@ -93,4 +95,8 @@ void UIImagePickerController::cancel() {
     if (const auto listener = delegate())
         listener->imagePickerControllerDidCancel(
             std::static_pointer_cast<UIImagePickerController>(shared_from_this()));
+}
+
+void UIImagePickerController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentPicker(std::static_pointer_cast<UIImagePickerController>(shared_from_this()), animated);
 }

@@ -73,6 +73,7 @@ class ORVANE_EXPORT UIImagePickerController : public UIViewController {
     bool coversPresenter() const override { return true; }
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     UIImagePickerController() = default;
     static void registerProperties(NSPropertyTable<UIImagePickerController>& table);
 

@@ -1,5 +1,7 @@
 #include "UIKit/UINavigationController.h"
 
+#include "UIKit/PresentationHost.h"
+
 #include "UIKit/UINavigationBar.h"
 
 #include <utility>
@@ -66,4 +68,8 @@ void UINavigationController::layoutAndDisplayIfNeeded() {
     if (const auto top = topViewController())
         top->layoutAndDisplayIfNeeded();
     UIViewController::layoutAndDisplayIfNeeded();
+}
+
+void UINavigationController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentNavigation(std::static_pointer_cast<UINavigationController>(shared_from_this()), animated);
 }

@@ -40,6 +40,7 @@ class ORVANE_EXPORT UINavigationController : public UIViewController {
     void layoutAndDisplayIfNeeded() override;
 
   protected:
+    void presentTo(PresentationHost& host, bool animated) override;
     // Made with its root controller, as initWithRootViewController.
     explicit UINavigationController(std::shared_ptr<UIViewController> rootViewController)
         : _root(std::move(rootViewController)) {}

@@ -63,8 +63,12 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
     controller->viewWillAppear(animated);
     controller->layoutAndDisplayIfNeeded();
     if (auto* host = PresentationHost::current())
-        host->didPresent(controller, animated);
+        controller->presentTo(*host, animated);
     runLater(std::move(completion));
+}
+
+void UIViewController::presentTo(PresentationHost& host, bool animated) {
+    host.didPresentPage(std::static_pointer_cast<UIViewController>(shared_from_this()), animated);
 }
 
 // Why UIKit would refuse to present `controller` here; empty when it presents it.

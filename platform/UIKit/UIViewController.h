@@ -13,6 +13,7 @@
 // A controller of one view. A controller presents at most one other controller at a time, modally, over its
 // own view; the presented controller may present the next one. The presenting controller owns the one it
 // presents; the presented one only refers back to it.
+class PresentationHost;
 class UINavigationController;
 
 enum UIInterfaceOrientation {
@@ -76,6 +77,9 @@ class ORVANE_EXPORT UIViewController : public NSObject {
 
   protected:
     UIViewController();
+    // Tells the host what has been presented, by its kind: each kind the host knows overrides this with its
+    // own callback; any other controller arrives as a page.
+    virtual void presentTo(PresentationHost& host, bool animated);
 
   private:
     friend class UINavigationController;
