@@ -229,3 +229,50 @@ TEST(MetadataRecognitionTest, PassesLookOnlyForTheTypesWanted) {
     EXPECT_TRUE(MetadataRecognition::recognize(*qr, all, 1).empty()) << "the linear pass";
     EXPECT_TRUE(MetadataRecognition::recognize(*qr, {}, 0).empty());
 }
+
+TEST(MetadataRecognitionTest, ReadsLinearCodesTheLibraryWouldAbortOnEachOnce) {
+    // Two labels alike, and one turned 45 degrees that reads both upright and turned: the library compares
+    // the two reads of one code through an assertion that aborts.
+    const auto label = CodePictures::code(BarcodeFormat::EAN13, "5901234123457", 3);
+    const auto twoAlike = CodePictures::frame({{label, {560, 540}}, {label, {1360, 540}}});
+    const auto slanting = CodePictures::frame({{CodePictures::code(BarcodeFormat::EAN8, "96385074", 4),
+                                                CodePictures::frameCentre, std::numbers::pi / 4}});
+    const auto hints = ZXingImage::hintsFor(BarcodeFormat::EAN13 | BarcodeFormat::EAN8);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(ZXing::ReadBarcodes(ZXingImage::viewOf(*slanting), hints), "lineCount");
+    const auto types = AVCaptureMetadataOutput::make()->availableMetadataObjectTypes();
+    for (const auto& [frame, text] :
+         {std::pair{twoAlike, "5901234123457"}, std::pair{slanting, "96385074"}}) {
+        const auto results = ZXingImage::readBarcodes(ZXingImage::viewOf(*frame), hints);
+        ASSERT_FALSE(results.empty()) << text;
+        for (const auto& result : results)
+            EXPECT_EQ(ZXingImage::textOf(result), text);
+        const auto objects = MetadataRecognition::recognize(*frame, types);
+        ASSERT_EQ(objects.size(), 1u) << text;
+        EXPECT_EQ(codeAt(objects, 0).stringValue(), text);
+    }
+    // Both labels are found, each where it is.
+    const auto both = ZXingImage::readBarcodes(ZXingImage::viewOf(*twoAlike), hints);
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_NE(ZXing::Center(both[0].position()).x < 960, ZXing::Center(both[1].position()).x < 960);
+}
+
+TEST(MetadataRecognitionTest, AnInterleavedTwoOfFiveSeenAtASlantGivesNoPieceOfItself) {
+    // At 45 degrees a row runs through part of the bars, which reads as a shorter code with a valid check
+    // digit; such a read is left out, and the code upright still reads whole.
+    const auto code = CodePictures::code(BarcodeFormat::ITF, "00012345678905", 4);
+    const auto types = AVCaptureMetadataOutput::make()->availableMetadataObjectTypes();
+    for (const double degrees : {45.0, 50.0, 135.0, 140.0}) {
+        const auto frame = CodePictures::frame(
+            {{code, CodePictures::frameCentre, CGFloat(degrees * std::numbers::pi / 180)}});
+        for (const auto& object : MetadataRecognition::recognize(*frame, types))
+            EXPECT_EQ(codeAt({object}, 0).stringValue(), "00012345678905") << degrees;
+    }
+    for (const double degrees : {0.0, 5.0, 90.0, 175.0}) {
+        const auto frame = CodePictures::frame(
+            {{code, CodePictures::frameCentre, CGFloat(degrees * std::numbers::pi / 180)}});
+        const auto objects = MetadataRecognition::recognize(*frame, types);
+        ASSERT_EQ(objects.size(), 1u) << degrees;
+        EXPECT_EQ(codeAt(objects, 0).stringValue(), "00012345678905");
+    }
+}
