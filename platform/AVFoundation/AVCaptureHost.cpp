@@ -22,12 +22,14 @@ constexpr std::size_t closeUpsPerSide = 4;
 
 // One position of the hand: how large the picture shows, how much it is tilted (anticlockwise as the frame
 // shows it), and which of its points (pixels, y down) lies at the frame's centre. A close-up doubles every
-// pixel of the picture instead of blurring it larger.
+// pixel of the picture instead of blurring it larger. Held sideways, the phone sees the picture as its file
+// holds it rather than turned a quarter.
 struct View {
     CGFloat scale;
     CGFloat angle;
     CGPoint focus;
     bool doubled = false;
+    bool sideways = false;
 };
 
 // Where a window `window` long is centred, evenly spread, to look at all of something `length` long.
@@ -61,6 +63,8 @@ std::vector<View> viewsOf(CGFloat width, CGFloat height) {
         for (const CGFloat x : focusesAlong(width, frameHeight))
             for (const CGFloat y : focusesAlong(height, frameWidth))
                 views.push_back({1, 0, {x, y}});
+    const CGFloat sidewaysFit = std::min(frameWidth / width, frameHeight / height);
+    views.push_back({std::min<CGFloat>(1, sidewaysFit), 0, centre, false, true});
     // And back to where it read best, held still.
     views.push_back(views.front());
     return views;
@@ -89,7 +93,8 @@ CGImageRef frameOf(const CGImageRef& picture, const View& view) {
     // CoreGraphics' y grows upwards, so a positive angle turns anticlockwise as the frame shows it.
     CGContextRotateCTM(context, view.angle);
     CGContextScaleCTM(context, scale, scale);
-    CGContextRotateCTM(context, std::numbers::pi / 2);
+    if (!view.sideways)
+        CGContextRotateCTM(context, std::numbers::pi / 2);
     // Whole pixels from the picture's centre: a picture at its own size lands on whole pixels, unblurred.
     CGContextTranslateCTM(context, width / 2 - focus.x, focus.y - height / 2);
     CGContextDrawImage(context, CGRectMake(-width / 2, -height / 2, width, height), shown);

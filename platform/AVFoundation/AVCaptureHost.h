@@ -27,7 +27,8 @@ std::shared_ptr<AVCaptureDevice> currentCamera();
 // size where that fits the frame, else scaled down only as far as it must be), then twice as large for a
 // picture that fits so (each pixel doubled, not blurred), then at three quarters and half that size, tilted
 // 5 degrees either way, for a picture larger than the frame at its own size in up to 4 x 4 places spread
-// over it, and finally back where it was sharpest, held still. Nothing for no picture.
+// over it, then with the phone held sideways (the picture as its file holds it, as large as fits, up to its
+// own size), and finally back where it was sharpest, held still. Nothing for no picture.
 std::shared_ptr<const AVCaptureScene> sceneWithPicture(const CGImageRef& picture);
 
 // The camera sees `picture`: the scene above, from its first view on.

@@ -37,8 +37,8 @@ TEST(CaptureDeviceTest, APictureIsHeldUprightAtItsOwnSizeThenMovedByTheHand) {
         return y < 10 ? red : y >= 90 ? blue : white;
     });
     const auto scene = AVCaptureHost::sceneWithPicture(picture);
-    // Sharpest, doubled, three quarters, half, tilted either way, and back to the sharpest.
-    ASSERT_EQ(scene->viewCount(), 7u);
+    // Sharpest, doubled, three quarters, half, tilted either way, sideways, and back to the sharpest.
+    ASSERT_EQ(scene->viewCount(), 8u);
     for (std::size_t i = 0; i < scene->viewCount(); ++i) {
         ASSERT_EQ(scene->view(i)->width(), AVCaptureDevice::frameWidth);
         ASSERT_EQ(scene->view(i)->height(), AVCaptureDevice::frameHeight);
@@ -73,9 +73,17 @@ TEST(CaptureDeviceTest, APictureIsHeldUprightAtItsOwnSizeThenMovedByTheHand) {
     EXPECT_TRUE(isNear(tilted->pixelAt(905, 460), red, 8));
     EXPECT_TRUE(isNear(tilted->pixelAt(905, 620), emptyScene, 8));
     EXPECT_TRUE(isNear(scene->view(5)->pixelAt(905, 620), red, 8));
+    // Held sideways, the picture is not turned: 200 wide, 100 high, the red edge on top (y from 490 to 499).
+    const auto sideways = scene->view(6);
+    EXPECT_EQ(sideways->pixelAt(860, 490), red);
+    EXPECT_EQ(sideways->pixelAt(1059, 499), red);
+    EXPECT_EQ(sideways->pixelAt(960, 500), white);
+    EXPECT_EQ(sideways->pixelAt(960, 589), blue);
+    EXPECT_EQ(sideways->pixelAt(859, 540), emptyScene);
+    EXPECT_EQ(sideways->pixelAt(960, 590), emptyScene);
     // Then held still where it read best.
-    EXPECT_EQ(scene->view(6)->pixelAt(910, 540), red);
-    EXPECT_EQ(scene->view(6)->pixelAt(909, 540), emptyScene);
+    EXPECT_EQ(scene->view(7)->pixelAt(910, 540), red);
+    EXPECT_EQ(scene->view(7)->pixelAt(909, 540), emptyScene);
 
     // A picture the frame's size is the scene as it is, held still.
     const auto frame = solidImage(AVCaptureDevice::frameWidth, AVCaptureDevice::frameHeight, green);
@@ -88,8 +96,8 @@ TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThen
     // Red on the left two thirds of the print, blue on the rest; 3000 wide, turned it is 3000 high.
     const auto print = imageOf(3000, 1000, [](std::size_t x, std::size_t) { return x < 2000 ? red : blue; });
     const auto scene = AVCaptureHost::sceneWithPicture(print);
-    // Sharpest, three quarters, half, tilted either way, four close-ups, back to the sharpest.
-    ASSERT_EQ(scene->viewCount(), 10u);
+    // Sharpest, three quarters, half, tilted either way, four close-ups, sideways, back to the sharpest.
+    ASSERT_EQ(scene->viewCount(), 11u);
     // Scaled to the frame's height exactly (0.36): 360 wide, 1080 high, nothing cut off. Turned
     // anticlockwise, the print's right end lies at the frame's top.
     const auto whole = scene->view(0);
@@ -111,7 +119,11 @@ TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThen
     EXPECT_EQ(scene->view(7)->pixelAt(960, 358), blue);
     EXPECT_EQ(scene->view(7)->pixelAt(960, 362), red);
     EXPECT_EQ(scene->view(8)->pixelAt(960, 540), blue);
-    EXPECT_EQ(scene->view(9)->pixelAt(960, 1), whole->pixelAt(960, 1));
+    // Sideways, scaled to the frame's width (0.64): 1920 wide, 640 high, red on the left two thirds.
+    EXPECT_TRUE(isNear(scene->view(9)->pixelAt(1270, 540), red, 8));
+    EXPECT_TRUE(isNear(scene->view(9)->pixelAt(1290, 540), blue, 8));
+    EXPECT_TRUE(isNear(scene->view(9)->pixelAt(960, 215), emptyScene, 2));
+    EXPECT_EQ(scene->view(10)->pixelAt(960, 1), whole->pixelAt(960, 1));
 }
 
 TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
