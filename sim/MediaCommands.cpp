@@ -34,9 +34,9 @@ int pick(UIImagePickerController& picker, const std::string& devicePath, std::os
     const bool video = isVideoFile(devicePath);
     bool picked = false;
     if (video) {
-        picked = picker.pickVideo(NSURL::fileURLWithPath(devicePath));
+        picked = PersonAnswers::pickVideo(picker, NSURL::fileURLWithPath(devicePath));
     } else if (const auto photo = UIImage::imageWithContentsOfFile(devicePath)) {
-        picked = picker.pickPhoto(photo, name);
+        picked = PersonAnswers::pickPhoto(picker, photo, name);
     } else {
         errors << name << " is no photo or video the device can read\n";
         return 1;
@@ -103,7 +103,7 @@ bool answer(const PresentationStack& presented, const Answer<Result> (&answers)[
     const auto found = std::ranges::find(answers, word, &Answer<Result>::word);
     if (!sheet || found == std::end(answers))
         return false;
-    sheet->finishWithResult(found->result);
+    PersonAnswers::finishWithResult(*sheet, found->result);
     return true;
 }
 
@@ -140,7 +140,7 @@ int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& 
         return 1;
     }
     if (cancel) {
-        shown->cancel();
+        PersonAnswers::cancel(*shown);
         out << "cancelled the picker\n";
         return 0;
     }
@@ -173,13 +173,13 @@ int MediaCommands::share(std::span<const std::string> arguments, std::ostream& o
         return 1;
     }
     if (arguments[0] == "cancel") {
-        sheet->cancel();
+        PersonAnswers::cancel(*sheet);
         out << "cancelled the share sheet\n";
         return 0;
     }
     for (const auto type : sheet->activityTypes()) {
         if (type == arguments[0] || type.ends_with("." + arguments[0])) {
-            sheet->performActivity(type);
+            PersonAnswers::performActivity(*sheet, type);
             out << "completed " << type << "\n";
             return 0;
         }

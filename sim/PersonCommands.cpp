@@ -176,7 +176,7 @@ int PersonCommands::choose(std::span<const std::string> arguments, std::ostream&
         errors << notPresented(_presented, "alert") << "\n";
         return 1;
     }
-    if (!alertShown->chooseActionWithTitle(arguments[0])) {
+    if (!PersonAnswers::chooseActionWithTitle(*alertShown, arguments[0])) {
         errors << "the alert has no action " << std::quoted(arguments[0]) << "\n";
         return 1;
     }

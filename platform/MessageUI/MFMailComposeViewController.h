@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-enum MFMailComposeResult {
+enum MFMailComposeResult : int {
     MFMailComposeResultCancelled = 0,
     MFMailComposeResultSaved = 1,
     MFMailComposeResultSent = 2,
@@ -53,15 +53,17 @@ class ORVANE_EXPORT MFMailComposeViewController : public UIViewController {
     void addAttachmentData(std::vector<std::uint8_t> data, std::string mimeType, std::string fileName);
     const std::vector<MFAttachment>& attachments() const { return _attachments; }
 
-    // What the person does (hosts only).
-    void finishWithResult(MFMailComposeResult result);
-
   protected:
     void presentTo(PresentationHost& host, bool animated) override;
     MFMailComposeViewController() = default;
     static void registerProperties(NSPropertyTable<MFMailComposeViewController>& table);
 
   private:
+    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    friend class PersonAnswers;
+    // What the person does.
+    void finishWithResult(MFMailComposeResult result);
+
     std::weak_ptr<MFMailComposeViewControllerDelegate> _delegate;
     std::vector<MFAttachment> _attachments;
 };

@@ -4,7 +4,7 @@
 
 #include "MessageUI/MFMailComposeViewController.h"
 
-enum MessageComposeResult {
+enum MessageComposeResult : int {
     MessageComposeResultCancelled = 0,
     MessageComposeResultSent = 1,
     MessageComposeResultFailed = 2,
@@ -37,15 +37,17 @@ class ORVANE_EXPORT MFMessageComposeViewController : public UIViewController {
     bool addAttachmentData(std::vector<std::uint8_t> data, std::string typeIdentifier, std::string fileName);
     const std::vector<MFAttachment>& attachments() const { return _attachments; }
 
-    // What the person does (hosts only).
-    void finishWithResult(MessageComposeResult result);
-
   protected:
     void presentTo(PresentationHost& host, bool animated) override;
     MFMessageComposeViewController() = default;
     static void registerProperties(NSPropertyTable<MFMessageComposeViewController>& table);
 
   private:
+    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    friend class PersonAnswers;
+    // What the person does.
+    void finishWithResult(MessageComposeResult result);
+
     std::weak_ptr<MFMessageComposeViewControllerDelegate> _delegate;
     std::vector<MFAttachment> _attachments;
 };

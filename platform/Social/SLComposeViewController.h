@@ -16,7 +16,7 @@ inline constexpr std::string_view SLServiceTypeTwitter = "com.apple.social.twitt
 inline constexpr std::string_view SLServiceTypeSinaWeibo = "com.apple.social.sinaweibo";
 inline constexpr std::string_view SLServiceTypeTencentWeibo = "com.apple.social.tencentweibo";
 
-enum SLComposeViewControllerResult {
+enum SLComposeViewControllerResult : int {
     SLComposeViewControllerResultCancelled = 0,
     SLComposeViewControllerResultDone = 1,
 };
@@ -38,15 +38,17 @@ class ORVANE_EXPORT SLComposeViewController : public UIViewController {
     const std::vector<std::shared_ptr<UIImage>>& images() const { return _images; }
     void setCompletionHandler(CompletionHandler handler) { _completionHandler = std::move(handler); }
 
-    // What the person does (hosts only).
-    void finishWithResult(SLComposeViewControllerResult result);
-
   protected:
     void presentTo(PresentationHost& host, bool animated) override;
     explicit SLComposeViewController(std::string serviceType) : _serviceType(std::move(serviceType)) {}
     static void registerProperties(NSPropertyTable<SLComposeViewController>& table);
 
   private:
+    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    friend class PersonAnswers;
+    // What the person does.
+    void finishWithResult(SLComposeViewControllerResult result);
+
     std::string _serviceType;
     std::vector<std::shared_ptr<UIImage>> _images;
     CompletionHandler _completionHandler;

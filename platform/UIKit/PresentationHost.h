@@ -6,14 +6,20 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <variant>
 #include <vector>
 
+enum MFMailComposeResult : int;
+enum MessageComposeResult : int;
+enum SLComposeViewControllerResult : int;
 class MFMailComposeViewController;
 class MFMessageComposeViewController;
 class SLComposeViewController;
 class UIActivityViewController;
 class UIAlertController;
+class NSURL;
+class UIImage;
 class UIImagePickerController;
 class UINavigationController;
 class UIViewController;
@@ -112,3 +118,26 @@ class ORVANE_EXPORT PresentationStack : public PresentationHost {
 
 // The presented controller of any kind, as a controller.
 ORVANE_EXPORT std::shared_ptr<UIViewController> presentedController(const Presented& presented);
+
+// What the person does with what is presented, which only a host does for them: sends, saves or cancels a
+// sheet, chooses an alert's action, picks in a picker or cancels it, completes an activity of the share sheet
+// or cancels it. The controllers keep these to themselves and let this class alone in, so that a plug-in
+// cannot answer its own sheet.
+class ORVANE_EXPORT PersonAnswers {
+  public:
+    static void finishWithResult(MFMailComposeViewController& sheet, MFMailComposeResult result);
+    static void finishWithResult(MFMessageComposeViewController& sheet, MessageComposeResult result);
+    static void finishWithResult(SLComposeViewController& sheet, SLComposeViewControllerResult result);
+    // The alert goes away, then the action's handler runs; false, doing nothing, when the alert has no such
+    // action.
+    static bool chooseActionWithTitle(UIAlertController& alert, std::string_view title);
+    // A photo or video the picker does not offer (its media types) is refused: false, and nothing reaches the
+    // delegate.
+    static bool pickPhoto(UIImagePickerController& picker, const std::shared_ptr<UIImage>& photo,
+                          std::string_view fileName);
+    static bool pickVideo(UIImagePickerController& picker, const std::shared_ptr<NSURL>& file);
+    static void cancel(UIImagePickerController& picker);
+    // False for an activity the sheet does not offer.
+    static bool performActivity(UIActivityViewController& sheet, std::string_view activityType);
+    static void cancel(UIActivityViewController& sheet);
+};

@@ -48,11 +48,6 @@ class ORVANE_EXPORT UIActivityViewController : public UIViewController {
     std::vector<std::string_view> activityTypes() const;
     void setCompletionWithItemsHandler(CompletionWithItemsHandler handler) { _handler = std::move(handler); }
 
-    // What the person does (hosts only): completes an offered activity (false for one not offered), or
-    // cancels.
-    bool performActivity(std::string_view activityType);
-    void cancel();
-
   protected:
     void presentTo(PresentationHost& host, bool animated) override;
     UIActivityViewController(std::vector<std::shared_ptr<NSObject>> activityItems,
@@ -62,6 +57,13 @@ class ORVANE_EXPORT UIActivityViewController : public UIViewController {
     static void registerProperties(NSPropertyTable<UIActivityViewController>& table);
 
   private:
+    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    friend class PersonAnswers;
+    // What the person does: completes an offered activity (false for one not offered), or
+    // cancels.
+    bool performActivity(std::string_view activityType);
+    void cancel();
+
     void finish(const std::optional<std::string>& activityType, bool completed);
 
     std::vector<std::shared_ptr<NSObject>> _activityItems;

@@ -71,10 +71,6 @@ class ORVANE_EXPORT UIAlertController : public UIViewController {
     // "OK (default, preferred); Cancel (cancel)".
     std::string actionsDescription() const;
 
-    // The person chose the action with this title: the alert goes away, then the action's handler runs.
-    // Answers false, doing nothing, when the alert has no such action.
-    bool chooseActionWithTitle(std::string_view title);
-
   protected:
     void presentTo(PresentationHost& host, bool animated) override;
     UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
@@ -83,6 +79,12 @@ class ORVANE_EXPORT UIAlertController : public UIViewController {
     static void registerProperties(NSPropertyTable<UIAlertController>& table);
 
   private:
+    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    friend class PersonAnswers;
+    // The person chooses the action with this title: the alert goes away, then the action's handler runs.
+    // Answers false, doing nothing, when the alert has no such action.
+    bool chooseActionWithTitle(std::string_view title);
+
     std::optional<std::string> _title;
     std::optional<std::string> _message;
     UIAlertControllerStyle _style;

@@ -63,12 +63,6 @@ class ORVANE_EXPORT UIImagePickerController : public UIViewController {
         _delegate = delegate;
     }
 
-    // What the person does (hosts only). A photo or video the picker does not offer (its media types) is
-    // refused: false, and nothing reaches the delegate.
-    bool pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName);
-    bool pickVideo(const std::shared_ptr<NSURL>& file);
-    void cancel();
-
     // The camera and the library fill the screen.
     bool coversPresenter() const override { return true; }
 
@@ -78,6 +72,14 @@ class ORVANE_EXPORT UIImagePickerController : public UIViewController {
     static void registerProperties(NSPropertyTable<UIImagePickerController>& table);
 
   private:
+    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    friend class PersonAnswers;
+    // What the person does. A photo or video the picker does not offer (its media types) is
+    // refused: false, and nothing reaches the delegate.
+    bool pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName);
+    bool pickVideo(const std::shared_ptr<NSURL>& file);
+    void cancel();
+
     bool offers(std::string_view mediaType) const;
     void deliver(std::string_view mediaType, std::string_view key, std::shared_ptr<NSObject> item);
 

@@ -213,13 +213,15 @@ TEST_F(ReaderControllerTest, APictureFromThePhotoLibraryIsSearchedForQRCodesOnly
     EXPECT_EQ(picker->sourceType(), UIImagePickerControllerSourceTypePhotoLibrary);
     EXPECT_FALSE(picker->allowsEditing());
     EXPECT_FALSE(reader->session()->isRunning()) << "the picker covers the scanner";
-    ASSERT_TRUE(picker->pickPhoto(picture(ZXing::BarcodeFormat::EAN13, "4006381333931"), "ean.jpg"));
+    ASSERT_TRUE(
+        PersonAnswers::pickPhoto(*picker, picture(ZXing::BarcodeFormat::EAN13, "4006381333931"), "ean.jpg"));
     EXPECT_EQ(host.shown(), (std::vector<std::shared_ptr<UIViewController>>{navigation}))
         << "the picker is dismissed; the scanner stays open";
     EXPECT_TRUE(delegate->results.empty()) << "only QR codes are found in pictures";
     EXPECT_TRUE(reader->session()->isRunning());
 
-    ASSERT_TRUE(openPicker()->pickPhoto(picture(ZXing::BarcodeFormat::QRCode, "picked"), "qr.jpg"));
+    ASSERT_TRUE(
+        PersonAnswers::pickPhoto(*openPicker(), picture(ZXing::BarcodeFormat::QRCode, "picked"), "qr.jpg"));
     EXPECT_EQ(delegate->results, (std::vector<std::optional<std::string>>{"picked"}));
 
     // A picture the person edited wins over the original.

@@ -35,7 +35,7 @@ class ActionMenuTest : public ActionTest {
     void choose(std::string_view functionId, std::string_view item) {
         hold(functionId);
         ASSERT_TRUE(menu()) << functionId;
-        ASSERT_TRUE(menu()->chooseActionWithTitle(item)) << functionId << " " << item;
+        ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*menu(), item)) << functionId << " " << item;
     }
     static bool warmedUp() { return !loggedEvents("uikit.actionSheet").empty(); }
 };
@@ -67,7 +67,7 @@ TEST_F(ActionMenuTest, StoreApplicationsEndWithTheAppStoreItemOnlyWhileItIsEnabl
     EXPECT_EQ(shown->preferredAction(), shown->actions().back());
     EXPECT_EQ(shown->actions().back()->style(), UIAlertActionStyleCancel);
     EXPECT_EQ(shown->title(), std::nullopt);
-    ASSERT_TRUE(shown->chooseActionWithTitle("Cancel"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*shown, "Cancel"));
     EXPECT_EQ(sectionState().presentedController, nullptr);
 
     write("APP_STORE_ENABLED", CFPropertyList::boolean(false));
@@ -114,7 +114,7 @@ TEST_F(ActionMenuTest, LaunchOfAStoreApplicationWhoseIconIsGoneDoesNothingWhileA
         ASSERT_NE(menu(), nullptr) << item.functionId;
         SpringBoardHost::removeIcon("com.facebook.Facebook");
         clearEvents();
-        ASSERT_TRUE(menu()->chooseActionWithTitle(item.item)) << item.functionId;
+        ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*menu(), item.item)) << item.functionId;
         EXPECT_EQ(springBoardEvents(), std::vector<std::string>{}) << item.functionId;
         EXPECT_EQ(shownAlert(), item.alert) << item.functionId;
         closePresentedController();

@@ -48,7 +48,7 @@ class ComposeAndPicking : public ActionTest {
         tap(functionId, "Library");
         const auto picker = shown<UIImagePickerController>();
         ASSERT_NE(picker, nullptr) << functionId;
-        ASSERT_TRUE(picker->pickVideo(url));
+        ASSERT_TRUE(PersonAnswers::pickVideo(*picker, url));
     }
     void ccDismissOn() {
         write("CC_DISMISS", CFPropertyList::boolean(true));
@@ -65,7 +65,7 @@ TEST_F(ComposeAndPicking, ACameraPhotoGoesUprightIntoAMailAsImagePngAndSendingCl
     EXPECT_EQ(picker->sourceType(), UIImagePickerControllerSourceTypeCamera);
     EXPECT_EQ(picker->mediaTypes(), (std::vector<std::string>{"public.image", "public.movie"}));
     EXPECT_FALSE(picker->allowsEditing());
-    ASSERT_TRUE(picker->pickPhoto(cameraPhoto(), "IMG_0009.JPG"));
+    ASSERT_TRUE(PersonAnswers::pickPhoto(*picker, cameraPhoto(), "IMG_0009.JPG"));
     const auto mail = shown<MFMailComposeViewController>();
     ASSERT_NE(mail, nullptr);
     EXPECT_EQ(sectionState().presentedController, mail);
@@ -82,7 +82,7 @@ TEST_F(ComposeAndPicking, ACameraPhotoGoesUprightIntoAMailAsImagePngAndSendingCl
         << "the stored top-left shows top right";
     EXPECT_EQ(upright->pixelAt(0, 7), (CGImage::RGBA{0, 0, 255, 255}));
 
-    mail->finishWithResult(MFMailComposeResultSent);
+    PersonAnswers::finishWithResult(*mail, MFMailComposeResultSent);
     EXPECT_EQ(sectionState().presentedController, nullptr);
     EXPECT_EQ(springBoardEvents(), Lines{dismissedControlCenter()});
     EXPECT_TRUE(presentation.shown().empty());
@@ -98,7 +98,7 @@ TEST_F(ComposeAndPicking, MailAndMessageResultsOtherThanCancelledCloseControlCen
         const auto mail = shown<MFMailComposeViewController>();
         ASSERT_NE(mail, nullptr);
         EXPECT_TRUE(mail->attachments().empty());
-        mail->finishWithResult(result);
+        PersonAnswers::finishWithResult(*mail, result);
         EXPECT_EQ(springBoardEvents().size(), result == MFMailComposeResultCancelled ? 0u : 1u) << result;
     }
     for (const auto result :
@@ -108,7 +108,7 @@ TEST_F(ComposeAndPicking, MailAndMessageResultsOtherThanCancelledCloseControlCen
         tap("SYS-Message", "Message");
         const auto message = shown<MFMessageComposeViewController>();
         ASSERT_NE(message, nullptr);
-        message->finishWithResult(result);
+        PersonAnswers::finishWithResult(*message, result);
         EXPECT_EQ(springBoardEvents().size(), result == MessageComposeResultCancelled ? 0u : 1u) << result;
     }
 
@@ -120,7 +120,7 @@ TEST_F(ComposeAndPicking, MailAndMessageResultsOtherThanCancelledCloseControlCen
     const auto post = shown<SLComposeViewController>();
     tap("SYS-Message", "Message");
     clearEvents();
-    post->finishWithResult(SLComposeViewControllerResultDone);
+    PersonAnswers::finishWithResult(*post, SLComposeViewControllerResultDone);
     EXPECT_NE(shown<MFMessageComposeViewController>(), nullptr) << "a stale post leaves the message sheet";
     EXPECT_NE(sectionState().presentedController, nullptr);
     EXPECT_TRUE(springBoardEvents().empty());
@@ -168,7 +168,7 @@ TEST_F(ComposeAndPicking, AVideoTakesTheTypeItsFileGivesAndAnUnreadableOneOpensT
 
     MessageUIHost::setCanSendAttachments(PlatformHost::badge(), false);
     tap("SYS-Message", "Camera");
-    ASSERT_TRUE(shown<UIImagePickerController>()->pickPhoto(cameraPhoto(), "IMG_0009.JPG"));
+    ASSERT_TRUE(PersonAnswers::pickPhoto(*shown<UIImagePickerController>(), cameraPhoto(), "IMG_0009.JPG"));
     message = shown<MFMessageComposeViewController>();
     ASSERT_NE(message, nullptr);
     EXPECT_TRUE(message->attachments().empty());
@@ -181,13 +181,13 @@ TEST_F(ComposeAndPicking, APostGetsThePhotoAsPickedAndOnlyADonePostClosesControl
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->mediaTypes(), std::vector<std::string>{"public.image"});
     const auto photo = cameraPhoto();
-    ASSERT_TRUE(picker->pickPhoto(photo, "IMG_0009.JPG"));
+    ASSERT_TRUE(PersonAnswers::pickPhoto(*picker, photo, "IMG_0009.JPG"));
     auto post = shown<SLComposeViewController>();
     ASSERT_NE(post, nullptr);
     EXPECT_EQ(post->serviceType(), SLServiceTypeTwitter);
     EXPECT_EQ(post->images(), std::vector{photo}) << "not redrawn";
     const std::weak_ptr<SLComposeViewController> released = post;
-    post->finishWithResult(SLComposeViewControllerResultCancelled);
+    PersonAnswers::finishWithResult(*post, SLComposeViewControllerResultCancelled);
     post.reset();
     EXPECT_TRUE(released.expired()) << "the sheet and its completion hold each other not";
     EXPECT_TRUE(springBoardEvents().empty());
@@ -205,7 +205,7 @@ TEST_F(ComposeAndPicking, APostGetsThePhotoAsPickedAndOnlyADonePostClosesControl
         ASSERT_NE(post, nullptr) << functionId;
         EXPECT_EQ(post->serviceType(), service);
         EXPECT_TRUE(post->images().empty());
-        post->finishWithResult(SLComposeViewControllerResultDone);
+        PersonAnswers::finishWithResult(*post, SLComposeViewControllerResultDone);
         EXPECT_EQ(springBoardEvents(), Lines{dismissedControlCenter()}) << functionId;
     }
 
@@ -234,17 +234,17 @@ TEST_F(ComposeAndPicking, TheShareSheetGetsTheVideoURLOrTheUprightPhotoAndACance
         << "no camera: the library";
     EXPECT_EQ(picker->mediaTypes(), (std::vector<std::string>{"public.image", "public.movie"}));
     const auto url = video("IMG_0005.MOV", "moov");
-    ASSERT_TRUE(picker->pickVideo(url));
+    ASSERT_TRUE(PersonAnswers::pickVideo(*picker, url));
     auto share = shown<UIActivityViewController>();
     ASSERT_NE(share, nullptr);
     EXPECT_EQ(share->activityItems(), (std::vector<std::shared_ptr<NSObject>>{url}));
-    ASSERT_TRUE(share->performActivity(UIActivityTypeMail));
+    ASSERT_TRUE(PersonAnswers::performActivity(*share, UIActivityTypeMail));
     EXPECT_TRUE(springBoardEvents().empty()) << "a completed activity leaves Control Center open";
     EXPECT_EQ(sectionState().presentedController, nullptr);
 
     tap("SYS-Photo", "Library");
     const auto photo = cameraPhoto();
-    ASSERT_TRUE(shown<UIImagePickerController>()->pickPhoto(photo, "IMG_0009.JPG"));
+    ASSERT_TRUE(PersonAnswers::pickPhoto(*shown<UIImagePickerController>(), photo, "IMG_0009.JPG"));
     share = shown<UIActivityViewController>();
     ASSERT_NE(share, nullptr);
     const auto item = std::dynamic_pointer_cast<UIImage>(share->activityItems().at(0));
@@ -252,7 +252,7 @@ TEST_F(ComposeAndPicking, TheShareSheetGetsTheVideoURLOrTheUprightPhotoAndACance
     EXPECT_NE(item, photo);
     EXPECT_EQ(item->imageOrientation(), UIImageOrientationUp);
     EXPECT_EQ(item->size(), (CGSize{6, 8}));
-    share->cancel();
+    PersonAnswers::cancel(*share);
     EXPECT_EQ(springBoardEvents(), Lines{dismissedControlCenter()});
 
     tap("SYS-Photo", "Library");
@@ -270,10 +270,10 @@ TEST_F(ComposeAndPicking, CancellingThePickerResetsTheModeAndLeavesControlCenter
     const auto second = shown<UIImagePickerController>();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second) << "the second tap closed the first picker";
-    first->cancel();
-    EXPECT_TRUE(first->pickPhoto(cameraPhoto(), "IMG_0009.JPG"));
+    PersonAnswers::cancel(*first);
+    EXPECT_TRUE(PersonAnswers::pickPhoto(*first, cameraPhoto(), "IMG_0009.JPG"));
     EXPECT_EQ(shown<UIImagePickerController>(), second) << "a stale picker changes nothing";
-    second->cancel();
+    PersonAnswers::cancel(*second);
     EXPECT_TRUE(presentation.shown().empty());
     EXPECT_EQ(int(sectionState().pickerMode), -1);
     EXPECT_TRUE(springBoardEvents().empty());
@@ -281,7 +281,7 @@ TEST_F(ComposeAndPicking, CancellingThePickerResetsTheModeAndLeavesControlCenter
     controlCenterClosed();
     controlCenterOpen();
     tap("SYS-Facebook", "Library");
-    EXPECT_FALSE(shown<UIImagePickerController>()->pickVideo(video("IMG_0005.MOV", "moov")))
+    EXPECT_FALSE(PersonAnswers::pickVideo(*shown<UIImagePickerController>(), video("IMG_0005.MOV", "moov")))
         << "a post's picker offers photos only";
     imagePickerFinished(shown<UIImagePickerController>(), UIImagePickerMediaInfo{});
     EXPECT_TRUE(presentation.shown().empty()) << "no photo: no post";

@@ -42,13 +42,13 @@ TEST_F(LanguagesTest, OnAChineseDeviceTheStorePromptAndTheMenusReadInChinese) {
     ASSERT_TRUE(shown());
     EXPECT_EQ(shown()->message(), "打开 App Store 下载“微信”？") << "the name as China's App Store writes it";
     EXPECT_EQ(titles(), (Titles{"好", "取消"}));
-    ASSERT_TRUE(shown()->chooseActionWithTitle("好"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*shown(), "好"));
     EXPECT_EQ(springBoardEvents(), std::vector<std::string>{openedStorePage("wechat/id414478124")});
 
     install("com.tencent.xin");
     hold("APP-WeChat");
     EXPECT_EQ(titles(), (Titles{"发起聊天", "拍摄小视频", "打开", "在 App Store 中打开", "取消"}));
-    ASSERT_TRUE(shown()->chooseActionWithTitle("打开"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*shown(), "打开"));
     EXPECT_EQ(springBoardEvents().back(), activated("com.tencent.xin")) << "an item runs its action";
 
     hold("SYS-Photo");

@@ -22,7 +22,7 @@ TEST_F(ActionTest, TheAppStorePromptOffersThePageAndLeavesControlCenterOpen) {
     EXPECT_EQ(presentationEvents(), Events{presented(weChatPrompt)});
 
     clearEvents();
-    ASSERT_TRUE(alert->chooseActionWithTitle("OK"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*alert, "OK"));
     EXPECT_EQ(springBoardEvents(), Events{openedStorePage("wechat/id414478124")});
     EXPECT_EQ(presentationEvents(), Events{dismissed(weChatPrompt)});
     EXPECT_EQ(sectionState().presentedController, nullptr);
@@ -30,8 +30,8 @@ TEST_F(ActionTest, TheAppStorePromptOffersThePageAndLeavesControlCenterOpen) {
 
     tap("APP-WeChat", "Chat");
     clearEvents();
-    ASSERT_TRUE(std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController)
-                    ->chooseActionWithTitle("Cancel"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(
+        *std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController), "Cancel"));
     EXPECT_EQ(springBoardEvents(), Events{});
     EXPECT_EQ(presentationEvents(), Events{dismissed(weChatPrompt)})
         << "the handler's own dismissal finds nothing left";
@@ -49,8 +49,8 @@ TEST_F(ActionTest, TheLandscapeGuardSpeaksUnlessTheApplicationIsUprightOrLandsca
                 presentationEvents().back(),
                 presented("style=alert title=\"\" message=\"Landscape mode is currently not supported.\" "
                           "actions=\"OK (cancel, preferred)\""));
-            ASSERT_TRUE(std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController)
-                            ->chooseActionWithTitle("OK"));
+            ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(
+                *std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController), "OK"));
             EXPECT_EQ(sectionState().presentedController, nullptr);
         }
     }

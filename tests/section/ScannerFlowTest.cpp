@@ -85,7 +85,7 @@ TEST_F(ScannerFlowTest, AReadCodeBeepsClosesTheScannerAndOffersTheTextWithCancel
     EXPECT_EQ(shownAlert(), exampleURL) << "the text itself, not localised";
 
     clearEvents();
-    ASSERT_TRUE(slotAlert()->chooseActionWithTitle("Open"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "Open"));
     EXPECT_EQ(springBoardEvents(), Events{opened(exampleURL)});
     EXPECT_EQ(sectionState().presentedController, nullptr);
     EXPECT_TRUE(SBControlCenterController::sharedInstance()->isVisible()) << "CC_DISMISS is off by default";
@@ -98,7 +98,7 @@ TEST_F(ScannerFlowTest, DigitsFromABarcodeStillGetOpenWhichThenOpensNothing) {
     codeRead(*reader, "4006381333931", std::string(AVMetadataObjectTypeEAN13Code));
     EXPECT_EQ(loggedEvents("uikit.presented").back(), presented(resultAlert("4006381333931")));
     clearEvents();
-    ASSERT_TRUE(slotAlert()->chooseActionWithTitle("Open"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "Open"));
     EXPECT_EQ(springBoardEvents(), Events{dismissedControlCenter()}) << "Control Center goes, nothing opens";
     EXPECT_EQ(sectionState().presentedController, nullptr);
 }
@@ -110,7 +110,7 @@ TEST_F(ScannerFlowTest, CopyPutsTheTextOnThePasteboardAndDismissesControlCenterO
         ASSERT_TRUE(reader);
         codeRead(*reader, "a text with spaces");
         clearEvents();
-        ASSERT_TRUE(slotAlert()->chooseActionWithTitle("Copy"));
+        ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "Copy"));
         EXPECT_EQ(loggedEvents("pasteboard."), Events{"pasteboard.string string=\"a text with spaces\""});
         EXPECT_EQ(UIPasteboard::generalPasteboard().string(), "a text with spaces");
         EXPECT_EQ(springBoardEvents(), ccDismiss ? Events{dismissedControlCenter()} : Events{}) << ccDismiss;
@@ -122,7 +122,7 @@ TEST_F(ScannerFlowTest, CopyPutsTheTextOnThePasteboardAndDismissesControlCenterO
     codeRead(*reader, "hidden");
     SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), false);
     clearEvents();
-    ASSERT_TRUE(slotAlert()->chooseActionWithTitle("Copy"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "Copy"));
     EXPECT_EQ(springBoardEvents(), Events{});
 }
 
@@ -131,7 +131,7 @@ TEST_F(ScannerFlowTest, CancelClosesTheAlertAndNeverDismissesControlCenter) {
     const auto reader = openScanner();
     codeRead(*reader, exampleURL);
     clearEvents();
-    ASSERT_TRUE(slotAlert()->chooseActionWithTitle("Cancel"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "Cancel"));
     EXPECT_EQ(loggedEvents("uikit."), Events{dismissed(resultAlert(exampleURL))});
     EXPECT_EQ(springBoardEvents(), Events{});
     EXPECT_EQ(sectionState().presentedController, nullptr);
@@ -163,7 +163,7 @@ TEST_F(ScannerFlowTest, NotUprightWithoutLandscapeTheLandscapeAlertComesInsteadO
     SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
     EXPECT_EQ(openScanner(), nullptr);
     EXPECT_EQ(shownAlert(), "Landscape mode is currently not supported.");
-    ASSERT_TRUE(slotAlert()->chooseActionWithTitle("OK"));
+    ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "OK"));
     write("LANDSCAPE_ENABLED", CFPropertyList::boolean(true));
     EXPECT_NE(openScanner(), nullptr);
 }

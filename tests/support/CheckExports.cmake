@@ -6,7 +6,7 @@
 # Run with -DNM=<nm> -DLIBRARY=<shared library> -DREQUIRED=<symbol,...>.
 cmake_minimum_required(VERSION 3.25)
 set(backend "cairo|[Pp]ango|uv_|UVHandles|FileIO::|plist_|[Ll]ibplist|ZXing|zxing|jpeg_|png_|libdeflate_|zlibCompress|exif_|Exif|imageFromSurface|MetadataRecognition::")
-set(host_side "SpringBoardHost::|AVCaptureHost::|CaddexLoader|PresentationStack|EventLog::(events|clear|parseLine|readLinesFrom|Event)")
+set(host_side "SpringBoardHost::|AVCaptureHost::|CaddexLoader|PresentationStack|PersonAnswers|PlatformHost::|EventLog::(events|clear|parseLine|readLinesFrom|Event)")
 set(host_setter "[A-Za-z]+Host::set|DeviceRoot::set|DeviceClock::set|EventLog::setProcessRole|RunLoopSource::(readable|signal)")
 
 execute_process(COMMAND ${NM} -D -C --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)

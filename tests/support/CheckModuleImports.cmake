@@ -3,7 +3,7 @@
 # root, or a badge maker. Fails too when the module imports nothing of the platform at all (REQUIRED), so an
 # nm that prints nothing cannot pass. Run with -DNM=<nm> -DMODULE=<file> -DREQUIRED=<symbol>.
 cmake_minimum_required(VERSION 3.25)
-set(host_only "ComposeViewController::finishWithResult|UIAlertController::chooseActionWithTitle|UIImagePickerController::(pickPhoto|pickVideo|cancel)\\(|UIActivityViewController::(performActivity|cancel)\\(|DeviceRoot::|PlatformHost::badge")
+set(host_only "PersonAnswers::|ComposeViewController::finishWithResult|UIAlertController::chooseActionWithTitle|UIImagePickerController::(pickPhoto|pickVideo|cancel)\\(|UIActivityViewController::(performActivity|cancel)\\(|DeviceRoot::|PlatformHost::badge")
 
 execute_process(COMMAND ${NM} -u -C ${MODULE} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

@@ -3,6 +3,7 @@
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SLComposeViewController.h"
 #include "Social/SocialHost.h"
+#include "UIKit/PresentationHost.h"
 #include "support/ComposeAccounts.h"
 #include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
@@ -54,7 +55,7 @@ TEST_F(ComposeSheets, MailAttachmentsAreLoggedAndEveryResultReachesTheDelegate) 
     EXPECT_EQ(mail->attachments()[1].type, "video/quicktime");
     for (const auto result : {MFMailComposeResultCancelled, MFMailComposeResultSaved, MFMailComposeResultSent,
                               MFMailComposeResultFailed})
-        mail->finishWithResult(result);
+        PersonAnswers::finishWithResult(*mail, result);
     EXPECT_EQ(recorder->answers, (Lines{"mail 0", "mail 1", "mail 2", "mail 3 error"}));
     EXPECT_EQ(recorder->lastSheet, mail.get());
     EXPECT_EQ(loggedEvents("mail."),
@@ -67,7 +68,8 @@ TEST_F(ComposeSheets, MailAttachmentsAreLoggedAndEveryResultReachesTheDelegate) 
     MessageUIHost::setCanSendMail(PlatformHost::badge(), false);
     EXPECT_FALSE(MFMailComposeViewController::canSendMail());
     recorder.reset();
-    mail->finishWithResult(MFMailComposeResultSent); // the delegate is held weakly: nobody hears it
+    PersonAnswers::finishWithResult(*mail,
+                                    MFMailComposeResultSent); // the delegate is held weakly: nobody hears it
 }
 
 TEST_F(ComposeSheets, MessagesTakeAttachmentsOnlyWhereTheDeviceCanSendThem) {
@@ -83,7 +85,7 @@ TEST_F(ComposeSheets, MessagesTakeAttachmentsOnlyWhereTheDeviceCanSendThem) {
     MessageUIHost::setCanSendText(PlatformHost::badge(), false);
     MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
     EXPECT_FALSE(MFMessageComposeViewController::canSendAttachments()) << "no attachments without messaging";
-    message->finishWithResult(MessageComposeResultFailed);
+    PersonAnswers::finishWithResult(*message, MessageComposeResultFailed);
     EXPECT_EQ(recorder->answers, (Lines{"message 2"}));
     EXPECT_EQ(loggedEvents("message."), (Lines{"message.attachment type=public.png file=image.png bytes=24 "
                                                "pixels=3024x4032",
@@ -108,8 +110,8 @@ TEST_F(ComposeSheets, PostsNeedAnAccountTakeImagesBeforeShowingAndAnswerTheirHan
     const auto root = UIViewController::make();
     root->presentViewController(post, false, nullptr);
     EXPECT_FALSE(post->addImage(photo)) << "a sheet on screen takes no more images";
-    post->finishWithResult(SLComposeViewControllerResultDone);
-    post->finishWithResult(SLComposeViewControllerResultCancelled);
+    PersonAnswers::finishWithResult(*post, SLComposeViewControllerResultDone);
+    PersonAnswers::finishWithResult(*post, SLComposeViewControllerResultCancelled);
     EXPECT_EQ(results,
               (std::vector{SLComposeViewControllerResultDone, SLComposeViewControllerResultCancelled}));
     EXPECT_EQ(post->images(), (std::vector{photo}));

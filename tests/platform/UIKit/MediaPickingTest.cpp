@@ -1,6 +1,7 @@
 #include "Foundation/PlatformHost.h"
 #include "MobileCoreServices/UTType.h"
 #include "UIKit/MediaHost.h"
+#include "UIKit/PresentationHost.h"
 #include "UIKit/UIActivityViewController.h"
 #include "UIKit/UIImagePickerController.h"
 #include "support/DeviceEvents.h"
@@ -65,12 +66,12 @@ TEST_F(MediaPicking, ThePickerHandsOverWhatItOffersAndNothingElse) {
     const auto recorder = std::make_shared<PickerRecorder>();
     picker->setDelegate(recorder);
     const auto video = NSURL::fileURLWithPath("/var/mobile/Media/DCIM/100APPLE/IMG_0004.MOV");
-    EXPECT_FALSE(picker->pickVideo(video)) << "photos only until videos are asked for";
-    EXPECT_TRUE(picker->pickPhoto(photo, "IMG_0001.JPG"));
+    EXPECT_FALSE(PersonAnswers::pickVideo(*picker, video)) << "photos only until videos are asked for";
+    EXPECT_TRUE(PersonAnswers::pickPhoto(*picker, photo, "IMG_0001.JPG"));
     picker->setMediaTypes({std::string(kUTTypeImage), std::string(kUTTypeMovie)});
-    EXPECT_TRUE(picker->pickVideo(video));
-    EXPECT_FALSE(picker->pickPhoto(nullptr, "none"));
-    picker->cancel();
+    EXPECT_TRUE(PersonAnswers::pickVideo(*picker, video));
+    EXPECT_FALSE(PersonAnswers::pickPhoto(*picker, nullptr, "none"));
+    PersonAnswers::cancel(*picker);
 
     ASSERT_EQ(recorder->infos.size(), 2u);
     const auto& picked = *recorder->infos[0];
@@ -99,15 +100,16 @@ TEST_F(MediaPicking, TheShareSheetOffersActivitiesForItsItemsAndReportsTheAnswer
     const auto forPhoto = UIActivityViewController::initWithActivityItems({photo}, {});
     forPhoto->setCompletionWithItemsHandler(handler);
     EXPECT_GE(forPhoto->activityTypes().size(), 10u);
-    EXPECT_TRUE(forPhoto->performActivity(UIActivityTypePostToTwitter));
-    EXPECT_FALSE(forPhoto->performActivity("com.example.unknown"));
-    forPhoto->cancel();
+    EXPECT_TRUE(PersonAnswers::performActivity(*forPhoto, UIActivityTypePostToTwitter));
+    EXPECT_FALSE(PersonAnswers::performActivity(*forPhoto, "com.example.unknown"));
+    PersonAnswers::cancel(*forPhoto);
 
     const auto forVideo = UIActivityViewController::initWithActivityItems(
         {NSURL::fileURLWithPath("/var/mobile/Media/DCIM/100APPLE/IMG_0004.MOV")}, {});
     forVideo->setCompletionWithItemsHandler(handler);
-    EXPECT_FALSE(forVideo->performActivity(UIActivityTypePrint)) << "a video cannot be printed";
-    EXPECT_TRUE(forVideo->performActivity(UIActivityTypeMail));
+    EXPECT_FALSE(PersonAnswers::performActivity(*forVideo, UIActivityTypePrint))
+        << "a video cannot be printed";
+    EXPECT_TRUE(PersonAnswers::performActivity(*forVideo, UIActivityTypeMail));
     EXPECT_EQ(answers, (Lines{"com.apple.UIKit.activity.PostToTwitter completed", "none not completed",
                               "com.apple.UIKit.activity.Mail completed"}));
     EXPECT_EQ(loggedEvents("share."),

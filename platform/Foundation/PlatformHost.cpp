@@ -1,0 +1,5 @@
+#include "Foundation/PlatformHost.h"
+
+Badge<PlatformHost> PlatformHost::badge() {
+    return {};
+}
