@@ -1,6 +1,7 @@
 #include "Defaults.h"
 
 #include "Commands.h"
+#include "CoreFoundation/CFNumberParsing.h"
 #include "Foundation/NSDictionary.h"
 #include "SettingsReport.h"
 #include "Watch.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -23,22 +23,12 @@ constexpr std::string_view defaultsUsage =
     "export FILE | import FILE";
 
 std::optional<std::int64_t> parseInteger(const std::string& text) {
-    std::int64_t value = 0;
-    const auto* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
+    return parseNumber<std::int64_t>(text, commandLineNumbers);
 }
 
 // Reals may be written as "nan" or "inf" on purpose: the section must cope with whatever a file holds.
 std::optional<double> parseReal(const std::string& text) {
-    double value = 0;
-    const auto* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
+    return parseNumber<double>(text, commandLineStoredReals);
 }
 
 std::optional<bool> parseBoolean(const std::string& text) {

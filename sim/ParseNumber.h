@@ -1,16 +1,13 @@
 #pragma once
 
-#include <charconv>
-#include <cmath>
-#include <optional>
-#include <string>
+#include "CoreFoundation/CFNumberParsing.h"
 
-// The whole text as a finite number greater than zero; nothing for anything else ("nan" and "inf" included).
-template <typename Number> std::optional<Number> parsePositive(const std::string& text) {
-    Number value{};
-    const auto* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !(value > 0) || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+#include <optional>
+#include <string_view>
+
+// The whole text as a finite number greater than zero, as the command line takes a count, a width or a
+// number of seconds; nothing for anything else ("nan" and "inf" included).
+template <typename Number> std::optional<Number> parsePositive(std::string_view text) {
+    const auto value = parseNumber<Number>(text, commandLineNumbers);
+    return value && *value > 0 ? value : std::nullopt;
 }

@@ -1,11 +1,11 @@
 #include "SettingsApplication.h"
 
+#include "CoreFoundation/CFNumberParsing.h"
 #include "Foundation/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "UIKit/UIImage.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <variant>
 #include <vector>
@@ -31,14 +31,6 @@ std::vector<std::string> entryFileNames() {
     return names;
 }
 
-std::optional<double> parseReal(std::string_view text) {
-    double value = 0;
-    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || stop != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 double numberProperty(const PSSpecifier& specifier, std::string_view key, double fallback) {
     const auto number = std::dynamic_pointer_cast<NSNumber>(specifier.propertyForKey(key));
     return number ? number->doubleValue() : fallback;
@@ -53,7 +45,7 @@ std::shared_ptr<NSObject> switchValue(std::string_view text) {
 }
 
 std::shared_ptr<NSObject> sliderValue(const PSSpecifier& specifier, std::string_view text) {
-    const auto value = parseReal(text);
+    const auto value = parseNumber<double>(text, commandLineNumbers);
     if (!value || *value < numberProperty(specifier, "min", 0) ||
         *value > numberProperty(specifier, "max", 1))
         return nullptr;

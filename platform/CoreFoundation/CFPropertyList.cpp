@@ -1,9 +1,9 @@
 #include "CoreFoundation/CFPropertyList.h"
 
+#include "CoreFoundation/CFNumberParsing.h"
 #include "Foundation/NSDictionary.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -15,19 +15,6 @@ std::string_view trimmed(std::string_view text) {
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-// The whole of `text` (surrounding blanks aside) as a number, or nothing.
-template <typename Number> std::optional<Number> parseWhole(std::string_view text) {
-    text = trimmed(text);
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
-        text.remove_prefix(1);
-    Number value{};
-    const auto* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
 }
 
 std::optional<std::int32_t> narrowed(std::int64_t value) {
@@ -87,7 +74,7 @@ std::optional<std::int32_t> CFPropertyList::intValue() const {
     if (const auto* value = std::get_if<bool>(&_value))
         return *value ? 1 : 0;
     if (const auto* value = std::get_if<std::string>(&_value)) {
-        if (const auto whole = parseWhole<std::int64_t>(*value))
+        if (const auto whole = parseNumber<std::int64_t>(*value, platformNumbers))
             return narrowed(*whole);
     }
     return std::nullopt;
@@ -101,7 +88,7 @@ std::optional<float> CFPropertyList::floatValue() const {
     if (const auto* value = std::get_if<bool>(&_value))
         return *value ? 1.0f : 0.0f;
     if (const auto* value = std::get_if<std::string>(&_value))
-        return parseWhole<float>(*value);
+        return parseNumber<float>(*value, platformNumbers);
     return std::nullopt;
 }
 
@@ -121,7 +108,7 @@ std::optional<bool> CFPropertyList::boolValue() const {
             return true;
         if (equalsIgnoringCase(text, "no") || equalsIgnoringCase(text, "false"))
             return false;
-        if (const auto number = parseWhole<double>(text); number && !std::isnan(*number))
+        if (const auto number = parseNumber<double>(text, platformNumbers); number && !std::isnan(*number))
             return *number != 0;
     }
     return std::nullopt;
