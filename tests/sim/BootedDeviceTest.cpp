@@ -101,6 +101,23 @@ TEST_F(BootedDeviceTest, TheWeChatPromptIsSeenAndAnsweredFromOtherInvocationsAnd
     EXPECT_EQ(off.output, "the device at " + device.root().string() + " is off\n");
 }
 
+TEST_F(BootedDeviceTest, ANewLanguageRespringsAndTheNextAppearanceSpeaksIt) {
+    ok("install");
+    ok("defaults write FUNCTION_1 APP-WeChat");
+    const pid_t springBoard = pidOf("SpringBoard");
+    const auto changed = ok("language zh-Hans");
+    EXPECT_TRUE(has(changed, "respring: SpringBoard and Preferences started again\n")) << changed;
+    EXPECT_NE(pidOf("SpringBoard"), springBoard) << "a loaded table is never read again in place";
+    EXPECT_TRUE(std::regex_search(ok("events"),
+                                  std::regex(" supervisor\\[[0-9]+\\] device.respring reason=language")));
+    ok("open");
+    ok("tap 1");
+    const auto prompt = ok("alert");
+    EXPECT_TRUE(has(prompt, "打开 App Store 下载“微信”？")) << prompt;
+    EXPECT_EQ(ok("defaults read FUNCTION_1"), "FUNCTION_1 = \"APP-WeChat\"\n")
+        << "the settings keep the English ids";
+}
+
 TEST_F(BootedDeviceTest, TheLockAndTheOrientationHoldBetweenCommands) {
     ok("install");
     EXPECT_EQ(ok("lock"), "device locked\n");
