@@ -45,19 +45,11 @@ const char* cameraName(const AVCaptureDevice& camera) {
     return camera.position() == AVCaptureDevicePositionFront ? "front" : "back";
 }
 
-bool contains(CGRect frame, CGPoint point) {
-    return point.x >= frame.origin.x && point.x < frame.origin.x + frame.size.width &&
-           point.y >= frame.origin.y && point.y < frame.origin.y + frame.size.height;
-}
-
-// The shown control of `screen` under the finger, topmost first.
+// The control under the finger on `screen`: the view hit, or the control holding it.
 std::shared_ptr<UIControl> controlUnder(const UIViewController& screen, CGPoint finger) {
-    const auto& subviews = screen.view()->subviews();
-    for (auto view = subviews.rbegin(); view != subviews.rend(); ++view) {
-        auto control = std::dynamic_pointer_cast<UIControl>(*view);
-        if (control && !control->isHidden() && contains(control->frame(), finger))
+    for (auto view = screen.view()->hitTest(finger); view; view = view->superview())
+        if (auto control = std::dynamic_pointer_cast<UIControl>(view))
             return control;
-    }
     return nullptr;
 }
 

@@ -219,14 +219,64 @@ int ControlCenterCommands::setLocked(bool locked, std::string_view name,
     return 0;
 }
 
+std::shared_ptr<UIImage> ControlCenterCommands::drawScreen(Touchables& touchables) {
+    if (!sectionLoaded())
+        return nullptr;
+    const auto& container = *_loader.containerView();
+    if (const auto topmost = _presented.topmost())
+        return screenshotOfScreen(container, *topmost, touchables);
+    if (const auto& section = _loader.section())
+        for (const auto& button : rowButtons(*section->view()))
+            if (auto touchable = buttonTouchable(*button))
+                touchables.add(std::move(*touchable));
+    return screenshotOfView(container);
+}
+
+std::optional<Touchable> ControlCenterCommands::touchableAt(CGPoint point) {
+    Touchables touchables;
+    if (!drawScreen(touchables))
+        return std::nullopt;
+    if (_presented.topmost()) {
+        const auto* found = touchables.at(point);
+        return found ? std::optional(*found) : std::nullopt;
+    }
+    const auto& container = _loader.containerView();
+    const CGPoint origin = sectionOrigin(*container, false);
+    for (auto view = container->hitTest(CGPointMake(point.x - origin.x, point.y - origin.y)); view;
+         view = view->superview())
+        if (auto touchable = buttonTouchable(*view))
+            return touchable;
+    return std::nullopt;
+}
+
+std::optional<Touchable> ControlCenterCommands::buttonTouchable(const UIView& hit) const {
+    const auto& section = _loader.section();
+    if (!section || hit.isHidden() || section->view()->isHidden())
+        return std::nullopt;
+    const auto buttons = rowButtons(*section->view());
+    const auto found =
+        std::ranges::find_if(buttons, [&](const auto& button) { return button.get() == &hit; });
+    if (found == buttons.end())
+        return std::nullopt;
+    const auto slot = std::to_string(found - buttons.begin() + 1);
+    const auto& container = *_loader.containerView();
+    const CGPoint inContainer = originIn(hit, container);
+    const CGPoint origin = sectionOrigin(container, false);
+    return Touchable{CGRectMake(origin.x + inContainer.x, origin.y + inContainer.y, hit.frame().size.width,
+                                hit.frame().size.height),
+                     "button " + slot,
+                     {"tap", slot},
+                     {"hold", slot},
+                     {}};
+}
+
 int ControlCenterCommands::screenshot(const std::string& file, std::ostream& out, std::ostream& errors) {
     if (!sectionLoaded()) {
         errors << "no section to draw: install it first\n";
         return 1;
     }
-    const auto topmost = _presented.topmost();
-    const auto image = topmost ? screenshotOfScreen(*_loader.containerView(), *topmost)
-                               : screenshotOfView(*_loader.containerView());
+    Touchables touchables;
+    const auto image = drawScreen(touchables);
     const auto problem = image ? writePNG(*image, file) : undrawable(*_loader.containerView());
     if (problem) {
         errors << *problem << "\n";

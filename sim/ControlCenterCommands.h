@@ -2,7 +2,9 @@
 
 #include "Caddex/CaddexLoader.h"
 #include "Commands.h"
+#include "Touchables.h"
 #include "UIKit/PresentationHost.h"
+#include "UIKit/UIImage.h"
 
 #include <filesystem>
 #include <optional>
@@ -24,6 +26,12 @@ class ControlCenterCommands {
     static std::span<const CommandEntry<ControlCenterCommands>> commandTable();
     // Draws the section over Control Center into FILE (a PNG), with what is presented over it.
     int screenshot(const std::string& file, std::ostream& out, std::ostream& errors);
+    // The screen as the screenshot draws it; what a finger can press on it goes to `touchables`: what is
+    // presented, else the section's buttons. Nothing when no section is loaded or it cannot be drawn.
+    std::shared_ptr<UIImage> drawScreen(Touchables& touchables);
+    // What the finger at `point` of the screenshot presses: on what is presented as the drawing placed
+    // it, else the section's button that the view tree's hit test finds.
+    std::optional<Touchable> touchableAt(CGPoint point);
 
   private:
     int install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -43,6 +51,9 @@ class ControlCenterCommands {
     // Why the installed section bundle gives no section; nothing when it is loaded or none is installed.
     std::optional<std::string> sectionLoadProblem();
     void printControlCenter(std::ostream& out) const;
+    // The section's button as a finger finds it: its frame in the screenshot, and `tap` and `hold` of its
+    // slot.
+    std::optional<Touchable> buttonTouchable(const UIView& hit) const;
 
     CaddexLoader& _loader;
     const PresentationStack& _presented;

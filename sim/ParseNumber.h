@@ -11,3 +11,9 @@ template <typename Number> std::optional<Number> parsePositive(std::string_view 
     const auto value = parseNumber<Number>(text, commandLineNumbers);
     return value && *value > 0 ? value : std::nullopt;
 }
+
+// The whole text as a finite number of at least `lowest`, as the command line takes a point on the screen.
+template <typename Number> std::optional<Number> parseAtLeast(std::string_view text, Number lowest) {
+    const auto value = parseNumber<Number>(text, commandLineNumbers);
+    return value && *value >= lowest ? value : std::nullopt;
+}

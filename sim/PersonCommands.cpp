@@ -8,6 +8,7 @@
 #include "UIKit/UIAlertController.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UIGestureRecognizer.h"
+#include "ViewTree.h"
 #include "objc/runtime.h"
 
 #include <algorithm>
@@ -41,16 +42,6 @@ void printController(const UIViewController& controller, std::ostream& out) {
         const auto value = controller.valueForKey(name);
         out << name << ": " << (value ? value->description() : "") << "\n";
     }
-}
-
-// The buttons of the section's row, slot 1 first.
-std::vector<std::shared_ptr<UIButton>> rowButtons(const UIView& row) {
-    std::vector<std::shared_ptr<UIButton>> buttons;
-    for (const auto& view : row.subviews()) {
-        if (auto button = std::dynamic_pointer_cast<UIButton>(view))
-            buttons.push_back(std::move(button));
-    }
-    return buttons;
 }
 
 std::optional<int> integerFrom(const std::string& text, int lowest, int highest) {

@@ -59,7 +59,9 @@ CGFloat textBlock(const UIAlertController& alert, CGRect area, bool draw) {
 }
 
 // A button's title takes one line, shortened with an ellipsis when it is longer, as UIKit's are.
-void buttonTitle(const UIAlertController& alert, const UIAlertAction& action, CGRect rect) {
+void buttonTitle(const UIAlertController& alert, const UIAlertAction& action, CGRect rect,
+                 Touchables& touchables) {
+    touchables.add({rect, "action \"" + action.title() + "\"", {"choose", action.title()}, {}, {}});
     const bool emphasised = alert.preferredAction() ? alert.preferredAction().get() == &action
                                                     : action.style() == UIAlertActionStyleCancel;
     const auto colour = action.style() == UIAlertActionStyleDestructive
@@ -78,17 +80,18 @@ void buttonTitle(const UIAlertController& alert, const UIAlertAction& action, CG
 // Buttons one under the other from `top`, each after a hairline but one at the panel's top edge, where a
 // line would show above the rounded corners.
 void stackedButtons(const UIAlertController& alert, const Actions& actions, CGRect panel, CGFloat top,
-                    CGFloat buttonHeight) {
+                    CGFloat buttonHeight, Touchables& touchables) {
     for (const auto& action : actions) {
         if (top > panel.origin.y)
             hairline(panel.origin.x, top, panel.size.width, 0.5);
-        buttonTitle(alert, *action, CGRectMake(panel.origin.x, top, panel.size.width, buttonHeight));
+        buttonTitle(alert, *action, CGRectMake(panel.origin.x, top, panel.size.width, buttonHeight),
+                    touchables);
         top += buttonHeight;
     }
 }
 
 // Two actions share one row, the cancel action on the left; more stand in a column, the cancel one last.
-void drawAlert(const UIAlertController& alert, CGRect screen) {
+void drawAlert(const UIAlertController& alert, CGRect screen, Touchables& touchables) {
     Actions actions = alert.actions();
     const bool sideBySide = actions.size() == 2;
     std::stable_partition(actions.begin(), actions.end(), [sideBySide](const auto& action) {
@@ -104,17 +107,18 @@ void drawAlert(const UIAlertController& alert, CGRect screen) {
     textBlock(alert, panel, true);
     const CGFloat top = panel.origin.y + textHeight;
     if (!sideBySide) {
-        stackedButtons(alert, actions, panel, top, alertButtonHeight);
+        stackedButtons(alert, actions, panel, top, alertButtonHeight, touchables);
         return;
     }
     const CGFloat half = alertWidth / 2;
     hairline(panel.origin.x, top, alertWidth, 0.5);
     hairline(panel.origin.x + half, top, 0.5, alertButtonHeight);
-    buttonTitle(alert, *actions[0], CGRectMake(panel.origin.x, top, half, alertButtonHeight));
-    buttonTitle(alert, *actions[1], CGRectMake(panel.origin.x + half, top, half, alertButtonHeight));
+    buttonTitle(alert, *actions[0], CGRectMake(panel.origin.x, top, half, alertButtonHeight), touchables);
+    buttonTitle(alert, *actions[1], CGRectMake(panel.origin.x + half, top, half, alertButtonHeight),
+                touchables);
 }
 
-void drawActionSheet(const UIAlertController& alert, CGRect screen) {
+void drawActionSheet(const UIAlertController& alert, CGRect screen, Touchables& touchables) {
     Actions actions = alert.actions();
     const auto cancel = std::find_if(actions.begin(), actions.end(), [](const auto& action) {
         return action->style() == UIAlertActionStyleCancel;
@@ -130,7 +134,7 @@ void drawActionSheet(const UIAlertController& alert, CGRect screen) {
         const CGRect cancelPanel =
             CGRectMake(sheetMargin, bottom - sheetButtonHeight, width, sheetButtonHeight);
         fillPanel(cancelPanel);
-        buttonTitle(alert, *cancelAction, cancelPanel);
+        buttonTitle(alert, *cancelAction, cancelPanel, touchables);
         bottom = cancelPanel.origin.y - sheetMargin;
     }
     const CGFloat textHeight = textBlock(alert, CGRectMake(0, 0, width, 0), false);
@@ -140,15 +144,15 @@ void drawActionSheet(const UIAlertController& alert, CGRect screen) {
     const CGRect group = CGRectMake(sheetMargin, bottom - height, width, height);
     fillPanel(group);
     textBlock(alert, group, true);
-    stackedButtons(alert, actions, group, group.origin.y + textHeight, sheetButtonHeight);
+    stackedButtons(alert, actions, group, group.origin.y + textHeight, sheetButtonHeight, touchables);
 }
 
 } // namespace
 
-void drawAlertOverScreen(const UIAlertController& alert, CGRect screen) {
+void drawAlertOverScreen(const UIAlertController& alert, CGRect screen, Touchables& touchables) {
     fillRect(screen, 0, 0.4);
     if (alert.preferredStyle() == UIAlertControllerStyleActionSheet)
-        drawActionSheet(alert, screen);
+        drawActionSheet(alert, screen, touchables);
     else
-        drawAlert(alert, screen);
+        drawAlert(alert, screen, touchables);
 }

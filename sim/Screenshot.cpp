@@ -16,9 +16,10 @@
 
 namespace {
 
-// Control Center's backdrop with the view on it, a margin above and below, its top at `top`.
-void drawOnBackdrop(const UIView& view, CGFloat top) {
+// Control Center's backdrop with the view on it, a margin above and below.
+void drawOnBackdrop(const UIView& view, bool wholeScreen) {
     const CGSize viewSize = view.frame().size;
+    const CGFloat top = sectionOrigin(view, wholeScreen).y - screenshotMargin;
     const CGRect area = CGRectMake(0, top, viewSize.width, viewSize.height + 2 * screenshotMargin);
     const auto backdrop = UIView::make(area);
     backdrop->setBackgroundColor(UIColor::colorWithRed(controlCenterBackdrop.red, controlCenterBackdrop.green,
@@ -40,41 +41,49 @@ std::shared_ptr<UIImage> drawnScreenshot(CGSize size, const std::function<void()
 std::shared_ptr<UIImage> screenshotOfView(const UIView& view) {
     const CGSize viewSize = view.frame().size;
     return drawnScreenshot(CGSizeMake(viewSize.width, viewSize.height + 2 * screenshotMargin),
-                           [&] { drawOnBackdrop(view, 0); });
+                           [&] { drawOnBackdrop(view, false); });
 }
 
-std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Presented& presented) {
+CGPoint sectionOrigin(const UIView& section, bool wholeScreen) {
+    const CGFloat screenHeight = UIScreen::mainScreen().bounds().size.height;
+    return CGPointMake(0, wholeScreen ? screenHeight - section.frame().size.height - screenshotMargin
+                                      : screenshotMargin);
+}
+
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Presented& presented,
+                                            Touchables& touchables) {
     const CGRect screen = UIScreen::mainScreen().bounds();
     return drawnScreenshot(screen.size, [&] {
         const auto frontApplication = UIView::make(screen);
         frontApplication->setBackgroundColor(UIColor::colorWithWhite(0.35, 1));
         frontApplication->drawViewHierarchyInRect(screen);
-        drawOnBackdrop(section, screen.size.height - section.frame().size.height - 2 * screenshotMargin);
+        drawOnBackdrop(section, true);
         const auto page = [&](const UIViewController& shown) {
             shown.view()->drawViewHierarchyInRect(screen);
         };
-        std::visit(
-            ByKind{
-                [&](const std::shared_ptr<UIAlertController>& alert) { drawAlertOverScreen(*alert, screen); },
-                [&](const std::shared_ptr<MFMailComposeViewController>& mail) {
-                    drawSheetOverScreen(*mail, screen);
-                },
-                [&](const std::shared_ptr<MFMessageComposeViewController>& message) {
-                    drawSheetOverScreen(*message, screen);
-                },
-                [&](const std::shared_ptr<SLComposeViewController>& post) {
-                    drawSheetOverScreen(*post, screen);
-                },
-                [&](const std::shared_ptr<UIImagePickerController>& picker) {
-                    drawSheetOverScreen(*picker, screen);
-                },
-                [&](const std::shared_ptr<UIActivityViewController>& sheet) {
-                    drawSheetOverScreen(*sheet, screen);
-                },
-                [&](const std::shared_ptr<UINavigationController>& navigation) { page(*navigation); },
-                [&](const std::shared_ptr<UIViewController>& other) { page(*other); },
-            },
-            presented);
+        std::visit(ByKind{
+                       [&](const std::shared_ptr<UIAlertController>& alert) {
+                           drawAlertOverScreen(*alert, screen, touchables);
+                       },
+                       [&](const std::shared_ptr<MFMailComposeViewController>& mail) {
+                           drawSheetOverScreen(*mail, screen, touchables);
+                       },
+                       [&](const std::shared_ptr<MFMessageComposeViewController>& message) {
+                           drawSheetOverScreen(*message, screen, touchables);
+                       },
+                       [&](const std::shared_ptr<SLComposeViewController>& post) {
+                           drawSheetOverScreen(*post, screen, touchables);
+                       },
+                       [&](const std::shared_ptr<UIImagePickerController>& picker) {
+                           drawSheetOverScreen(*picker, screen, touchables);
+                       },
+                       [&](const std::shared_ptr<UIActivityViewController>& sheet) {
+                           drawSheetOverScreen(*sheet, screen, touchables);
+                       },
+                       [&](const std::shared_ptr<UINavigationController>& navigation) { page(*navigation); },
+                       [&](const std::shared_ptr<UIViewController>& other) { page(*other); },
+                   },
+                   presented);
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Touchables.h"
 #include "UIKit/PresentationHost.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIView.h"
@@ -20,8 +21,14 @@ std::shared_ptr<UIImage> screenshotOfView(const UIView& view);
 inline constexpr CGFloat screenshotMargin = 8;
 
 // The whole screen at its scale: Control Center at the bottom with the section in it, under what is
-// presented over it (an alert, a sheet, the picker, the scanner filling the screen).
-std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Presented& presented);
+// presented over it (an alert, a sheet, the picker, the scanner filling the screen). What a finger can press
+// on what is presented goes to `touchables`.
+std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Presented& presented,
+                                            Touchables& touchables);
+
+// Where the section's top left corner lies in its screenshot, alone (screenshotOfView) or at the bottom of
+// the whole screen.
+CGPoint sectionOrigin(const UIView& section, bool wholeScreen);
 
 // Writes the image as a PNG file on the host; answers what went wrong, or nothing.
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file);

@@ -170,9 +170,18 @@ SliderColumn sliderColumn(const std::vector<UITableView::Section>& sections) {
     return column;
 }
 
+// The words that name a row to `settings tap` and `settings set`: within its group when the group has a
+// header, or when the label itself has a slash.
+std::string rowLabel(const std::optional<std::string>& header, const std::string& label) {
+    if (header)
+        return *header + "/" + label;
+    return label.find('/') == std::string::npos ? label : "/" + label;
+}
+
 class PageDrawing {
   public:
-    PageDrawing(CGFloat width, SliderColumn sliders) : _width(width), _sliders(sliders) {}
+    PageDrawing(CGFloat width, SliderColumn sliders, Touchables& touchables)
+        : _width(width), _sliders(sliders), _touchables(touchables) {}
 
     // The bar: the page's title in the middle, the back button on the left with the title of the page below,
     // shortened to "Back" or to its chevron where the page's title needs the room, the navigation bar's
@@ -183,9 +192,16 @@ class PageDrawing {
         const auto& item = page.navigationItem();
         const auto button = line(17, tint);
         CGFloat rightButton = 0;
-        if (const auto& right = item->rightBarButtonItem())
+        if (const auto& right = item->rightBarButtonItem()) {
             rightButton =
                 _width - drawLineToTheLeftOf(right->title(), _width - barInset, _width / 3, centre, button);
+            _touchables.add({CGRectMake(_width - rightButton - barInset, statusBarHeight,
+                                        rightButton + barInset, barHeight),
+                             "button \"" + right->title() + "\"",
+                             {"settings", "tap", right->title()},
+                             {},
+                             {}});
+        }
         const std::string chevron = "\u2039";
         const CGFloat side =
             std::max<CGFloat>(rightButton, back.empty() ? 0 : widthOf(chevron, button)) + 2 * barInset;
@@ -206,6 +222,12 @@ class PageDrawing {
             }
         }
         drawLine(shown, barInset, room, centre, button);
+        _touchables.add({CGRectMake(0, statusBarHeight,
+                                    barInset + std::min(room, widthOf(shown, button)) + barInset, barHeight),
+                         "button \"" + shown + "\"",
+                         {"settings", "back"},
+                         {},
+                         {}});
         hairline(0, statusBarHeight + barHeight, _width);
         return statusBarHeight + barHeight;
     }
@@ -220,7 +242,7 @@ class PageDrawing {
         if (!section.cells.empty())
             hairline(0, y, _width);
         for (std::size_t index = 0; index < section.cells.size(); ++index) {
-            row(*section.cells[index], y, index + 1 == section.cells.size());
+            row(*section.cells[index], section.header, y, index + 1 == section.cells.size());
             y += rowHeight;
         }
         if (section.footer) {
@@ -246,7 +268,8 @@ class PageDrawing {
     }
 
   private:
-    void row(const UITableViewCell& cell, CGFloat top, bool last) const {
+    void row(const UITableViewCell& cell, const std::optional<std::string>& header, CGFloat top,
+             bool last) const {
         fill(CGRectMake(0, top, _width, rowHeight), white);
         const CGFloat centre = top + rowHeight / 2;
         CGFloat textLeft = margin;
@@ -258,19 +281,44 @@ class PageDrawing {
         const std::string& title = cell.textLabel()->text();
         NSStringAttributes titleStyle = rowTitle();
         titleStyle.color = colour(colourOf(*cell.textLabel()));
+        std::optional<Touchable::Track> track;
         if (psCell && psCell->alignment() == PSTableCellAlignmentCenter) {
             titleStyle.alignment = NSTextAlignmentCenter;
             drawLine(title, margin, _width - 2 * margin, centre, titleStyle);
         } else {
-            const CGFloat right = accessory(cell, psCell, centre, textLeft, widthOf(title, titleStyle));
+            const CGFloat right =
+                accessory(cell, psCell, centre, textLeft, widthOf(title, titleStyle), track);
             drawLine(title, textLeft, right - textLeft, centre, titleStyle);
         }
+        if (psCell)
+            touchRow(*psCell, header, CGRectMake(0, top, _width, rowHeight), track);
         hairline(last ? 0 : textLeft, top + rowHeight, _width);
     }
 
+    // A row takes a tap as `settings tap` does; its switch flips and its slider's track sets the value
+    // under the finger, as `settings set` does.
+    void touchRow(const PSTableCell& cell, const std::optional<std::string>& header, CGRect frame,
+                  const std::optional<Touchable::Track>& track) const {
+        const auto& specifier = *cell.specifier();
+        const std::string label = rowLabel(header, specifier.name());
+        const std::string name = "row \"" + specifier.name() + "\"";
+        if (specifier.cellType() == PSSwitchCell) {
+            _touchables.add({frame,
+                             name,
+                             {"settings", "set", label, numberOf(cell.value()) != 0 ? "off" : "on"},
+                             {},
+                             {}});
+        } else if (track) {
+            _touchables.add({frame, name, {"settings", "set", label}, {}, track});
+        } else {
+            _touchables.add({frame, name, {"settings", "tap", label}, {}, {}});
+        }
+    }
+
     // Draws what stands right of the title; answers how far right the title may reach.
+    // A slider's track goes to `track`.
     CGFloat accessory(const UITableViewCell& cell, const PSTableCell* psCell, CGFloat centre,
-                      CGFloat textLeft, CGFloat titleWidth) const {
+                      CGFloat textLeft, CGFloat titleWidth, std::optional<Touchable::Track>& track) const {
         CGFloat right = _width - margin;
         if (cell.accessoryType() == UITableViewCellAccessoryDisclosureIndicator)
             right = drawLineToTheLeftOf("\u203A", right, _width, centre - 1, line(22, separatorColour)) - 10;
@@ -285,7 +333,11 @@ class PageDrawing {
             drawLineToTheLeftOf(cell.detailTextLabel()->text(), right, _sliders.valueWidth, centre,
                                 sliderValue());
             const CGFloat left = textLeft + _sliders.titleWidth + gap + 12;
-            drawSlider(sliderFraction(*psCell), left, right - _sliders.valueWidth - 16, centre);
+            const CGFloat trackEnd = right - _sliders.valueWidth - 16;
+            drawSlider(sliderFraction(*psCell), left, trackEnd, centre);
+            const auto& specifier = *psCell->specifier();
+            track = Touchable::Track{left, trackEnd, numberOf(specifier.propertyForKey("min")),
+                                     numberOf(specifier.propertyForKey("max"))};
             return left - 12 - gap;
         }
         const std::string& detail = cell.detailTextLabel()->text();
@@ -300,15 +352,15 @@ class PageDrawing {
 
     CGFloat _width;
     SliderColumn _sliders;
+    Touchables& _touchables;
 };
 
 } // namespace
 
-std::variant<PixelSize, std::string> writeSettingsScreenshot(const SettingsApplication& application,
-                                                             const std::filesystem::path& file) {
+std::shared_ptr<UIImage> drawSettingsPage(const SettingsApplication& application, Touchables& touchables) {
     const auto page = application.page();
     if (!page)
-        return std::string("the Settings application is not open");
+        return nullptr;
     const CGFloat width = UIScreen::mainScreen().bounds().size.width;
     const auto& sections = page->table()->sections();
     CGFloat height = statusBarHeight + barHeight + groupGap;
@@ -316,12 +368,21 @@ std::variant<PixelSize, std::string> writeSettingsScreenshot(const SettingsAppli
         height += PageDrawing::height(section, width);
     UIGraphicsBeginImageContextWithOptions(CGSizeMake(width, std::ceil(height)), true, 0);
     fill(CGRectMake(0, 0, width, std::ceil(height)), groupedBackground);
-    const PageDrawing drawing(width, sliderColumn(sections));
+    const PageDrawing drawing(width, sliderColumn(sections), touchables);
     CGFloat y = drawing.navigationBar(*page, application.backTitle());
     for (const auto& section : sections)
         y = drawing.section(section, y);
-    const auto image = UIGraphicsGetImageFromCurrentImageContext();
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
+    return image;
+}
+
+std::variant<PixelSize, std::string> writeSettingsScreenshot(const SettingsApplication& application,
+                                                             const std::filesystem::path& file) {
+    if (!application.page())
+        return std::string("the Settings application is not open");
+    Touchables touchables;
+    const auto image = drawSettingsPage(application, touchables);
     if (!image)
         return std::string("the page could not be drawn");
     if (auto problem = writePNG(*image, file))

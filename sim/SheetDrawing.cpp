@@ -47,14 +47,36 @@ void text(std::string_view line, CGRect rect, const NSStringAttributes& style) {
         style);
 }
 
+// A button of a navigation bar: its title and the command a person would type to press it.
+struct BarButton {
+    std::string_view title;
+    std::vector<std::string> words;
+};
+
+// The button's title at one end of the bar, for the finger as wide as the title and the inset each side.
+void barButton(const BarButton& button, CGRect bar, const NSStringAttributes& style, Touchables& touchables) {
+    if (button.title.empty())
+        return;
+    text(button.title, bar, style);
+    const CGFloat width = NSStringBoundingSize(button.title, bar.size.width, style).width + 2 * inset;
+    const CGFloat left =
+        style.alignment == NSTextAlignmentLeft ? bar.origin.x - inset : CGRectGetMaxX(bar) + inset - width;
+    touchables.add({CGRectMake(left, bar.origin.y, width, bar.size.height),
+                    "button \"" + std::string(button.title) + "\"",
+                    button.words,
+                    {},
+                    {}});
+}
+
 // The bar along the top of `area`: the left button, the title, the right button in bold; answers what is
 // left below it.
-CGRect navigationBar(CGRect area, std::string_view left, std::string_view title, std::string_view right) {
+CGRect navigationBar(CGRect area, const BarButton& left, std::string_view title, const BarButton& right,
+                     Touchables& touchables) {
     const CGRect bar =
         CGRectMake(area.origin.x + inset, area.origin.y, area.size.width - 2 * inset, barHeight);
     text(title, bar, {17, true, UIColor::blackColor(), NSTextAlignmentCenter});
-    text(left, bar, {17, false, tint(), NSTextAlignmentLeft});
-    text(right, bar, {17, true, tint(), NSTextAlignmentRight});
+    barButton(left, bar, {17, false, tint(), NSTextAlignmentLeft}, touchables);
+    barButton(right, bar, {17, true, tint(), NSTextAlignmentRight}, touchables);
     fill(CGRectMake(area.origin.x, area.origin.y + barHeight, area.size.width, 0.5), 0.75, 0.75, 0.75);
     return CGRectMake(area.origin.x, area.origin.y + barHeight, area.size.width,
                       area.size.height - barHeight);
@@ -116,10 +138,12 @@ CGRect card(CGRect screen, CGFloat height) {
     return rect;
 }
 
-void drawMail(const MFMailComposeViewController& mail, CGRect screen) {
+const BarButton cancelSheet{"Cancel", {"sheet", "cancel"}};
+
+void drawMail(const MFMailComposeViewController& mail, CGRect screen, Touchables& touchables) {
     const CGRect content =
-        navigationBar(card(screen, 3 * fieldHeight + barHeight + thumbnailSide + 2 * inset), "Cancel",
-                      "New Message", "Send");
+        navigationBar(card(screen, 3 * fieldHeight + barHeight + thumbnailSide + 2 * inset), cancelSheet,
+                      "New Message", {"Send", {"sheet", "send"}}, touchables);
     CGFloat top = content.origin.y;
     for (const auto* label : {"To:", "Cc/Bcc:", "Subject:"})
         top = field(label, content, top);
@@ -127,10 +151,10 @@ void drawMail(const MFMailComposeViewController& mail, CGRect screen) {
         attachment(mail.attachments().front(), content, top);
 }
 
-void drawMessage(const MFMessageComposeViewController& message, CGRect screen) {
+void drawMessage(const MFMessageComposeViewController& message, CGRect screen, Touchables& touchables) {
     const CGRect content =
         navigationBar(card(screen, fieldHeight + barHeight + thumbnailSide + 2 * inset + fieldHeight),
-                      "Cancel", "New Message", "Send");
+                      cancelSheet, "New Message", {"Send", {"sheet", "send"}}, touchables);
     const CGFloat top = field("To:", content, content.origin.y);
     if (!message.attachments().empty())
         attachment(message.attachments().front(), content, top);
@@ -150,9 +174,10 @@ std::string_view serviceName(std::string_view serviceType) {
                                                    : "Tencent Weibo";
 }
 
-void drawPost(const SLComposeViewController& post, CGRect screen) {
-    const CGRect content = navigationBar(card(screen, barHeight + thumbnailSide + 2 * inset), "Cancel",
-                                         serviceName(post.serviceType()), "Post");
+void drawPost(const SLComposeViewController& post, CGRect screen, Touchables& touchables) {
+    const CGRect content =
+        navigationBar(card(screen, barHeight + thumbnailSide + 2 * inset), cancelSheet,
+                      serviceName(post.serviceType()), {"Post", {"sheet", "post"}}, touchables);
     if (!post.images().empty())
         thumbnail(*post.images().front(),
                   CGRectMake(content.origin.x + content.size.width - inset - thumbnailSide,
@@ -160,7 +185,7 @@ void drawPost(const SLComposeViewController& post, CGRect screen) {
 }
 
 // The camera: what it points at fills the screen between a dark top bar and the shutter bar.
-void drawCamera(const UIImagePickerController& picker, CGRect screen) {
+void drawCamera(const UIImagePickerController& picker, CGRect screen, Touchables& touchables) {
     fill(screen, 0, 0, 0);
     fill(CGRectMake(0, 44, screen.size.width, screen.size.height - 44 - 96), 0.25, 0.27, 0.25);
     const CGFloat bottom = screen.size.height - 96;
@@ -170,14 +195,16 @@ void drawCamera(const UIImagePickerController& picker, CGRect screen) {
     CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 1, 1, 1);
     UIBezierPath::bezierPathWithOvalInRect(CGRectMake(screen.size.width / 2 - 30, bottom + 28, 60, 60))
         ->fill();
-    text("Cancel", CGRectMake(inset, bottom + 28, 80, 60), {17, false, UIColor::whiteColor()});
+    const CGRect cancel = CGRectMake(inset, bottom + 28, 80, 60);
+    text("Cancel", cancel, {17, false, UIColor::whiteColor()});
+    touchables.add({cancel, "button \"Cancel\"", {"picker", "cancel"}, {}, {}});
 }
 
 // The library's photos and videos, four to a row, newest last, as the device keeps them.
-void drawLibrary(CGRect screen) {
+void drawLibrary(CGRect screen, Touchables& touchables) {
     fill(screen, 1, 1, 1);
-    const CGRect content = navigationBar(CGRectMake(0, 20, screen.size.width, screen.size.height - 20), "",
-                                         "Camera Roll", "Cancel");
+    const CGRect content = navigationBar(CGRectMake(0, 20, screen.size.width, screen.size.height - 20), {},
+                                         "Camera Roll", {"Cancel", {"picker", "cancel"}}, touchables);
     std::set<std::filesystem::path> files;
     std::error_code error;
     for (const auto& entry :
@@ -201,6 +228,8 @@ void drawLibrary(CGRect screen) {
         } else {
             continue;
         }
+        const auto name = file.filename().string();
+        touchables.add({box, "photo \"" + name + "\"", {"picker", "choose", name}, {}, {}});
         ++index;
     }
 }
@@ -218,7 +247,7 @@ std::string activityName(std::string_view type) {
 }
 
 // The activities in rows of four over a cancel button, at the bottom.
-void drawShareSheet(const UIActivityViewController& sheet, CGRect screen) {
+void drawShareSheet(const UIActivityViewController& sheet, CGRect screen, Touchables& touchables) {
     fill(screen, 0, 0, 0, 0.4);
     const auto activities = sheet.activityTypes();
     constexpr std::size_t columns = 4;
@@ -228,6 +257,7 @@ void drawShareSheet(const UIActivityViewController& sheet, CGRect screen) {
     const CGRect cancel = CGRectMake(margin, screen.size.height - margin - 57, width, 57);
     fillRounded(cancel, 13, 0.98);
     text("Cancel", cancel, {20, true, tint(), NSTextAlignmentCenter});
+    touchables.add({cancel, "button \"Cancel\"", {"share", "cancel"}, {}, {}});
     const CGFloat height = CGFloat(rows) * rowHeight + 2 * margin;
     const CGRect group = CGRectMake(margin, cancel.origin.y - margin - height, width, height);
     fillRounded(group, 13, 0.95);
@@ -236,35 +266,42 @@ void drawShareSheet(const UIActivityViewController& sheet, CGRect screen) {
         const CGFloat x = group.origin.x + CGFloat(index % columns) * cell;
         const CGFloat y = group.origin.y + margin + CGFloat(index / columns) * rowHeight;
         fillRounded(CGRectMake(x + (cell - 56) / 2, y + 4, 56, 56), 12, 0.82);
-        text(activityName(activities[index]), CGRectMake(x + 2, y + 62, cell - 4, 28),
+        const std::string name = activityName(activities[index]);
+        text(name, CGRectMake(x + 2, y + 62, cell - 4, 28),
              {10, false, UIColor::blackColor(), NSTextAlignmentCenter});
+        touchables.add({CGRectMake(x, y, cell, rowHeight),
+                        "activity \"" + name + "\"",
+                        {"share", std::string(activities[index])},
+                        {},
+                        {}});
     }
 }
 
 } // namespace
 
-void drawSheetOverScreen(const MFMailComposeViewController& mail, CGRect screen) {
+void drawSheetOverScreen(const MFMailComposeViewController& mail, CGRect screen, Touchables& touchables) {
     dimScreen(screen);
-    drawMail(mail, screen);
+    drawMail(mail, screen, touchables);
 }
 
-void drawSheetOverScreen(const MFMessageComposeViewController& message, CGRect screen) {
+void drawSheetOverScreen(const MFMessageComposeViewController& message, CGRect screen,
+                         Touchables& touchables) {
     dimScreen(screen);
-    drawMessage(message, screen);
+    drawMessage(message, screen, touchables);
 }
 
-void drawSheetOverScreen(const SLComposeViewController& post, CGRect screen) {
+void drawSheetOverScreen(const SLComposeViewController& post, CGRect screen, Touchables& touchables) {
     dimScreen(screen);
-    drawPost(post, screen);
+    drawPost(post, screen, touchables);
 }
 
-void drawSheetOverScreen(const UIImagePickerController& picker, CGRect screen) {
+void drawSheetOverScreen(const UIImagePickerController& picker, CGRect screen, Touchables& touchables) {
     if (picker.sourceType() == UIImagePickerControllerSourceTypeCamera)
-        drawCamera(picker, screen);
+        drawCamera(picker, screen, touchables);
     else
-        drawLibrary(screen);
+        drawLibrary(screen, touchables);
 }
 
-void drawSheetOverScreen(const UIActivityViewController& sheet, CGRect screen) {
-    drawShareSheet(sheet, screen);
+void drawSheetOverScreen(const UIActivityViewController& sheet, CGRect screen, Touchables& touchables) {
+    drawShareSheet(sheet, screen, touchables);
 }

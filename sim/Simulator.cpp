@@ -8,6 +8,7 @@
 #include "Foundation/PlatformHost.h"
 #include "Languages.h"
 #include "ParseNumber.h"
+#include "SettingsScreenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
 
@@ -95,6 +96,14 @@ std::span<const CommandEntry<Simulator>> Simulator::screenCommands() {
          "what is in front, at the screen's scale: the section as drawn over Control Center (the whole "
          "screen when something is presented over it), or the Settings application",
          &Simulator::screenshot},
+        {"touch", "touch X Y [--hold] [--to X2 Y2]",
+         "a finger at a point of the screenshot, in points: a tap, a long press with --hold, or a drag "
+         "that lifts at X2 Y2 (a slider's value follows it); what is under it answers as its command does",
+         &Simulator::touch},
+        {"touchable", "touchable",
+         "what a finger can press on the screen in front, with its rectangle in "
+         "the screenshot's points and the command a tap runs",
+         &Simulator::touchable},
     };
     return commands;
 }
@@ -140,4 +149,96 @@ int Simulator::screenshot(Arguments arguments, std::ostream& out, std::ostream& 
     if (settingsInFront())
         return runSettingsScreenshot(_settings, arguments[0], out, errors);
     return _controlCenter->screenshot(arguments[0], out, errors);
+}
+
+namespace {
+
+struct Finger {
+    CGPoint at;
+    bool hold = false;
+    std::optional<CGPoint> liftedAt;
+};
+
+std::optional<CGPoint> pointFrom(const std::string& x, const std::string& y) {
+    const auto across = parseAtLeast<CGFloat>(x, 0);
+    const auto down = parseAtLeast<CGFloat>(y, 0);
+    return across && down ? std::optional(CGPointMake(*across, *down)) : std::nullopt;
+}
+
+std::optional<Finger> fingerFrom(Arguments arguments) {
+    if (arguments.size() < 2)
+        return std::nullopt;
+    Finger finger;
+    const auto at = pointFrom(arguments[0], arguments[1]);
+    if (!at)
+        return std::nullopt;
+    finger.at = *at;
+    for (std::size_t index = 2; index < arguments.size(); ++index) {
+        if (arguments[index] == "--hold" && !finger.hold) {
+            finger.hold = true;
+        } else if (arguments[index] == "--to" && !finger.liftedAt && index + 2 < arguments.size()) {
+            finger.liftedAt = pointFrom(arguments[index + 1], arguments[index + 2]);
+            if (!finger.liftedAt)
+                return std::nullopt;
+            index += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return finger;
+}
+
+// The command the touch amounts to: along a slider the value where the finger lifts; elsewhere a button
+// answers only when the finger lifts inside it, as with a control's touch up inside.
+std::optional<std::vector<std::string>> wordsFor(const Touchable& touched, const Finger& finger) {
+    const CGPoint lifted = finger.liftedAt.value_or(finger.at);
+    if (touched.track)
+        return slideTo(touched, lifted.x);
+    if (!rectContains(touched.frame, lifted))
+        return std::nullopt;
+    return finger.hold && !touched.hold.empty() ? touched.hold : touched.tap;
+}
+
+} // namespace
+
+std::optional<Touchable> Simulator::touchableAt(CGPoint point) {
+    if (!settingsInFront())
+        return _controlCenter->touchableAt(point);
+    Touchables touchables;
+    drawSettingsPage(_settings, touchables);
+    const auto* found = touchables.at(point);
+    return found ? std::optional(*found) : std::nullopt;
+}
+
+int Simulator::touch(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    const auto finger = fingerFrom(arguments);
+    if (!finger)
+        return printUsageError(screenCommands(), "touch", errors);
+    const auto touched = touchableAt(finger->at);
+    if (!touched) {
+        errors << "nothing to touch at " << finger->at.x << " " << finger->at.y << "\n";
+        return 1;
+    }
+    const auto words = wordsFor(*touched, *finger);
+    if (!words) {
+        out << "the finger left " << touched->name << " before lifting: nothing pressed\n";
+        return 0;
+    }
+    out << "touched " << touched->name << "\n";
+    return _commands.run(*words, out, errors);
+}
+
+int Simulator::touchable(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    if (!arguments.empty())
+        return printUsageError(screenCommands(), "touchable", errors);
+    Touchables touchables;
+    if (settingsInFront())
+        drawSettingsPage(_settings, touchables);
+    else
+        _controlCenter->drawScreen(touchables);
+    if (touchables.all().empty())
+        out << "nothing to touch\n";
+    for (const auto& touchable : touchables.all())
+        printTouchable(touchable, out);
+    return 0;
 }

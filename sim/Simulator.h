@@ -51,6 +51,11 @@ class Simulator {
     int help(Arguments arguments, std::ostream& out, std::ostream& errors);
     // One screen: the Settings application when it is in front, else Control Center.
     int screenshot(Arguments arguments, std::ostream& out, std::ostream& errors);
+    // A finger on the screen in front, at a point of its screenshot: it runs the command a person would
+    // type for what is under it.
+    int touch(Arguments arguments, std::ostream& out, std::ostream& errors);
+    int touchable(Arguments arguments, std::ostream& out, std::ostream& errors);
+    std::optional<Touchable> touchableAt(CGPoint point);
 
     // What is presented over Control Center, for the person to see and answer.
     PresentationStack _presented;

@@ -36,3 +36,21 @@ void describeViewTree(const UIView& view, std::ostream& out, int depth) {
     for (const auto& subview : view.subviews())
         describeViewTree(*subview, out, depth + 1);
 }
+
+std::vector<std::shared_ptr<UIButton>> rowButtons(const UIView& row) {
+    std::vector<std::shared_ptr<UIButton>> buttons;
+    for (const auto& view : row.subviews()) {
+        if (auto button = std::dynamic_pointer_cast<UIButton>(view))
+            buttons.push_back(std::move(button));
+    }
+    return buttons;
+}
+
+CGPoint originIn(const UIView& view, const UIView& ancestor) {
+    CGPoint origin = CGPointMake(0, 0);
+    for (const UIView* step = &view; step && step != &ancestor; step = step->superview().get()) {
+        origin.x += step->frame().origin.x;
+        origin.y += step->frame().origin.y;
+    }
+    return origin;
+}

@@ -44,6 +44,23 @@ void UIView::addSubview(const std::shared_ptr<UIView>& view) {
     _subviews.push_back(std::move(moved));
 }
 
+bool UIView::pointInside(CGPoint point) const {
+    return point.x >= 0 && point.y >= 0 && point.x < _frame.size.width && point.y < _frame.size.height;
+}
+
+std::shared_ptr<UIView> UIView::hitTest(CGPoint point) {
+    // UIKit's threshold: a view this faint counts as not there.
+    constexpr CGFloat faintest = 0.01;
+    if (_hidden || _alpha < faintest || !pointInside(point))
+        return nullptr;
+    for (auto subview = _subviews.rbegin(); subview != _subviews.rend(); ++subview) {
+        const CGPoint origin = (*subview)->_frame.origin;
+        if (auto hit = (*subview)->hitTest(CGPointMake(point.x - origin.x, point.y - origin.y)))
+            return hit;
+    }
+    return std::static_pointer_cast<UIView>(shared_from_this());
+}
+
 void UIView::removeFromSuperview() {
     const auto parent = _superview.lock();
     if (!parent)

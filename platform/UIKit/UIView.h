@@ -36,6 +36,13 @@ class ORVANE_EXPORT UIView : public NSObject {
     const std::shared_ptr<UIColor>& backgroundColor() const { return _backgroundColor; }
     void setBackgroundColor(std::shared_ptr<UIColor> color) { _backgroundColor = std::move(color); }
 
+    // Whether the point, in this view's bounds, lies inside it.
+    bool pointInside(CGPoint point) const;
+    // The deepest view under the point (in this view's bounds) that a finger reaches: later subviews above
+    // earlier ones; a hidden or fully transparent view, and what is in it, takes no touch. Nothing when the
+    // point is outside this view.
+    std::shared_ptr<UIView> hitTest(CGPoint point);
+
     // Adding a view that has another superview moves it here; adding it again moves it to the top.
     void addSubview(const std::shared_ptr<UIView>& view);
     void removeFromSuperview();

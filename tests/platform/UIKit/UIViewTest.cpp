@@ -64,6 +64,43 @@ TEST(UIViewHierarchy, AViewCannotEnterItsOwnSubtree) {
     EXPECT_EQ(root->superview(), nullptr);
 }
 
+TEST(UIViewHitTest, TheDeepestTopmostShownViewUnderThePointIsHit) {
+    const auto root = UIView::make(CGRectMake(0, 0, 100, 100));
+    const auto lower = UIView::make(CGRectMake(10, 10, 50, 50));
+    const auto upper = UIView::make(CGRectMake(40, 40, 50, 50));
+    const auto inner = UIView::make(CGRectMake(5, 5, 10, 10));
+    root->addSubview(lower);
+    root->addSubview(upper);
+    upper->addSubview(inner);
+    // Where the two overlap the later one is above; a point is taken in each view's own bounds.
+    EXPECT_EQ(root->hitTest(CGPointMake(45, 45)), inner);
+    EXPECT_EQ(root->hitTest(CGPointMake(55, 55)), upper);
+    EXPECT_EQ(root->hitTest(CGPointMake(15, 15)), lower);
+    EXPECT_EQ(root->hitTest(CGPointMake(95, 5)), root);
+    EXPECT_EQ(root->hitTest(CGPointMake(100, 50)), nullptr);
+    EXPECT_EQ(root->hitTest(CGPointMake(-1, 50)), nullptr);
+    // A subview reaches no further than its own frame, even inside the parent.
+    EXPECT_EQ(upper->hitTest(CGPointMake(16, 16)), upper);
+}
+
+TEST(UIViewHitTest, HiddenOrTransparentViewsAndWhatTheyHoldTakeNoTouch) {
+    const auto root = UIView::make(CGRectMake(0, 0, 100, 100));
+    const auto below = UIView::make(CGRectMake(0, 0, 100, 100));
+    const auto cover = UIView::make(CGRectMake(0, 0, 100, 100));
+    const auto child = UIView::make(CGRectMake(0, 0, 20, 20));
+    root->addSubview(below);
+    root->addSubview(cover);
+    cover->addSubview(child);
+    EXPECT_EQ(root->hitTest(CGPointMake(5, 5)), child);
+    cover->setHidden(true);
+    EXPECT_EQ(root->hitTest(CGPointMake(5, 5)), below);
+    cover->setHidden(false);
+    cover->setAlpha(0.005);
+    EXPECT_EQ(root->hitTest(CGPointMake(5, 5)), below);
+    cover->setAlpha(0.02);
+    EXPECT_EQ(root->hitTest(CGPointMake(5, 5)), child);
+}
+
 TEST(UIViewGestureRecognizers, ARecognizerBelongsToOneViewAtATime) {
     const auto first = UIView::make(), second = UIView::make();
     const auto tap = UIGestureRecognizer::make(nullptr);
