@@ -166,11 +166,11 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     }
     const auto unknown = run("jump");
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.errors,
-              "unknown command jump\ncommands: install open close width lock unlock describe "
-              "screenshot tap hold alert choose orientation presented dismiss picker sheet share camera scan "
-              "settings clock wait "
-              "help defaults watch language events boot status shutdown\n");
+    EXPECT_EQ(unknown.errors, "unknown command jump\ncommands: install open close width lock unlock describe "
+                              "screenshot touch touchable tap hold alert choose orientation presented "
+                              "dismiss picker sheet share camera scan "
+                              "settings clock wait "
+                              "help defaults watch language events boot status shutdown\n");
 }
 
 // The table a booted device routes by lists the very commands the device runs, each with the process that a
