@@ -86,6 +86,10 @@ std::span<const Command> deviceCommands() {
          statusOfThisProcess},
         {"shutdown", "shutdown", "end the booted device: Control Center closes and every process exits",
          notBooted},
+        {"serve", "serve [--port N]",
+         "put the booted device on a web page at 127.0.0.1 (port N, or a free one) and print its address, "
+         "with the token that opens it",
+         notBooted},
     };
     return commands;
 }

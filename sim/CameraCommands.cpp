@@ -83,12 +83,24 @@ int CameraCommands::camera(std::span<const std::string> arguments, std::ostream&
     if (const auto camera = AVCaptureHost::currentCamera()) {
         AVCaptureHost::clearPicture(*camera);
         out << "the " << cameraName(*camera) << " camera sees nothing in particular\n";
+        _sight.clear();
     }
     return 0;
 }
 
 // While a scanner is open, the command lasts until it has read the picture's first view in every way: what it
 // shows then is there for the next command. The hand's later views come while time passes.
+void CameraCommands::printSight(std::ostream& out) const {
+    const auto camera = AVCaptureHost::currentCamera();
+    out << "camera: ";
+    if (!camera)
+        out << "none";
+    else
+        out << "the " << cameraName(*camera) << " one in use; "
+            << (_sight.empty() ? std::string("it sees nothing in particular") : _sight);
+    out << "\n";
+}
+
 int CameraCommands::showPicture(const std::string& file, std::ostream& out, std::ostream& errors) {
     const auto camera = AVCaptureHost::currentCamera();
     if (!camera) {
@@ -103,6 +115,8 @@ int CameraCommands::showPicture(const std::string& file, std::ostream& out, std:
     }
     AVCaptureHost::showPicture(*camera, picture);
     out << "the " << cameraName(*camera) << " camera sees " << file << "\n";
+    _sight = std::string("the ") + cameraName(*camera) + " camera sees " +
+             std::filesystem::path(file).filename().string();
     const auto screen = shownScreen();
     if (!screen)
         return 0;

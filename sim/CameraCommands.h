@@ -16,6 +16,8 @@ class CameraCommands {
     CameraCommands& operator=(const CameraCommands&) = delete;
 
     static std::span<const CommandEntry<CameraCommands>> commandTable();
+    // What the camera in use sees, one line: "camera: the back camera sees code.png".
+    void printSight(std::ostream& out) const;
 
   private:
     int camera(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -26,4 +28,6 @@ class CameraCommands {
     std::shared_ptr<UIViewController> shownScreen() const;
 
     const PresentationStack& _presented;
+    // The file last shown, and to which camera; empty when it sees nothing in particular.
+    std::string _sight;
 };

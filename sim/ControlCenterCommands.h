@@ -32,6 +32,8 @@ class ControlCenterCommands {
     // What the finger at `point` of the screenshot presses: on what is presented as the drawing placed
     // it, else the section's button that the view tree's hit test finds.
     std::optional<Touchable> touchableAt(CGPoint point);
+    // "Control Center open, 320 wide; section 320 x 46", as `describe` begins.
+    void printControlCenter(std::ostream& out) const;
 
   private:
     int install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -50,7 +52,6 @@ class ControlCenterCommands {
     bool sectionLoaded();
     // Why the installed section bundle gives no section; nothing when it is loaded or none is installed.
     std::optional<std::string> sectionLoadProblem();
-    void printControlCenter(std::ostream& out) const;
     // The section's button as a finger finds it: its frame in the screenshot, and `tap` and `hold` of its
     // slot.
     std::optional<Touchable> buttonTouchable(const UIView& hit) const;

@@ -97,10 +97,11 @@ std::optional<std::string> writePNG(const UIImage& image, const std::filesystem:
     return std::nullopt;
 }
 
-// Fontconfig, under the platform's text drawing, keeps its caches until the process ends, which the leak
-// checker of a sanitized build would report.
+// Fontconfig, under the platform's text drawing, keeps its caches until the process ends, and so does the
+// page server's library of what it set up on a loop it does not own; the leak checker of a sanitized build
+// would report them.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
+    return "leak:libfontconfig\nleak:libwebsockets\n";
 }
 extern "C" const char* __lsan_default_options() {
     return "print_suppressions=0";

@@ -10,7 +10,9 @@
 #include "ParseNumber.h"
 #include "SettingsScreenshot.h"
 #include "SpringBoard/SBControlCenterController.h"
+#include "SpringBoard/SpringBoard.h"
 #include "SpringBoard/SpringBoardHost.h"
+#include "UIKit/UIScreen.h"
 
 #include <chrono>
 
@@ -111,6 +113,10 @@ std::span<const CommandEntry<Simulator>> Simulator::screenCommands() {
 std::span<const CommandEntry<Simulator>> Simulator::sessionCommands() {
     static constexpr CommandEntry<Simulator> commands[] = {
         {"help", "help", "this list", &Simulator::help},
+        {"state", "state",
+         "the person's side of the device: Control Center and the section, the lock, the front-most "
+         "application's orientation, the screen, what the camera sees, what is presented",
+         &Simulator::state},
     };
     return commands;
 }
@@ -140,6 +146,27 @@ int Simulator::run(std::span<const std::string> words, std::ostream& out, std::o
 int Simulator::help(Arguments, std::ostream& out, std::ostream&) {
     out << "commands:\n";
     _commands.printUsage(out);
+    return 0;
+}
+
+int Simulator::state(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    if (!arguments.empty())
+        return printUsageError(sessionCommands(), "state", errors);
+    _controlCenter->printControlCenter(out);
+    const auto springBoard = SpringBoard::sharedApplication();
+    out << "device " << (springBoard->isLocked() ? "locked" : "unlocked") << ", orientation "
+        << springBoard->_frontMostAppOrientation() << "\n";
+    const CGRect screen = UIScreen::mainScreen().bounds();
+    out << "screen " << screen.size.width << " x " << screen.size.height << " points, scale "
+        << UIScreen::mainScreen().scale() << "\n";
+    _camera->printSight(out);
+    out << "presented:";
+    const auto shown = _presented.shown();
+    if (shown.empty())
+        out << " nothing";
+    for (const auto& controller : shown)
+        out << " " << controller->className();
+    out << "\n";
     return 0;
 }
 

@@ -1,12 +1,19 @@
 #include "BootedDevice.h"
+#include "DevicePage.h"
 #include "DeviceProcesses.h"
 #include "Foundation/EventLog.h"
+#include "Foundation/NSRunLoop.h"
+#include "Foundation/NSTimer.h"
+#include "Foundation/PlatformHost.h"
+#include "Foundation/RunLoopSourceHost.h"
+#include "ParseNumber.h"
 #include "Simulator.h"
 
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
@@ -24,14 +31,8 @@ using namespace std::chrono_literals;
 constexpr auto startTimeout = 30s;
 // How long a process may take to end on SIGTERM before it is killed.
 constexpr auto stopTimeout = 5s;
-// Dead processes and an ended lease are noticed at least this often.
-constexpr int watchInterval = 200;
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int) {
-    stopRequested = 1;
-}
+// Dead processes and an ended lease are noticed at least this often, in seconds.
+constexpr double watchInterval = 0.2;
 
 DeviceAnswer failure(int status, std::string text) {
     return {status, {}, std::move(text) + "\n"};
@@ -66,8 +67,10 @@ class Supervisor {
     DeviceAnswer respring(std::string_view reason, DeviceAnswer done);
     DeviceAnswer bootAgain();
     DeviceAnswer status() const;
+    DeviceAnswer servePage(std::span<const std::string> arguments);
     void shutdown();
     bool inFront(Application& application);
+    bool settingsInFront();
     Application& application(Owner owner) { return owner == Owner::Preferences ? _apps[1] : _apps[0]; }
 
     BootedDevice::Place _place;
@@ -81,6 +84,8 @@ class Supervisor {
     std::optional<DeviceRequest> _clock;
     OwnedDescriptor _lock;
     OwnedDescriptor _listening;
+    std::unique_ptr<DevicePage> _page;
+    bool _stopRequested = false;
     bool _done = false;
 };
 
@@ -154,11 +159,15 @@ int Supervisor::run(int ready) {
     }
     if (_lease)
         _leaseHandle = OwnedDescriptor(static_cast<int>(::syscall(SYS_pidfd_open, *_lease, 0)));
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+    auto& runLoop = NSRunLoop::mainRunLoop();
+    const auto stop = [&] {
+        _stopRequested = true;
+        runLoop.stop();
+    };
+    // Watched from the start, so that a signal while the applications start still ends the device whole.
+    const RunLoopSource signals[] = {RunLoopSource::signal(PlatformHost::badge(), SIGTERM, stop),
+                                     RunLoopSource::signal(PlatformHost::badge(), SIGINT, stop),
+                                     RunLoopSource::signal(PlatformHost::badge(), SIGHUP, stop)};
     std::string error;
     for (auto& application : _apps)
         if (const auto problem = start(application)) {
@@ -173,21 +182,42 @@ int Supervisor::run(int ready) {
         return 1;
     }
     _listening = std::move(*listening);
+    ::fcntl(_listening.get(), F_SETFL, O_NONBLOCK);
+    std::deque<OwnedDescriptor> waiting;
+    // As in the applications: a client wakes the run loop, which hands its connection over, and the request
+    // is served after that turn; so are the page's.
+    const auto requests = RunLoopSource::readable(PlatformHost::badge(), _listening.get(), [&] {
+        if (OwnedDescriptor connection(::accept4(_listening.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            connection)
+            waiting.push_back(std::move(connection));
+        runLoop.stop();
+    });
+    const auto watch =
+        NSTimer::scheduledTimerWithTimeInterval(watchInterval, true, [&](NSTimer&) { runLoop.stop(); });
+    if (!requests || !signals[0] || !signals[1] || !signals[2]) {
+        shutdown();
+        DeviceProcesses::tellReady(ready, "the supervisor cannot watch its socket on its run loop");
+        return 1;
+    }
     DeviceProcesses::tellReady(ready);
     while (!_done) {
-        pollfd entry{_listening.get(), POLLIN, 0};
-        const int count = ::poll(&entry, 1, watchInterval);
+        // What waits still lets the loop take a turn, so that the page's server writes what it holds.
+        if (waiting.empty() && !(_page && _page->hasWork()))
+            runLoop.run();
+        else
+            runLoop.runPendingEvents();
         reap();
-        if (stopRequested || leaseEnded()) {
+        if (_stopRequested || leaseEnded()) {
             shutdown();
             break;
         }
-        if (count > 0) {
-            OwnedDescriptor connection(::accept4(_listening.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (connection)
-                serve(connection.get());
-        }
+        for (; !waiting.empty() && !_done; waiting.pop_front())
+            serve(waiting.front().get());
+        if (_page && !_done)
+            _page->runOutsideTurn();
     }
+    watch->invalidate();
+    _page.reset();
     return 0;
 }
 
@@ -210,6 +240,8 @@ void Supervisor::serve(int connection) {
     const auto answer = handle(*request);
     // A client that went away mid-command misses only its answer.
     ControlSocket::writeAnswer(connection, answer);
+    if (_page)
+        _page->changed();
     if (_done)
         _listening.reset();
 }
@@ -222,6 +254,8 @@ DeviceAnswer Supervisor::handle(const DeviceRequest& request) {
         return bootAgain();
     if (name == "status" && words.size() == 1)
         return status();
+    if (name == "serve")
+        return servePage(std::span(words).subspan(1));
     if (name == "shutdown" && words.size() == 1) {
         shutdown();
         return {0, "the device at " + _place.root.string() + " is shut down\n", {}};
@@ -269,12 +303,35 @@ bool Supervisor::inFront(Application& application) {
 
 // Control Center open in front of everything, else the Settings application when it is open, else
 // SpringBoard's screen.
+bool Supervisor::settingsInFront() {
+    return !inFront(application(Owner::SpringBoard)) && inFront(application(Owner::Preferences));
+}
+
 DeviceAnswer Supervisor::toFront(const DeviceRequest& request) {
-    auto& springBoard = application(Owner::SpringBoard);
-    auto& preferences = application(Owner::Preferences);
-    if (!inFront(springBoard) && inFront(preferences))
-        return forward(preferences, request);
-    return forward(springBoard, request);
+    return forward(application(settingsInFront() ? Owner::Preferences : Owner::SpringBoard), request);
+}
+
+// One page server for the device, started by the first `serve`; a later one is told where it is.
+DeviceAnswer Supervisor::servePage(std::span<const std::string> arguments) {
+    constexpr int highestPort = 65535;
+    const auto port = arguments.size() == 2 && arguments[0] == "--port" ? parsePositive<int>(arguments[1])
+                                                                        : std::optional<int>(0);
+    if (!port || *port > highestPort || (arguments.size() != 0 && arguments.size() != 2))
+        return failure(2, "usage: serve [--port N]");
+    if (!_page) {
+        std::string error;
+        _page = DevicePage::start(static_cast<std::uint16_t>(*port), _place.root,
+                                  {[this](const std::vector<std::string>& words) {
+                                       return handle({"/", words});
+                                   },
+                                   [this] { return settingsInFront(); }},
+                                  error);
+        if (!_page)
+            return failure(1, "cannot serve the device's page: " + error);
+    } else if (*port != 0 && _page->url().find(":" + std::to_string(*port) + "/") == std::string::npos) {
+        return failure(1, "the device's page is served already: " + _page->url());
+    }
+    return {0, "open the device in a browser: " + _page->url() + "\n", {}};
 }
 
 DeviceAnswer Supervisor::toEveryProcess(const DeviceRequest& request) {
@@ -340,8 +397,9 @@ DeviceAnswer Supervisor::status() const {
     return {status, out.str(), {}};
 }
 
-// Control Center closes as SpringBoard ends; nothing of the device is left: no process, socket or lock.
+// Control Center closes as SpringBoard ends; nothing of the device is left: no process, socket, page or lock.
 void Supervisor::shutdown() {
+    _page.reset();
     for (auto& application : _apps)
         stop(application);
     std::error_code error;

@@ -20,11 +20,14 @@ namespace {
 constexpr const char* usage =
     "usage: orvane-sim [--screenshots DIR] [--package FILE]    the demo, on a fresh device, installed from\n"
     "                                                          FILE when given\n"
-    "       orvane-sim --device DIR [--profile FILE] boot [--lease]\n"
+    "       orvane-sim --device DIR [--profile FILE] boot [--lease] [--serve [--port N]]\n"
     "                                                          start the device at DIR; it stays on until\n"
     "                                                          shutdown (with --lease, until the invoking\n"
-    "                                                          process ends)\n"
+    "                                                          process ends); with --serve, on its page too\n"
     "       orvane-sim --device DIR status | shutdown          the booted device's processes; end it\n"
+    "       orvane-sim --device DIR serve [--port N]           the booted device on a web page at "
+    "127.0.0.1:\n"
+    "                                                          prints the address to open\n"
     "       orvane-sim --device DIR [--profile FILE] COMMAND   one command on the device at DIR: the booted\n"
     "                                                          device, else one that lives for this command\n"
     "       orvane-sim --device DIR [--profile FILE] script FILE\n"
@@ -111,12 +114,42 @@ int serve(const Options& options, const BootedDevice::Place& place) {
     return BootedDevice::serveApplication(*options.serve, device, place.root, ready);
 }
 
+struct BootOptions {
+    bool lease = false;
+    // The serve command to run once booted, if any.
+    std::vector<std::string> serve;
+};
+
+// boot [--lease] [--serve [--port N]]
+std::optional<BootOptions> bootOptions(const std::vector<std::string>& command) {
+    BootOptions options;
+    for (std::size_t at = 1; at < command.size(); ++at) {
+        if (command[at] == "--lease" && !options.lease) {
+            options.lease = true;
+        } else if (command[at] == "--serve" && options.serve.empty()) {
+            options.serve = {"serve"};
+        } else if (command[at] == "--port" && options.serve.size() == 1 && at + 1 < command.size()) {
+            options.serve.insert(options.serve.end(), {"--port", command[++at]});
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
 // The commands that manage the booted device itself; nothing for any other command.
 std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vector<std::string>& command,
                                 bool booted) {
     const auto& name = command.empty() ? std::string() : command[0];
-    if (name == "boot" && (command.size() == 1 || (command.size() == 2 && command[1] == "--lease")))
-        return BootedDevice::boot(place, command.size() == 2, std::cout, std::cerr);
+    if (name == "boot") {
+        const auto boot = bootOptions(command);
+        if (!boot)
+            return std::nullopt;
+        const int status = BootedDevice::boot(place, boot->lease, std::cout, std::cerr);
+        if (status != 0 || boot->serve.empty())
+            return status;
+        return BootedDevice::forwarder(place.root)(boot->serve, std::cout, std::cerr);
+    }
     if (booted || command.size() != 1)
         return std::nullopt;
     if (name == "status")

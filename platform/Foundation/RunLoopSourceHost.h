@@ -14,6 +14,9 @@ class ORVANE_EXPORT RunLoopSource {
   public:
     static RunLoopSource readable(Badge<PlatformHost>, int descriptor, std::function<void()> callback);
     static RunLoopSource signal(Badge<PlatformHost>, int number, std::function<void()> callback);
+    // The event loop under the main run loop, for a host library that turns its own handles on it (the
+    // device page's server); opaque to everything else.
+    static void* nativeLoop(Badge<PlatformHost>);
 
     RunLoopSource(RunLoopSource&&) noexcept;
     RunLoopSource& operator=(RunLoopSource&&) noexcept;

@@ -170,7 +170,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
                               "screenshot touch touchable tap hold alert choose orientation presented "
                               "dismiss picker sheet share camera scan "
                               "settings clock wait "
-                              "help defaults watch language events boot status shutdown\n");
+                              "help state defaults watch language events boot status shutdown serve\n");
 }
 
 // The table a booted device routes by lists the very commands the device runs, each with the process that a

@@ -49,6 +49,10 @@ RunLoopSource RunLoopSource::signal(Badge<PlatformHost>, int number, std::functi
     return RunLoopSource(std::move(state));
 }
 
+void* RunLoopSource::nativeLoop(Badge<PlatformHost>) {
+    return UVHandles::mainLoop();
+}
+
 RunLoopSource::RunLoopSource(std::unique_ptr<State> state) : _state(std::move(state)) {}
 RunLoopSource::RunLoopSource(RunLoopSource&&) noexcept = default;
 RunLoopSource& RunLoopSource::operator=(RunLoopSource&&) noexcept = default;

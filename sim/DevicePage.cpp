@@ -1,0 +1,356 @@
+#include "DevicePage.h"
+
+#include "DeviceProfile.h"
+#include "Foundation/DeviceRoot.h"
+#include "Foundation/EventLog.h"
+#include "Foundation/EventLogHost.h"
+#include "Foundation/NSRunLoop.h"
+#include "Foundation/NSTimer.h"
+#include "Foundation/PlatformHost.h"
+#include "Foundation/RunLoopSourceHost.h"
+#include "Watch.h"
+
+#include <charconv>
+#include <cmath>
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+using json = nlohmann::json;
+using Words = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+// At most thirty pictures a second, however fast the screen changes.
+constexpr auto shortestFrame = 33ms;
+// The lines a page that opens is given of the log before those that come after.
+constexpr std::size_t recentLines = 400;
+// The farthest a finger can be from the screen's corner, in points, to be a point at all.
+constexpr double farthestPoint = 100000;
+
+std::string number(double value) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, written.ptr);
+}
+
+std::optional<double> coordinate(const json& message, const char* key) {
+    const auto found = message.find(key);
+    if (found == message.end() || !found->is_number())
+        return std::nullopt;
+    const double value = found->get<double>();
+    return std::isfinite(value) && value >= 0 && value < farthestPoint ? std::optional(value) : std::nullopt;
+}
+
+// The commands that one action of the page stands for; nothing for an action the page does not have or
+// one that is malformed. The Settings application comes to the front by itself only with Control Center
+// closed.
+std::optional<std::vector<Words>> commandsFor(const json& message, bool controlCenterOpen) {
+    const auto action = message.find("action");
+    if (action == message.end() || !action->is_string())
+        return std::nullopt;
+    const std::string name = action->get<std::string>();
+    if (name == "open" || name == "close" || name == "lock" || name == "unlock")
+        return std::vector<Words>{{name}};
+    if (name == "settings")
+        return controlCenterOpen ? std::vector<Words>{{"close"}, {"settings", "open"}}
+                                 : std::vector<Words>{{"settings", "open"}};
+    if (name == "camera-clear")
+        return std::vector<Words>{{"camera", "clear"}};
+    if (name == "orientation") {
+        const auto value = message.find("value");
+        if (value == message.end() || !value->is_number_integer() || *value < 0 || *value > 4)
+            return std::nullopt;
+        return std::vector<Words>{{"orientation", std::to_string(value->get<int>())}};
+    }
+    if (name == "camera-library") {
+        const auto picture = message.find("name");
+        if (picture == message.end() || !picture->is_string())
+            return std::nullopt;
+        const std::string file = picture->get<std::string>();
+        if (file.empty() || file == "." || file == ".." || file.find('/') != std::string::npos)
+            return std::nullopt;
+        return std::vector<Words>{
+            {"camera", "show", DeviceRoot::resolve(std::string(photoLibraryFolder) + "/" + file).string()}};
+    }
+    if (name != "touch")
+        return std::nullopt;
+    const auto x = coordinate(message, "x"), y = coordinate(message, "y");
+    if (!x || !y)
+        return std::nullopt;
+    Words touch{"touch", number(*x), number(*y)};
+    if (const auto hold = message.find("hold"); hold != message.end() && hold->is_boolean() && *hold)
+        touch.push_back("--hold");
+    if (message.contains("toX") || message.contains("toY")) {
+        const auto toX = coordinate(message, "toX"), toY = coordinate(message, "toY");
+        if (!toX || !toY)
+            return std::nullopt;
+        touch.insert(touch.end(), {"--to", number(*toX), number(*toY)});
+    }
+    return std::vector<Words>{touch};
+}
+
+std::optional<std::string> readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> libraryNames() {
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(DeviceRoot::resolve(photoLibraryFolder), error))
+        if (entry.is_regular_file(error))
+            names.insert(entry.path().filename().string());
+    return {names.begin(), names.end()};
+}
+
+// The screen's scale from the state's "scale N".
+double scaleIn(const std::string& state) {
+    const auto at = state.find("scale ");
+    double scale = 1;
+    if (at != std::string::npos)
+        std::from_chars(state.data() + at + 6, state.data() + state.size(), scale);
+    return scale > 0 ? scale : 1;
+}
+
+} // namespace
+
+struct DevicePage::State {
+    Device device;
+    std::filesystem::path screenFile;
+    std::unique_ptr<PageServer> server;
+
+    std::deque<std::function<void()>> work;
+    bool dirty = true;
+    std::chrono::steady_clock::time_point lastDraw{};
+    std::shared_ptr<NSTimer> frameTimer;
+    std::shared_ptr<const std::string> picture = std::make_shared<const std::string>();
+    std::string stateText;
+    bool settingsFront = false;
+    bool moving = false;
+
+    EventLog::Reader log;
+    std::deque<std::string> recent;
+    OwnedDescriptor logWatch;
+    std::optional<RunLoopSource> logSource;
+
+    std::ostringstream settingsPrinted;
+    std::unique_ptr<SettingsWatcher> settings;
+    std::string settingsText;
+
+    void wake() { NSRunLoop::mainRunLoop().stop(); }
+    void later(std::function<void()> job) {
+        work.push_back(std::move(job));
+        wake();
+    }
+
+    json stateMessage() const {
+        return {{"kind", "state"},
+                {"text", stateText},
+                {"scale", scaleIn(stateText)},
+                {"front", settingsFront ? "settings" : "controlCenter"}};
+    }
+    json settingsMessage() const { return {{"kind", "settings"}, {"text", settingsText}}; }
+
+    void opened(PageServer::Client client) {
+        server->send(client, json{{"kind", "events"}, {"lines", recent}, {"reset", true}}.dump());
+        server->send(client, settingsMessage().dump());
+        server->send(client, json{{"kind", "library"}, {"names", libraryNames()}}.dump());
+        server->send(client, stateMessage().dump());
+        // The picture it has not seen: drawn again and sent to every page, since nothing was drawn while no
+        // page was open and an unchanged picture goes to nobody.
+        picture = std::make_shared<const std::string>();
+        dirty = true;
+        wake();
+    }
+
+    void answer(PageServer::Client client, const std::string& action, const DeviceAnswer& answered) {
+        server->send(client, json{{"kind", "answer"},
+                                  {"action", action},
+                                  {"status", answered.status},
+                                  {"out", answered.out},
+                                  {"errors", answered.errors}}
+                                 .dump(-1, ' ', false, json::error_handler_t::replace));
+    }
+
+    void message(PageServer::Client client, std::string_view text) {
+        const json parsed = json::parse(text, nullptr, false);
+        const auto commands =
+            parsed.is_object()
+                ? commandsFor(parsed, stateText.find("Control Center open") != std::string::npos)
+                : std::nullopt;
+        const std::string action =
+            parsed.is_object() && parsed.contains("action") && parsed["action"].is_string()
+                ? parsed["action"].get<std::string>()
+                : std::string();
+        if (!commands) {
+            answer(client, action, {2, {}, "the page has no such action\n"});
+            return;
+        }
+        later([this, client, action, commands = *commands] {
+            DeviceAnswer answered;
+            for (const auto& words : commands)
+                answered = device.run(words);
+            answer(client, action, answered);
+            dirty = true;
+        });
+    }
+
+    void upload(PageServer::Client client, const std::filesystem::path& file) {
+        later([this, client, file] {
+            answer(client, "camera-file", device.run({"camera", "show", file.string()}));
+            std::error_code error;
+            std::filesystem::remove(file, error);
+            dirty = true;
+        });
+    }
+
+    void readLog() {
+        std::vector<std::string> fresh;
+        while (const auto line = log.nextLine()) {
+            recent.emplace_back(*line);
+            if (recent.size() > recentLines)
+                recent.pop_front();
+            if (fresh.size() < recentLines)
+                fresh.emplace_back(*line);
+        }
+        if (fresh.empty() || !server)
+            return;
+        server->broadcast(
+            json{{"kind", "events"}, {"lines", fresh}}.dump(-1, ' ', false, json::error_handler_t::replace));
+        dirty = true;
+        wake();
+    }
+
+    void draw() {
+        lastDraw = std::chrono::steady_clock::now();
+        dirty = false;
+        if (device.run({"screenshot", screenFile.string()}).status == 0) {
+            auto drawn = readFile(screenFile);
+            if (drawn && *drawn != *picture) {
+                picture = std::make_shared<const std::string>(std::move(*drawn));
+                server->broadcastPicture(picture);
+            }
+        }
+        const auto state = device.run({"state"});
+        settingsFront = device.settingsInFront();
+        const std::string text = std::string("in front: ") +
+                                 (settingsFront ? "the Settings application" : "Control Center") + "\n" +
+                                 state.out + state.errors;
+        // The scanner's line moves as long as it is up.
+        moving = text.find("presented: UINavigationController") != std::string::npos;
+        if (text != stateText) {
+            stateText = text;
+            server->broadcast(stateMessage().dump(-1, ' ', false, json::error_handler_t::replace));
+        }
+    }
+
+    bool drawDue() const {
+        return (dirty || moving) && server->clientCount() > 0 &&
+               std::chrono::steady_clock::now() - lastDraw >= shortestFrame;
+    }
+
+    void scheduleDraw() {
+        if (!(dirty || moving) || server->clientCount() == 0 || frameTimer)
+            return;
+        const auto wait = shortestFrame - (std::chrono::steady_clock::now() - lastDraw);
+        frameTimer = NSTimer::scheduledTimerWithTimeInterval(
+            std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(wait, 1ms)).count(),
+            false, [this](NSTimer&) {
+                frameTimer.reset();
+                wake();
+            });
+    }
+};
+
+DevicePage::DevicePage(std::unique_ptr<State> state) : _state(std::move(state)) {}
+
+DevicePage::~DevicePage() {
+    if (_state->frameTimer)
+        _state->frameTimer->invalidate();
+}
+
+std::unique_ptr<DevicePage> DevicePage::start(std::uint16_t port, const std::filesystem::path& root,
+                                              Device device, std::string& error) {
+    auto state = std::make_unique<State>();
+    auto* page = state.get();
+    state->device = std::move(device);
+    const auto runFolder = ControlSocket::runFolder(root);
+    state->screenFile = runFolder / "page-screen.png";
+    PageServer::Handlers handlers{
+        [page](PageServer::Client client) { page->opened(client); },
+        [page](PageServer::Client client, std::string_view text) { page->message(client, text); },
+        [page](PageServer::Client client, const std::filesystem::path& file) { page->upload(client, file); }};
+    state->server = PageServer::start(port, installedPageFolder(), runFolder, std::move(handlers),
+                                      PageServer::Limits{}, error);
+    if (!state->server)
+        return nullptr;
+    // The log's folder, since the log is replaced when it rotates.
+    const auto logFolder = DeviceRoot::resolve(std::string(EventLog::devicePath)).parent_path();
+    std::error_code made;
+    std::filesystem::create_directories(logFolder, made);
+    state->logWatch = OwnedDescriptor(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!state->logWatch || ::inotify_add_watch(state->logWatch.get(), logFolder.c_str(),
+                                                IN_MODIFY | IN_CREATE | IN_MOVED_TO) < 0) {
+        error = "cannot watch the event log in " + logFolder.string();
+        return nullptr;
+    }
+    state->logSource = RunLoopSource::readable(PlatformHost::badge(), state->logWatch.get(), [page] {
+        char drained[4096];
+        while (::read(page->logWatch.get(), drained, sizeof drained) > 0) {
+        }
+        page->readLog();
+    });
+    page->readLog();
+    state->settings = std::make_unique<SettingsWatcher>(state->settingsPrinted);
+    state->settings->onNotification = [page] {
+        page->settingsText = page->settingsPrinted.str();
+        page->settingsPrinted.str("");
+        page->server->broadcast(page->settingsMessage().dump());
+        page->dirty = true;
+        page->wake();
+    };
+    state->settings->start();
+    state->settingsText = state->settingsPrinted.str();
+    state->settingsPrinted.str("");
+    return std::unique_ptr<DevicePage>(new DevicePage(std::move(state)));
+}
+
+std::string DevicePage::url() const {
+    return _state->server->url();
+}
+
+void DevicePage::changed() {
+    _state->dirty = true;
+}
+
+bool DevicePage::hasWork() const {
+    return !_state->work.empty() || _state->drawDue();
+}
+
+void DevicePage::runOutsideTurn() {
+    while (!_state->work.empty()) {
+        auto job = std::move(_state->work.front());
+        _state->work.pop_front();
+        job();
+    }
+    if (_state->drawDue())
+        _state->draw();
+    _state->scheduleDraw();
+}
+
+std::filesystem::path installedPageFolder() {
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return executable.parent_path() / "page";
+}
