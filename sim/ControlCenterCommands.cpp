@@ -1,7 +1,7 @@
 #include "ControlCenterCommands.h"
 
 #include "DebianPackage.h"
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"

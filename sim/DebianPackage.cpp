@@ -1,7 +1,7 @@
 #include "DebianPackage.h"
 
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
 #include "Demo.h"
 
 #include "Commands.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLogHost.h"
 #include "DeviceProfile.h"
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLogHost.h"
 #include "Foundation/PlatformHost.h"
 #include "Simulator.h"
 #include "Watch.h"

@@ -1,9 +1,9 @@
 #include "DevicePage.h"
 
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
+#include "Device/EventLogHost.h"
 #include "DeviceProfile.h"
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
-#include "Foundation/EventLogHost.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
 #include "Foundation/PlatformHost.h"

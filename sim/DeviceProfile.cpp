@@ -3,7 +3,7 @@
 #include "Languages.h"
 
 #include "AVFoundation/AVCaptureHost.h"
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSLocale.h"
 #include "Foundation/PlatformHost.h"

@@ -1,6 +1,6 @@
 #include "Commands.h"
 
-#include "Foundation/EventLogHost.h"
+#include "Device/EventLogHost.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
 #include "ParseNumber.h"

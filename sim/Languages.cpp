@@ -1,6 +1,6 @@
 #include "Languages.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSLocale.h"
 #include "Foundation/PlatformHost.h"

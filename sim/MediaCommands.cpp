@@ -1,7 +1,7 @@
 #include "MediaCommands.h"
 
+#include "Device/DeviceRoot.h"
 #include "DeviceProfile.h"
-#include "Foundation/DeviceRoot.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MobileCoreServices/UTType.h"
 #include "PresentedAnswers.h"

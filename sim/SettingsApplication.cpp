@@ -1,7 +1,7 @@
 #include "SettingsApplication.h"
 
 #include "CoreFoundation/CFNumberParsing.h"
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "UIKit/UIImage.h"
 

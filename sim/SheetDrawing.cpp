@@ -1,7 +1,7 @@
 #include "SheetDrawing.h"
 
+#include "Device/DeviceRoot.h"
 #include "DeviceProfile.h"
-#include "Foundation/DeviceRoot.h"
 #include "MessageUI/MFMailComposeViewController.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MobileCoreServices/UTType.h"

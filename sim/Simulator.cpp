@@ -3,7 +3,7 @@
 #include "BootedDevice.h"
 
 #include "AVFoundation/AVCaptureHost.h"
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/PlatformHost.h"
 #include "Languages.h"

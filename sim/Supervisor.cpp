@@ -1,7 +1,7 @@
 #include "BootedDevice.h"
+#include "Device/EventLog.h"
 #include "DevicePage.h"
 #include "DeviceProcesses.h"
-#include "Foundation/EventLog.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
 #include "Foundation/PlatformHost.h"

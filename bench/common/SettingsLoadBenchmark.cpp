@@ -1,4 +1,4 @@
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "common/SectionSettings.h"
 #include "support/BenchmarkDevice.h"

@@ -1,4 +1,4 @@
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSDictionary.h"
 #include "UIKit/UINavigationController.h"

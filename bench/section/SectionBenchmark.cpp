@@ -1,6 +1,6 @@
 #include "CoreGraphics/CGImage.h"
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLogHost.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLogHost.h"
 #include "SpringBoard/SpringBoardHost.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"

@@ -1,4 +1,4 @@
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "sim/ChildProcess.h"
 #include "sim/ControlSocket.h"
 #include "sim/Simulator.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Foundation/TemporaryDeviceRoot.h"
+#include "Device/TemporaryDeviceRoot.h"
 
 #include <benchmark/benchmark.h>
 

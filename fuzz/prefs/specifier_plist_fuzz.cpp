@@ -2,8 +2,8 @@
 // would (every cell, header and footer), and runs the build's plist check on them: none of it may crash,
 // hang or leak, whatever the plist holds.
 
+#include "Device/TemporaryDeviceRoot.h"
 #include "Foundation/NSDictionary.h"
-#include "Foundation/TemporaryDeviceRoot.h"
 #include "Preferences/PSListController.h"
 #include "SpecifierCheck.h"
 

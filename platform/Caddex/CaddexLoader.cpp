@@ -1,6 +1,6 @@
 #include "Caddex/CaddexLoader.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSNotificationCenter.h"
 #include "Foundation/PlatformHost.h"

@@ -1,10 +1,10 @@
 #include "Foundation/NSBundle.h"
 
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
+#include "Device/posix/FileIO.h"
 #include "Foundation/NSLocale.h"
 #include "Foundation/NSStringsFile.h"
-#include "Foundation/posix/FileIO.h"
 #include "Foundation/posix/ModuleCheck.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "Foundation/NSLocale.h"
 
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "Foundation/NSURLConnection.h"
 
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/posix/FileIO.h"
+#include "Device/DeviceRoot.h"
+#include "Device/posix/FileIO.h"
 #include "Foundation/posix/MediaTypes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MessageUI/MessageUIHost.h"

@@ -1,7 +1,7 @@
 #include "Preferences/PSListController.h"
 
 #include "CoreFoundation/CFNotificationCenter.h"
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSPropertyListSerialization.h"
 

@@ -1,6 +1,6 @@
 #include "SpringBoard/SBControlCenterController.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "UIKit/UIScreen.h"
 
 SBControlCenterController::SBControlCenterController() {

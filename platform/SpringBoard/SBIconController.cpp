@@ -1,6 +1,6 @@
 #include "SpringBoard/SBIconController.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 
 void SBIconController::_activateShortcutItem(const std::shared_ptr<SBSApplicationShortcutItem>& item,
                                              const std::shared_ptr<SBApplication>& application) {

@@ -1,6 +1,6 @@
 #include "SpringBoard/SBUIController.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 
 void SBUIController::activateApplication(const std::shared_ptr<SBApplication>& application) {
     if (application)

@@ -1,6 +1,6 @@
 #include "SpringBoard/SpringBoard.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "SpringBoard/SBApplicationController.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "UIKit/UIActionSheet.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 
 #include <string>
 

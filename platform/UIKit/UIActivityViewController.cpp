@@ -2,7 +2,7 @@
 
 #include "UIKit/PresentationHost.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "Foundation/NSURL.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "UIKit/UIImage.h"
 #include "CoreGraphics/libjpeg/JPEGCodec.h"
+#include "Device/posix/FileIO.h"
 #include "Foundation/NSBundle.h"
-#include "Foundation/posix/FileIO.h"
 #include "UIKit/UIGraphics.h"
 #include "UIKit/UIScreen.h"
 #include "UIKit/libexif/ExifOrientation.h"

@@ -2,7 +2,7 @@
 
 #include "UIKit/PresentationHost.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "MobileCoreServices/UTType.h"
 #include "UIKit/MediaHost.h"
 

@@ -1,6 +1,6 @@
 #include "UIKit/UIPasteboard.h"
 
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 
 UIPasteboard& UIPasteboard::generalPasteboard() {
     static const auto pasteboard = make();

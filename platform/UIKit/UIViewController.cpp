@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "CoreFoundation/MainThread.h"
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "Foundation/NSRunLoop.h"
 #include "UIKit/PresentationHost.h"
 #include "UIKit/UIScreen.h"

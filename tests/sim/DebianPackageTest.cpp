@@ -1,5 +1,5 @@
 #include "sim/DebianPackage.h"
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "SimulatorFixture.h"
 #include "support/DeviceEvents.h"
 

@@ -1,4 +1,4 @@
-#include "Foundation/EventLog.h"
+#include "Device/EventLog.h"
 #include "UIKit/UIImage.h"
 #include "sim/ChildProcess.h"
 #include "support/CodePictures.h"

@@ -6,8 +6,8 @@ cmake_minimum_required(VERSION 3.25)
 set(backend_pattern "^(cairo|pango|uv\\.h|uv/|plist/|ZXing/|zxing|png\\.h|libdeflate\\.h|jpeglib\\.h|libexif/|exif)")
 set(backend_folder_pattern "/(cairo|pango|libuv|libplist|posix|zxing|libpng|libjpeg|libexif)/")
 # Host-only: these, and every platform header named "...Host.h" (the interfaces a host implements or drives).
-set(host_headers "Caddex/CaddexLoader.h" "Foundation/DeviceRoot.h" "Foundation/EventLog.h"
-                 "Foundation/TemporaryDeviceRoot.h")
+set(host_headers "Caddex/CaddexLoader.h" "Device/DeviceRoot.h" "Device/EventLog.h"
+                 "Device/TemporaryDeviceRoot.h")
 set(host_header_pattern "^[A-Za-z]+/[A-Za-z]+Host\\.h$")
 include(${LAYERS})
 

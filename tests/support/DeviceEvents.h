@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Foundation/EventLogHost.h"
+#include "Device/EventLogHost.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CoreFoundation/CFNotificationCenter.h"
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
+#include "Device/TemporaryDeviceRoot.h"
 #include "Foundation/PlatformHost.h"
-#include "Foundation/TemporaryDeviceRoot.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 #include "CoreFoundation/notify.h"
 
 #include "CoreFoundation/ObserverList.h"
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
+#include "Device/libuv/UVHandles.h"
 
 #include <cstdio>
 #include <fcntl.h>

@@ -1,9 +1,9 @@
 #include "Foundation/NSDictionary.h"
 
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
+#include "Device/posix/FileIO.h"
 #include "Foundation/libplist/PropertyListLimits.h"
-#include "Foundation/posix/FileIO.h"
 
 #include <cstdio>
 #include <cstdlib>

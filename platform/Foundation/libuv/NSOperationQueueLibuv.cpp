@@ -1,6 +1,6 @@
 #include "Foundation/NSOperationQueue.h"
 
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/libuv/UVHandles.h"
 
 #include <deque>
 #include <mutex>

@@ -1,7 +1,7 @@
 #include "Foundation/NSRunLoop.h"
 
 #include "CoreFoundation/MainThread.h"
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/libuv/UVHandles.h"
 
 namespace {
 

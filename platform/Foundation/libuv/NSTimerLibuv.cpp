@@ -1,6 +1,6 @@
 #include "Foundation/NSTimer.h"
 
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/libuv/UVHandles.h"
 
 #include <algorithm>
 #include <cmath>

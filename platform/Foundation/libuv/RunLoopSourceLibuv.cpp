@@ -1,7 +1,7 @@
 #include "Foundation/RunLoopSourceHost.h"
 
 #include "CoreFoundation/MainThread.h"
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/libuv/UVHandles.h"
 
 #include <variant>
 

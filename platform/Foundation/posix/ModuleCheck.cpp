@@ -1,6 +1,6 @@
 #include "Foundation/posix/ModuleCheck.h"
 
-#include "Foundation/posix/FileIO.h"
+#include "Device/posix/FileIO.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "Foundation/NSFileManager.h"
 
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
-#include "Foundation/posix/FileIO.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
+#include "Device/posix/FileIO.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
 #pragma once
 
 // What the layering test must refuse in plug-in code.
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/libuv/UVHandles.h"

@@ -1,5 +1,5 @@
-#include "Foundation/EventLog.h"
-#include "Foundation/EventLogHost.h"
+#include "Device/EventLog.h"
+#include "Device/EventLogHost.h"
 #include "Foundation/PlatformHost.h"
 #include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"

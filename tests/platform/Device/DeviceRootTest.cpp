@@ -1,9 +1,9 @@
 #include "CoreFoundation/CFNotificationCenter.h"
+#include "Device/TemporaryDeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSDistributedLock.h"
 #include "Foundation/NSFileManager.h"
 #include "Foundation/PlatformHost.h"
-#include "Foundation/TemporaryDeviceRoot.h"
 #include "support/TemporaryDevice.h"
 
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 
 namespace {
 

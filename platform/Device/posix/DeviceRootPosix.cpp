@@ -1,6 +1,6 @@
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 
-#include "Foundation/posix/FileIO.h"
+#include "Device/posix/FileIO.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,8 +1,8 @@
-#include "Foundation/DeviceRoot.h"
-#include "Foundation/EventLog.h"
-#include "Foundation/EventLogHost.h"
-#include "Foundation/posix/EventLogFile.h"
-#include "Foundation/posix/FileIO.h"
+#include "Device/DeviceRoot.h"
+#include "Device/EventLog.h"
+#include "Device/EventLogHost.h"
+#include "Device/posix/EventLogFile.h"
+#include "Device/posix/FileIO.h"
 
 #include <cerrno>
 #include <charconv>

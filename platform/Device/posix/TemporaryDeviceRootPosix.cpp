@@ -1,6 +1,6 @@
-#include "Foundation/TemporaryDeviceRoot.h"
+#include "Device/TemporaryDeviceRoot.h"
 
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 #include "Foundation/PlatformHost.h"
 
 #include <cstdlib>

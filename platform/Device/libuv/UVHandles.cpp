@@ -1,4 +1,4 @@
-#include "Foundation/libuv/UVHandles.h"
+#include "Device/libuv/UVHandles.h"
 
 #include <cstdlib>
 #include <unordered_set>

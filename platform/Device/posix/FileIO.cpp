@@ -1,6 +1,6 @@
-#include "Foundation/posix/FileIO.h"
+#include "Device/posix/FileIO.h"
 
-#include "Foundation/DeviceRoot.h"
+#include "Device/DeviceRoot.h"
 
 #include <cerrno>
 #include <climits>

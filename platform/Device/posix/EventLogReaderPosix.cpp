@@ -1,5 +1,5 @@
-#include "Foundation/EventLogHost.h"
-#include "Foundation/posix/EventLogFile.h"
+#include "Device/EventLogHost.h"
+#include "Device/posix/EventLogFile.h"
 
 #include <cerrno>
 #include <charconv>
