@@ -3,6 +3,7 @@
 #include "Device/DeviceRoot.h"
 #include "Device/EventLog.h"
 #include "Device/posix/FileIO.h"
+#include "Foundation/libplist/PlainXmlPropertyList.h"
 #include "Foundation/libplist/PropertyListLimits.h"
 
 #include <cstdio>
@@ -291,6 +292,8 @@ std::optional<NSDictionary> NSDictionary::dictionaryWithPropertyListData(std::sp
         error = bytes.empty() ? "it is empty" : "it is larger than 16 MiB";
         return std::nullopt;
     }
+    if (auto plain = PlainXmlPropertyList::read(bytes))
+        return plain;
     if (const auto problem = limitProblem(bytes)) {
         error = *problem;
         return std::nullopt;
