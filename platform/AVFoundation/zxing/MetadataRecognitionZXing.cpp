@@ -105,30 +105,22 @@ void merge(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const ZXing:
     }
 }
 
-// The images passes make of a frame, kept for the next frame of the same thread.
-struct Scratch {
-    ZXingImage::Luminance inverted;
-    ZXingImage::Luminance half;
-    ZXingImage::Luminance quarter;
-};
-
 void runPass(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const CGImage& frame, const Pass& pass,
              ZXing::BarcodeFormats formats) {
-    thread_local Scratch scratch;
+    // Kept for the thread's next frame.
+    thread_local ZXingImage::Luminance inverted;
     const auto hints = ZXingImage::hintsFor(formats & pass.formats);
     switch (pass.look) {
     case Look::asIs:
         merge(objects, ZXingImage::readBarcodes(ZXingImage::viewOf(frame), hints), frame, 1);
         return;
     case Look::inverted:
-        ZXingImage::invertedLuminanceOf(frame, scratch.inverted);
-        merge(objects, ZXingImage::readBarcodes(scratch.inverted.view(), hints), frame, 1);
+        ZXingImage::invertedLuminanceOf(frame, inverted);
+        merge(objects, ZXingImage::readBarcodes(inverted.view(), hints), frame, 1);
         return;
     case Look::downscaled:
-        ZXingImage::halfSizeLuminanceOf(frame, scratch.half);
-        merge(objects, ZXingImage::readBarcodes(scratch.half.view(), hints), frame, 2);
-        ZXingImage::halved(scratch.half, scratch.quarter);
-        merge(objects, ZXingImage::readBarcodes(scratch.quarter.view(), hints), frame, 4);
+        for (const int scale : {2, 4})
+            merge(objects, ZXingImage::readBarcodes(ZXingImage::viewOf(frame, scale), hints), frame, scale);
         return;
     }
 }

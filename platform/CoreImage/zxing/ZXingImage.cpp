@@ -15,32 +15,54 @@ std::uint32_t luminanceOf(std::uint32_t red, std::uint32_t green, std::uint32_t 
     return (red * 77 + green * 150 + blue * 29) >> 8;
 }
 
-std::uint32_t luminanceOf(std::uint32_t opaquePixel) {
-    return luminanceOf((opaquePixel >> 16) & 0xff, (opaquePixel >> 8) & 0xff, opaquePixel & 0xff);
-}
-
 void resize(Luminance& luminance, int width, int height) {
     luminance.width = width;
     luminance.height = height;
     luminance.pixels.resize(std::size_t(width) * std::size_t(height));
 }
 
+// One row of opaque pixels as luminance, each value XORed with `flip` (0xff swaps light and dark): a loop
+// plain enough for the compiler to turn into vector code, which is what makes a frame's copy cheap.
+void luminanceRow(const std::uint32_t* __restrict pixels, std::uint8_t* __restrict out, std::size_t count,
+                  std::uint8_t flip) {
+    // The weighted sum stays below 65,536, so it is made in 16-bit lanes, which every x86-64 multiplies.
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto red = std::uint16_t((pixels[i] >> 16) & 0xff),
+                   green = std::uint16_t((pixels[i] >> 8) & 0xff), blue = std::uint16_t(pixels[i] & 0xff);
+        const auto sum = std::uint16_t(red * 77 + green * 150 + blue * 29);
+        out[i] = static_cast<std::uint8_t>((sum >> 8) ^ flip);
+    }
+}
+
+// Halves two rows of luminance into one, each 2 x 2 block averaged.
+void halvedRow(const std::uint8_t* __restrict top, const std::uint8_t* __restrict bottom,
+               std::uint8_t* __restrict out, std::size_t count) {
+    for (std::size_t x = 0; x < count; ++x)
+        out[x] = static_cast<std::uint8_t>(
+            (unsigned(top[2 * x]) + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1]) / 4);
+}
+
 // A view's pixels as luminance, whatever its format, for a copy that may be drawn on.
-Luminance luminanceOfView(const ZXing::ImageView& view) {
-    Luminance luminance;
-    resize(luminance, view.width(), view.height());
+void luminanceOfView(const ZXing::ImageView& view, Luminance& into) {
+    resize(into, view.width(), view.height());
     const auto format = view.format();
-    for (int y = 0; y < view.height(); ++y)
-        for (int x = 0; x < view.width(); ++x) {
-            const std::uint8_t* p = view.data(x, y);
-            luminance.pixels[std::size_t(y) * std::size_t(view.width()) + std::size_t(x)] =
-                format == ZXing::ImageFormat::Lum
-                    ? p[0]
-                    : static_cast<std::uint8_t>(luminanceOf(p[ZXing::RedIndex(format)],
-                                                            p[ZXing::GreenIndex(format)],
-                                                            p[ZXing::BlueIndex(format)]));
-        }
-    return luminance;
+    const auto width = std::size_t(view.width());
+    for (int y = 0; y < view.height(); ++y) {
+        std::uint8_t* out = &into.pixels[std::size_t(y) * width];
+        if (format == ZXing::ImageFormat::Lum && view.pixStride() == 1)
+            std::copy_n(view.data(0, y), width, out);
+        else if (format == ZXing::ImageFormat::BGRX && view.pixStride() == 4)
+            luminanceRow(reinterpret_cast<const std::uint32_t*>(view.data(0, y)), out, width, 0);
+        else
+            for (int x = 0; x < view.width(); ++x) {
+                const std::uint8_t* p = view.data(x, y);
+                out[x] = format == ZXing::ImageFormat::Lum
+                             ? p[0]
+                             : static_cast<std::uint8_t>(luminanceOf(p[ZXing::RedIndex(format)],
+                                                                     p[ZXing::GreenIndex(format)],
+                                                                     p[ZXing::BlueIndex(format)]));
+            }
+    }
 }
 
 // How much of the edges' strength lies along a line that crosses the bars squarely: a code tilted by 20
@@ -92,17 +114,32 @@ struct CodeArea {
         }
         return energy > 0 && alongEnergy / energy >= squareCrossing;
     }
-    // Paints the area white, so that the next read looks past this code.
+    // Paints the area white, so that the next read looks past this code: row by row, over the span of the
+    // row that lies within both pairs of sides.
     void erase(Luminance& luminance) const {
         const double reach = halfLength + halfHeight;
-        const int left = std::max(0, int(centre.x - reach)),
-                  right = std::min(luminance.width, int(centre.x + reach) + 1);
         const int top = std::max(0, int(centre.y - reach)),
                   bottom = std::min(luminance.height, int(centre.y + reach) + 1);
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                if (contains({double(x), double(y)}))
-                    luminance.pixels[std::size_t(y) * std::size_t(luminance.width) + std::size_t(x)] = 255;
+        for (int y = top; y < bottom; ++y) {
+            const double dy = y - centre.y;
+            auto [from, to] = within(along.x, dy * along.y, halfLength);
+            const auto [acrossFrom, acrossTo] = within(across.x, dy * across.y, halfHeight);
+            from = std::max({from, acrossFrom, 0.0});
+            to = std::min({to, acrossTo, double(luminance.width - 1)});
+            if (from > to)
+                continue;
+            const auto first = std::size_t(std::ceil(from)), last = std::size_t(std::floor(to));
+            auto* row = &luminance.pixels[std::size_t(y) * std::size_t(luminance.width)];
+            std::fill(row + first, row + last + 1, std::uint8_t(255));
+        }
+    }
+    // The x between which |slope * (x - centre.x) + offset| <= half; an empty span is one that ends before
+    // it starts.
+    std::pair<double, double> within(double slope, double offset, double half) const {
+        if (std::abs(slope) < 1e-9)
+            return std::abs(offset) <= half ? std::pair{-1e18, 1e18} : std::pair{1.0, 0.0};
+        const double one = (-half - offset) / slope, other = (half - offset) / slope;
+        return {centre.x + std::min(one, other), centre.x + std::max(one, other)};
     }
 };
 
@@ -125,10 +162,13 @@ ZXing::Results libraryRead(const ZXing::ImageView& view, const ZXing::DecodeHint
 ZXing::Results readLinearCodes(const ZXing::ImageView& view, ZXing::DecodeHints hints) {
     hints.setMaxNumberOfSymbols(1).setTryDownscale(true);
     ZXing::Results found;
-    std::optional<Luminance> copy;
+    // The copy painted on is kept for the thread's next frame: a frame's worth of fresh memory costs more in
+    // page faults than filling it.
+    thread_local Luminance copy;
+    bool copied = false;
     std::vector<CodeArea> areas;
     for (int reads = 0; reads < linearReadsAtMost; ++reads) {
-        auto next = libraryRead(copy ? copy->view() : view, hints);
+        auto next = libraryRead(copied ? copy.view() : view, hints);
         if (next.empty())
             break;
         const ZXing::PointF centre(ZXing::Center(next.front().position()));
@@ -137,12 +177,13 @@ ZXing::Results readLinearCodes(const ZXing::ImageView& view, ZXing::DecodeHints 
         if (std::any_of(areas.begin(), areas.end(),
                         [&](const CodeArea& area) { return area.contains(centre); }))
             break;
-        if (!copy)
-            copy = luminanceOfView(view);
+        if (!copied)
+            luminanceOfView(view, copy);
+        copied = true;
         areas.push_back(CodeArea::of(next.front()));
-        if (next.front().format() != ZXing::BarcodeFormat::ITF || areas.back().crossesBarsSquarely(*copy))
+        if (next.front().format() != ZXing::BarcodeFormat::ITF || areas.back().crossesBarsSquarely(copy))
             found.push_back(std::move(next.front()));
-        areas.back().erase(*copy);
+        areas.back().erase(copy);
     }
     return found;
 }
@@ -174,10 +215,15 @@ ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats) {
         .setValidateITFCheckSum(true);
 }
 
-ZXing::ImageView viewOf(const CGImage& image) {
+ZXing::ImageView viewOf(const CGImage& image, int every) {
     // ARGB32 in native (little-endian) order is B, G, R, A in memory.
-    return {reinterpret_cast<const std::uint8_t*>(image.pixels().data()), static_cast<int>(image.width()),
-            static_cast<int>(image.height()), ZXing::ImageFormat::BGRX};
+    const int pixelBytes = 4;
+    return {reinterpret_cast<const std::uint8_t*>(image.pixels().data()),
+            static_cast<int>(image.width()) / every,
+            static_cast<int>(image.height()) / every,
+            ZXing::ImageFormat::BGRX,
+            static_cast<int>(image.width()) * pixelBytes * every,
+            pixelBytes * every};
 }
 
 Luminance luminanceOverWhite(const CGImage& image) {
@@ -195,30 +241,7 @@ Luminance luminanceOverWhite(const CGImage& image) {
 
 void invertedLuminanceOf(const CGImage& image, Luminance& into) {
     resize(into, int(image.width()), int(image.height()));
-    const auto pixels = image.pixels();
-    for (std::size_t i = 0; i < pixels.size(); ++i)
-        into.pixels[i] = static_cast<std::uint8_t>(255 - luminanceOf(pixels[i]));
-}
-
-void halfSizeLuminanceOf(const CGImage& image, Luminance& into) {
-    resize(into, int(image.width() / 2), int(image.height() / 2));
-    const std::size_t width = image.width();
-    const auto pixels = image.pixels();
-    // Red and blue add up side by side in one word, green in another; one luminance per block.
-    constexpr std::uint32_t redAndBlue = 0x00ff00ff;
-    for (std::size_t y = 0; y < std::size_t(into.height); ++y) {
-        const std::uint32_t* top = &pixels[2 * y * width];
-        const std::uint32_t* bottom = top + width;
-        std::uint8_t* out = &into.pixels[y * std::size_t(into.width)];
-        for (std::size_t x = 0; x < std::size_t(into.width); ++x) {
-            const std::uint32_t a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
-            const std::uint32_t rb =
-                (a & redAndBlue) + (b & redAndBlue) + (c & redAndBlue) + (d & redAndBlue);
-            const std::uint32_t g =
-                ((a >> 8) & 0xff) + ((b >> 8) & 0xff) + ((c >> 8) & 0xff) + ((d >> 8) & 0xff);
-            out[x] = static_cast<std::uint8_t>(luminanceOf(rb >> 16, g, rb & 0xffff) / 4);
-        }
-    }
+    luminanceRow(image.pixels().data(), into.pixels.data(), into.pixels.size(), 0xff);
 }
 
 void halved(const Luminance& luminance, Luminance& into) {
@@ -226,11 +249,7 @@ void halved(const Luminance& luminance, Luminance& into) {
     const auto width = std::size_t(luminance.width);
     for (std::size_t y = 0; y < std::size_t(into.height); ++y) {
         const std::uint8_t* top = &luminance.pixels[2 * y * width];
-        const std::uint8_t* bottom = top + width;
-        std::uint8_t* out = &into.pixels[y * std::size_t(into.width)];
-        for (std::size_t x = 0; x < std::size_t(into.width); ++x)
-            out[x] = static_cast<std::uint8_t>(
-                (unsigned(top[2 * x]) + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1]) / 4);
+        halvedRow(top, top + width, &into.pixels[y * std::size_t(into.width)], std::size_t(into.width));
     }
 }
 

@@ -19,7 +19,7 @@ namespace ZXingImage {
 // Never with the library's own downscaled copies: zxing-cpp 1.4 then merges the same linear code found at two
 // scales through a comparison that aborts the process (an assertion left on in the library), and a picture
 // must never bring the device down. Downscaled reads are separate reads of copies of our own
-// (halfSizeLuminanceOf).
+// (viewOf with `every`).
 ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats);
 
 // What zxing-cpp finds in the view; nothing when it fails on the input instead of answering: some of its
@@ -27,8 +27,10 @@ ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats);
 // picture may bring the device down.
 ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints);
 
-// The image's own pixels, for opaque pictures such as camera frames: valid while the image lives.
-ZXing::ImageView viewOf(const CGImage& image);
+// The image's own pixels, for opaque pictures such as camera frames: valid while the image lives. With
+// `every` above 1, every that many pixels of every that many rows: the picture as a camera further away sees
+// it, copying nothing.
+ZXing::ImageView viewOf(const CGImage& image, int every = 1);
 
 // One byte of luminance per pixel, rows without padding.
 struct Luminance {
@@ -46,10 +48,7 @@ Luminance luminanceOverWhite(const CGImage& image);
 // The luminance of an opaque picture such as a camera frame, light and dark swapped: a light code on a dark
 // ground as the library expects codes, dark on light.
 void invertedLuminanceOf(const CGImage& image, Luminance& into);
-// The luminance of an opaque picture at half its size, each 2 x 2 block averaged (an odd last row or column
-// is left out).
-void halfSizeLuminanceOf(const CGImage& image, Luminance& into);
-// The same, halving luminance already made.
+// Luminance at half its size, each 2 x 2 block averaged (an odd last row or column is left out).
 void halved(const Luminance& luminance, Luminance& into);
 // Light and dark swapped in place.
 void invert(Luminance& luminance);

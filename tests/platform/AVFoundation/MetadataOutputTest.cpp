@@ -257,6 +257,28 @@ TEST(MetadataRecognitionTest, ReadsLinearCodesTheLibraryWouldAbortOnEachOnce) {
     EXPECT_NE(ZXing::Center(both[0].position()).x < 960, ZXing::Center(both[1].position()).x < 960);
 }
 
+TEST(MetadataRecognitionTest, ReadsEachOfSeveralTiltedLinearCodesOnce) {
+    // Each code found is painted out before the next read: a painted area off its code finds that code again,
+    // or paints over its neighbour, and either way the row of codes is not read whole.
+    const std::pair<BarcodeFormat, std::string> labels[] = {{BarcodeFormat::Code128, "first label"},
+                                                            {BarcodeFormat::EAN13, "5901234123457"},
+                                                            {BarcodeFormat::Code39, "THIRD"}};
+    const double degrees[] = {20, -15, 30};
+    std::vector<CodePictures::Placement> placements;
+    for (std::size_t i = 0; i < std::size(labels); ++i)
+        placements.push_back({CodePictures::code(labels[i].first, labels[i].second, 3),
+                              {CGFloat(400 + 560 * i), CGFloat(380 + 160 * i)},
+                              CGFloat(degrees[i] * std::numbers::pi / 180)});
+    const auto frame = CodePictures::frame(placements);
+    const auto results = ZXingImage::readBarcodes(ZXingImage::viewOf(*frame),
+                                                  ZXingImage::hintsFor(BarcodeFormat::LinearCodes));
+    std::vector<std::string> texts;
+    for (const auto& result : results)
+        texts.push_back(ZXingImage::textOf(result).value_or(""));
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"5901234123457", "THIRD", "first label"}));
+}
+
 TEST(MetadataRecognitionTest, AnInterleavedTwoOfFiveSeenAtASlantGivesNoPieceOfItself) {
     // At 45 degrees a row runs through part of the bars, which reads as a shorter code with a valid check
     // digit; such a read is left out, and the code upright still reads whole.
