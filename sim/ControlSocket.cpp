@@ -2,6 +2,7 @@
 
 #include "Limits.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -206,7 +207,46 @@ std::optional<DeviceRequest> readRequest(int connection, std::string& error) {
     return payload ? parseRequest(*payload, error) : std::nullopt;
 }
 
+bool RequestReader::readFrom(int connection) {
+    constexpr std::size_t header = 4;
+    while (!_done) {
+        // Never more than the frame holds: what a client sends after it is not read.
+        const std::size_t wanted =
+            _bytes.size() < header ? header : header + numberAt(_bytes) - _bytes.size();
+        if (_bytes.size() >= header && numberAt(_bytes) > longestRequest) {
+            _error = "the message is longer than " + std::to_string(longestRequest) + " bytes";
+            _done = true;
+        } else if (_bytes.size() >= header && wanted == 0) {
+            _done = true;
+        } else {
+            char chunk[16384];
+            const ssize_t count = ::recv(connection, chunk, std::min(wanted, sizeof chunk), MSG_DONTWAIT);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return false;
+            if (count <= 0) {
+                _error = "the connection ended before a whole message came";
+                _done = true;
+            } else {
+                _bytes.append(chunk, static_cast<std::size_t>(count));
+            }
+        }
+    }
+    return true;
+}
+
+std::optional<DeviceRequest> RequestReader::request(std::string& error) const {
+    if (!_done || !_error.empty()) {
+        error = _done ? _error : "the request is not whole yet";
+        return std::nullopt;
+    }
+    return parseRequest(std::string_view(_bytes).substr(4), error);
+}
+
 bool writeAnswer(int connection, const DeviceAnswer& answer) {
+    // A client that stops reading its answer gives it up rather than holding the device.
+    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &requestTimeout, sizeof requestTimeout);
     std::string payload;
     appendNumber(payload, static_cast<std::uint32_t>(answer.status));
     appendNumber(payload, static_cast<std::uint32_t>(answer.out.size()));

@@ -69,6 +69,19 @@ bool writeRequest(int connection, const DeviceRequest& request);
 // The request of a connection; nothing, with the reason, for a malformed one, one longer than a command line
 // may be, or a client that sends nothing in time.
 std::optional<DeviceRequest> readRequest(int connection, std::string& error);
+// A request read as its bytes come, so that a client that sends slowly or not at all holds up no other.
+class RequestReader {
+  public:
+    // Takes what the connection holds now, without waiting; true once the request is whole or cannot be.
+    bool readFrom(int connection);
+    // The whole request; nothing, with the reason, for one that failed (or is not whole yet).
+    std::optional<DeviceRequest> request(std::string& error) const;
+
+  private:
+    std::string _bytes;
+    std::string _error;
+    bool _done = false;
+};
 bool writeAnswer(int connection, const DeviceAnswer& answer);
 std::optional<DeviceAnswer> readAnswer(int connection, std::string& error);
 

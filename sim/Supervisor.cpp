@@ -13,8 +13,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <deque>
 #include <fcntl.h>
+#include <list>
 #include <poll.h>
 #include <sstream>
 #include <sys/file.h>
@@ -31,6 +31,10 @@ using namespace std::chrono_literals;
 constexpr auto startTimeout = 30s;
 // How long a process may take to end on SIGTERM before it is killed.
 constexpr auto stopTimeout = 5s;
+// A client has this long to send its whole request.
+constexpr auto requestTimeout = 5s;
+// Clients whose requests are coming at once; one more is told the device is busy.
+constexpr std::size_t clientsAtOnce = 64;
 // Dead processes and an ended lease are noticed at least this often, in seconds.
 constexpr double watchInterval = 0.2;
 
@@ -47,6 +51,14 @@ struct Application {
     bool running() const { return pid > 0 && ending.empty(); }
 };
 
+// A client whose request is still coming. The source is dropped before the connection closes.
+struct Arriving {
+    OwnedDescriptor connection;
+    ControlSocket::RequestReader reader;
+    std::chrono::steady_clock::time_point since;
+    std::optional<RunLoopSource> source;
+};
+
 class Supervisor {
   public:
     Supervisor(BootedDevice::Place place, std::optional<pid_t> lease)
@@ -59,7 +71,9 @@ class Supervisor {
     void stop(Application& application);
     void reap();
     bool leaseEnded() const;
-    void serve(int connection);
+    void accept(std::list<Arriving>& arriving);
+    void serveWhole(std::list<Arriving>& arriving);
+    void serve(int connection, const std::optional<DeviceRequest>& request, const std::string& error);
     DeviceAnswer handle(const DeviceRequest& request);
     DeviceAnswer forward(Application& application, const DeviceRequest& request);
     DeviceAnswer toFront(const DeviceRequest& request);
@@ -183,13 +197,12 @@ int Supervisor::run(int ready) {
     }
     _listening = std::move(*listening);
     ::fcntl(_listening.get(), F_SETFL, O_NONBLOCK);
-    std::deque<OwnedDescriptor> waiting;
-    // As in the applications: a client wakes the run loop, which hands its connection over, and the request
-    // is served after that turn; so are the page's.
+    std::list<Arriving> arriving;
+    // As in the applications: a client wakes the run loop, and its request is served after that turn, once
+    // it is whole; so are the page's. Clients are read as their bytes come, so that one that sends slowly
+    // or not at all holds up no other.
     const auto requests = RunLoopSource::readable(PlatformHost::badge(), _listening.get(), [&] {
-        if (OwnedDescriptor connection(::accept4(_listening.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            connection)
-            waiting.push_back(std::move(connection));
+        accept(arriving);
         runLoop.stop();
     });
     const auto watch =
@@ -202,17 +215,16 @@ int Supervisor::run(int ready) {
     DeviceProcesses::tellReady(ready);
     while (!_done) {
         // What waits still lets the loop take a turn, so that the page's server writes what it holds.
-        if (waiting.empty() && !(_page && _page->hasWork()))
-            runLoop.run();
-        else
+        if (_page && _page->hasWork())
             runLoop.runPendingEvents();
+        else
+            runLoop.run();
         reap();
         if (_stopRequested || leaseEnded()) {
             shutdown();
             break;
         }
-        for (; !waiting.empty() && !_done; waiting.pop_front())
-            serve(waiting.front().get());
+        serveWhole(arriving);
         if (_page && !_done)
             _page->runOutsideTurn();
     }
@@ -228,12 +240,53 @@ bool fromThisUser(int connection) {
     return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
 }
 
-void Supervisor::serve(int connection) {
-    std::string error;
-    const auto request =
-        fromThisUser(connection) ? ControlSocket::readRequest(connection, error) : std::nullopt;
+void Supervisor::accept(std::list<Arriving>& arriving) {
+    OwnedDescriptor connection(::accept4(_listening.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!connection)
+        return;
+    if (!fromThisUser(connection.get())) {
+        ControlSocket::writeAnswer(connection.get(), failure(2, "not this device's user"));
+        return;
+    }
+    if (arriving.size() >= clientsAtOnce) {
+        ControlSocket::writeAnswer(connection.get(),
+                                   failure(1, "the device is busy: " + std::to_string(clientsAtOnce) +
+                                                  " clients are sending requests already"));
+        return;
+    }
+    auto& client = arriving.emplace_back();
+    client.connection = std::move(connection);
+    client.since = std::chrono::steady_clock::now();
+    client.source.emplace(RunLoopSource::readable(PlatformHost::badge(), client.connection.get(), [&client] {
+        if (client.reader.readFrom(client.connection.get()))
+            NSRunLoop::mainRunLoop().stop();
+    }));
+}
+
+// Serves, in the order they came, the clients whose request is whole, and refuses those that took too long.
+void Supervisor::serveWhole(std::list<Arriving>& arriving) {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto client = arriving.begin(); client != arriving.end() && !_done;) {
+        std::string error;
+        if (client->reader.readFrom(client->connection.get())) {
+            const auto request = client->reader.request(error);
+            serve(client->connection.get(), request, error);
+        } else if (now - client->since >= requestTimeout) {
+            ControlSocket::writeAnswer(client->connection.get(),
+                                       failure(2, "no whole request came within " +
+                                                      std::to_string(requestTimeout.count()) + " seconds"));
+        } else {
+            ++client;
+            continue;
+        }
+        client = arriving.erase(client);
+    }
+}
+
+void Supervisor::serve(int connection, const std::optional<DeviceRequest>& request,
+                       const std::string& error) {
     if (!request) {
-        ControlSocket::writeAnswer(connection, failure(2, error.empty() ? "not this device's user" : error));
+        ControlSocket::writeAnswer(connection, failure(2, error));
         return;
     }
     reap();

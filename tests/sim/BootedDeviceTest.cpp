@@ -291,6 +291,21 @@ TEST_F(BootedDeviceTest, WaitingInOneTerminalHoldsNoOtherClientUp) {
     EXPECT_EQ(refused->errors, "wait runs in the invoking process only\n");
 }
 
+TEST_F(BootedDeviceTest, AClientThatSendsNothingHoldsNoOtherClientUp) {
+    std::string error;
+    auto idle = ControlSocket::connectTo(ControlSocket::controlPath(device.root()), error);
+    ASSERT_TRUE(idle) << error;
+    ::send(idle->get(), "\0\0", 2, MSG_NOSIGNAL);
+    EXPECT_TRUE(has(ok("describe"), "Control Center closed"));
+    // Served while the idle client is still given its time, not after it ran out.
+    char byte;
+    EXPECT_EQ(::recv(idle->get(), &byte, 1, MSG_DONTWAIT), -1) << "the idle client was served first";
+    const auto answer = ControlSocket::readAnswer(idle->get(), error);
+    ASSERT_TRUE(answer) << error;
+    EXPECT_EQ(answer->status, 2);
+    EXPECT_TRUE(has(answer->errors, "no whole request came within")) << answer->errors;
+}
+
 TEST(BootedDevice, ASocketPathThatIsNotOursOrARootThatCannotBeWrittenIsRefused) {
     TemporaryDevice device;
     const auto control = ControlSocket::controlPath(device.root());

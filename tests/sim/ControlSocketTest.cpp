@@ -92,6 +92,44 @@ TEST(ControlSocket, ARequestLongerThanACommandLineIsRefusedBeforeItIsRead) {
     EXPECT_NE(error.find("longer than " + std::to_string(longestCommandLine)), std::string::npos) << error;
 }
 
+TEST(ControlSocket, ARequestReaderTakesARequestInPiecesAndNeverWaits) {
+    SocketPair pair;
+    constexpr char payload[] = "/home\0open\0--width\0"
+                               "400";
+    const std::string bytes = frame(std::string(payload, sizeof payload));
+    ControlSocket::RequestReader reader;
+    std::string error;
+    EXPECT_FALSE(reader.readFrom(pair.server.get())) << "nothing has come yet";
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 3) {
+        sendRaw(pair.client.get(), bytes.substr(at, std::min<std::size_t>(3, bytes.size() - 1 - at)));
+        EXPECT_FALSE(reader.readFrom(pair.server.get())) << at;
+        EXPECT_FALSE(reader.request(error));
+    }
+    // The last byte, and what a client sends after its frame, which is left unread.
+    sendRaw(pair.client.get(), bytes.substr(bytes.size() - 1) + "more");
+    ASSERT_TRUE(reader.readFrom(pair.server.get()));
+    const auto request = reader.request(error);
+    ASSERT_TRUE(request) << error;
+    EXPECT_EQ(request->directory, "/home");
+    EXPECT_EQ(request->words, (std::vector<std::string>{"open", "--width", "400"}));
+    char rest[8];
+    EXPECT_EQ(::recv(pair.server.get(), rest, sizeof rest, MSG_DONTWAIT), 4);
+
+    const std::pair<std::string, std::string_view> refused[] = {
+        {frame(std::string(8 << 20, 'x')).substr(0, 4), "longer than"},
+        {std::string("\0\0\0\x40/\0op", 8), "ended before"},
+    };
+    for (const auto& [sent, reason] : refused) {
+        SocketPair other;
+        sendRaw(other.client.get(), sent);
+        other.client.reset();
+        ControlSocket::RequestReader refusing;
+        ASSERT_TRUE(refusing.readFrom(other.server.get()));
+        EXPECT_FALSE(refusing.request(error));
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
 TEST(ControlSocket, AListeningSocketIsForThisUserOnlyAndAStaleOneIsCleared) {
     const auto folder = freshFolder();
     const auto path = folder / "control.sock";
