@@ -1,11 +1,12 @@
 #include "ControlCenterCommands.h"
 
-#include "DebianPackage.h"
 #include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/PlatformHost.h"
+#include "PackageInstaller.h"
 #include "ParseNumber.h"
 #include "Screenshot.h"
+#include "Script.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UIScreen.h"
@@ -33,18 +34,16 @@ constexpr StagedBundle bundlesToInstall[] = {
     preferencesFramework,
 };
 
-std::optional<std::string> copyBundle(const std::filesystem::path& from, const StagedBundle& bundle) {
+// The system's folder is shared: its files join what is there.
+std::optional<std::string> copySystemFolder(const std::filesystem::path& from, const StagedBundle& bundle) {
     const auto to = DeviceRoot::resolve(bundle.devicePath);
     std::error_code error;
-    if (!bundle.sharedFolder)
-        std::filesystem::remove_all(to, error);
+    std::filesystem::create_directories(to, error);
     if (!error)
-        std::filesystem::create_directories(to, error);
-    const auto options = std::filesystem::copy_options::recursive |
-                         (bundle.sharedFolder ? std::filesystem::copy_options::overwrite_existing
-                                              : std::filesystem::copy_options::none);
-    if (!error)
-        std::filesystem::copy(from, to, options, error);
+        std::filesystem::copy(from, to,
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing,
+                              error);
     if (error)
         return "cannot install " + from.filename().string() + ": " + error.message();
     return std::nullopt;
@@ -68,9 +67,14 @@ ControlCenterCommands::ControlCenterCommands(CaddexLoader& loader, const Present
 
 std::span<const CommandEntry<ControlCenterCommands>> ControlCenterCommands::commandTable() {
     static constexpr CommandEntry<ControlCenterCommands> commands[] = {
-        {"install", "install [--package FILE]",
-         "copy the built plug-ins onto the device; with --package, install Orvane from its Debian package",
+        {"install", "install [--package FILE] [--allow-downgrade]",
+         "install the built plug-ins on the device as Orvane's package; with --package, from its Debian "
+         "package. An older version than the installed one needs --allow-downgrade",
          &ControlCenterCommands::install},
+        {"remove", "remove PACKAGE", "remove an installed package and its files from the device",
+         &ControlCenterCommands::remove},
+        {"packages", "packages", "the packages installed on the device, with their versions",
+         &ControlCenterCommands::packages},
         {"open", "open [--width W]",
          "Control Center appears; with --width, its width becomes W as it slides in",
          &ControlCenterCommands::open},
@@ -115,46 +119,76 @@ void ControlCenterCommands::printControlCenter(std::ostream& out) const {
 
 int ControlCenterCommands::install(std::span<const std::string> arguments, std::ostream& out,
                                    std::ostream& errors) {
+    const bool allowDowngrade = !arguments.empty() && arguments.back() == "--allow-downgrade";
+    if (allowDowngrade)
+        arguments = arguments.first(arguments.size() - 1);
     if (arguments.size() == 2 && arguments[0] == "--package")
-        return installFromPackage(arguments[1], out, errors);
+        return installFromPackage(arguments[1], allowDowngrade, out, errors);
     if (!arguments.empty())
         return usageError("install", errors);
-    int installed = 0;
-    for (const auto& bundle : bundlesToInstall) {
-        const auto from = _stagedBundles / bundle.folder;
-        if (!std::filesystem::is_directory(from))
-            continue;
-        if (const auto problem = copyBundle(from, bundle)) {
-            errors << *problem << "\n";
-            return 1;
-        }
-        out << "installed " << bundle.folder << " in " << bundle.devicePath << "\n";
-        ++installed;
+    const auto installed = installBuild(_stagedBundles, allowDowngrade);
+    if (!installed.refusal.empty()) {
+        errors << "cannot install the build: " << installed.refusal << "\n";
+        return 1;
     }
-    if (installed == 0) {
-        errors << "nothing to install: " << _stagedBundles.string() << " holds no built bundle\n";
+    if (installSystemFolder(errors) != 0)
+        return 1;
+    for (const auto& bundle : bundlesToInstall) {
+        if (std::filesystem::is_directory(_stagedBundles / bundle.folder))
+            out << "installed " << bundle.folder << " in " << bundle.devicePath << "\n";
+    }
+    return 0;
+}
+
+int ControlCenterCommands::installFromPackage(const std::string& package, bool allowDowngrade,
+                                              std::ostream& out, std::ostream& errors) {
+    const auto installed = installPackage(package, allowDowngrade);
+    if (!installed.refusal.empty()) {
+        errors << "refused " << printable(package) << ": " << installed.refusal << "\n";
+        return 1;
+    }
+    out << "installed " << orvanePackageName << " " << installed.version << " (" << installed.files
+        << " files) from " << package << "\n";
+    return installSystemFolder(errors);
+}
+
+// The pane borrows the system's Preferences framework images, which a real device ships with.
+int ControlCenterCommands::installSystemFolder(std::ostream& errors) {
+    const auto framework = _stagedBundles / preferencesFramework.folder;
+    if (!std::filesystem::is_directory(framework))
+        return 0;
+    if (const auto problem = copySystemFolder(framework, preferencesFramework)) {
+        errors << *problem << "\n";
         return 1;
     }
     return 0;
 }
 
-int ControlCenterCommands::installFromPackage(const std::string& package, std::ostream& out,
-                                              std::ostream& errors) {
-    const auto installed = installPackage(package);
-    if (!installed.refusal.empty()) {
-        errors << "refused " << package << ": " << installed.refusal << "\n";
+int ControlCenterCommands::remove(std::span<const std::string> arguments, std::ostream& out,
+                                  std::ostream& errors) {
+    if (arguments.size() != 1)
+        return usageError("remove", errors);
+    const auto removed = removePackage(arguments[0]);
+    if (!removed.refusal.empty()) {
+        errors << "cannot remove " << printable(arguments[0]) << ": " << removed.refusal << "\n";
         return 1;
     }
-    out << "installed " << orvanePackageName << " " << installed.version << " (" << installed.files
-        << " files) from " << package << "\n";
-    // The pane borrows the system's Preferences framework images, which a real device ships with.
-    const auto framework = _stagedBundles / preferencesFramework.folder;
-    if (const auto problem = std::filesystem::is_directory(framework)
-                                 ? copyBundle(framework, preferencesFramework)
-                                 : std::nullopt) {
+    out << "removed " << removed.package << " " << removed.version << "\n";
+    return 0;
+}
+
+int ControlCenterCommands::packages(std::span<const std::string> arguments, std::ostream& out,
+                                    std::ostream& errors) {
+    if (!arguments.empty())
+        return usageError("packages", errors);
+    std::vector<PackageDatabase::Installed> installed;
+    if (const auto problem = PackageDatabase::read(installed)) {
         errors << *problem << "\n";
         return 1;
     }
+    for (const auto& [control, system] : installed)
+        out << control.package << " " << control.version << " " << control.architecture
+            << (system ? " (system)" : "") << "\n";
     return 0;
 }
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-// The commands that play SpringBoard's Control Center and the section in it: install, open, close, width,
-// lock, unlock, describe, and the screenshot of them.
+// The commands that play SpringBoard's Control Center and the section in it: install, remove, packages, open,
+// close, width, lock, unlock, describe, and the screenshot of them.
 class ControlCenterCommands {
   public:
     // `stagedBundles` holds the bundles as the build lays them out (OrvaneCC.bundle, ...); `install` copies
@@ -37,7 +37,11 @@ class ControlCenterCommands {
 
   private:
     int install(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
-    int installFromPackage(const std::string& package, std::ostream& out, std::ostream& errors);
+    int installFromPackage(const std::string& package, bool allowDowngrade, std::ostream& out,
+                           std::ostream& errors);
+    int installSystemFolder(std::ostream& errors);
+    int remove(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
+    int packages(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int open(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int close(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
     int width(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);

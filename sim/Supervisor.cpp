@@ -329,8 +329,8 @@ DeviceAnswer Supervisor::handle(const DeviceRequest& request) {
     if (command->owner == Owner::EveryProcess)
         return toEveryProcess(request);
     auto answer = forward(application(command->owner), request);
-    if (name == "install" && answer.status == 0)
-        return respring("install", std::move(answer));
+    if ((name == "install" || name == "remove") && answer.status == 0)
+        return respring(name, std::move(answer));
     return answer;
 }
 

@@ -118,6 +118,14 @@ TEST_F(BootedDeviceTest, ANewLanguageRespringsAndTheNextAppearanceSpeaksIt) {
         << "the settings keep the English ids";
 }
 
+TEST_F(BootedDeviceTest, RemovingThePackageEndsWithARespringAsInstallingDoes) {
+    ok("install");
+    EXPECT_TRUE(has(ok("remove com.velquin.orvane"), "respring: SpringBoard and Preferences started again"));
+    EXPECT_TRUE(
+        std::regex_search(ok("events"), std::regex(" supervisor\\[[0-9]+\\] device.respring reason=remove")));
+    EXPECT_TRUE(has(ok("open"), "no section (install it first)"));
+}
+
 TEST_F(BootedDeviceTest, TheLockAndTheOrientationHoldBetweenCommands) {
     ok("install");
     EXPECT_EQ(ok("lock"), "device locked\n");

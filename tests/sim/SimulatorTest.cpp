@@ -166,11 +166,12 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
     }
     const auto unknown = run("jump");
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.errors, "unknown command jump\ncommands: install open close width lock unlock describe "
-                              "screenshot touch touchable tap hold alert choose orientation presented "
-                              "dismiss picker sheet share camera scan "
-                              "settings clock wait "
-                              "help state defaults watch language events boot status shutdown serve\n");
+    EXPECT_EQ(unknown.errors,
+              "unknown command jump\ncommands: install remove packages open close width lock unlock describe "
+              "screenshot touch touchable tap hold alert choose orientation presented "
+              "dismiss picker sheet share camera scan "
+              "settings clock wait "
+              "help state defaults watch language events boot status shutdown serve\n");
 }
 
 // The table a booted device routes by lists the very commands the device runs, each with the process that a
