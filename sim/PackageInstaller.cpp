@@ -53,6 +53,36 @@ class Staging {
     std::filesystem::path _path;
 };
 
+// One change of the device's packages at a time, across processes and within one: an open file description's
+// lock on the database's lock file, held until the object goes.
+class DatabaseLock {
+  public:
+    DatabaseLock() = default;
+    DatabaseLock(const DatabaseLock&) = delete;
+    DatabaseLock& operator=(const DatabaseLock&) = delete;
+    ~DatabaseLock() {
+        if (_fd >= 0)
+            ::close(_fd);
+    }
+    std::optional<std::string> take() {
+        const auto admin = DeviceRoot::resolve(PackageDatabase::adminFolder);
+        if (auto problem = StagedTree::makeFolders(admin))
+            return problem;
+        _fd = ::open((admin / "lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0640);
+        if (_fd < 0)
+            return "cannot open the package database's lock: " + StagedTree::writeProblem(errno);
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (::fcntl(_fd, F_OFD_SETLK, &lock) != 0)
+            return std::string("another install or removal is changing the device's packages");
+        return std::nullopt;
+    }
+
+  private:
+    int _fd = -1;
+};
+
 // Renames that can be taken back, last first.
 class Swap {
   public:
@@ -167,7 +197,10 @@ std::optional<std::string> checkModules(const std::filesystem::path& tree) {
         if (!file.module)
             continue;
         std::error_code error;
-        std::string bytes(std::filesystem::file_size(tree / file.path, error), '\0');
+        const auto size = std::filesystem::file_size(tree / file.path, error);
+        if (error || size > maximumUnpackedBytes)
+            return std::string(file.path) + " cannot be read";
+        std::string bytes(size, '\0');
         std::ifstream(tree / file.path, std::ios::binary)
             .read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (auto problem = checkModule(bytes, machine, NS_BUNDLE_ENTRY_POINT_NAME))
@@ -221,8 +254,11 @@ PackageChange install(PackageControl control, const std::vector<PackageMember>& 
     control.installedSize = installedSize(members);
     PackageChange change;
     std::vector<Installed> database;
+    DatabaseLock lock;
     Staging staging;
-    std::optional<std::string> problem = admit(control, allowDowngrade, database, change.previous);
+    std::optional<std::string> problem = lock.take();
+    if (!problem)
+        problem = admit(control, allowDowngrade, database, change.previous);
     if (!problem)
         problem = checkSpace(DeviceRoot::resolve("/"), members);
     if (!problem)
@@ -376,12 +412,22 @@ PackageChange removePackage(const std::string& name) {
     std::vector<Installed> database;
     if (auto problem = PackageDatabase::read(database))
         return refused(*problem);
-    const auto installed =
+    auto installed =
         std::ranges::find(database, name, [](const Installed& package) { return package.control.package; });
     if (installed == database.end())
         return refused(printable(name) + " is not installed");
     if (installed->system)
         return refused(name + " is part of the device's system");
+    DatabaseLock lock;
+    if (auto problem = lock.take())
+        return refused(*problem);
+    // What another process changed before the lock was taken counts.
+    if (auto problem = PackageDatabase::read(database))
+        return refused(*problem);
+    installed =
+        std::ranges::find(database, name, [](const Installed& package) { return package.control.package; });
+    if (installed == database.end())
+        return refused(printable(name) + " is not installed");
     PackageChange change;
     change.package = name;
     change.version = change.previous = installed->control.version;

@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -540,6 +542,31 @@ TEST_F(PackageInstallTest, ADiskThatFillsDuringAnUpgradeLeavesTheEarlierInstallB
     EXPECT_EQ(deviceTree(), before);
     EXPECT_TRUE(has(output("packages"), "com.velquin.orvane " ORVANE_VERSION " "));
     EXPECT_EQ(output("open"), "Control Center open, 320 wide; section 320 x 46\n");
+
+    const auto opened = deviceTree();
+    const auto noRoom =
+        shell("ORVANE_FULL_DISK_FREE=1048576 LD_PRELOAD=" ORVANE_FULL_DISK_SHIM
+              " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 " ORVANE_SIM_PATH " --device " +
+              inQuotes(root.root()) + " install --package " + inQuotes(package));
+    EXPECT_EQ(noRoom.status, 1) << noRoom.output;
+    EXPECT_TRUE(has(noRoom.output, ": the device's disk is full: the package needs ")) << noRoom.output;
+    EXPECT_TRUE(has(noRoom.output, " KiB, 1024 KiB are free")) << noRoom.output;
+    EXPECT_TRUE(deviceTree() == opened) << "the room is checked before anything is unpacked";
+}
+
+TEST_F(PackageInstallTest, OneChangeOfThePackagesAtATime) {
+    install(ORVANE_PACKAGE_FILE);
+    const int fd = ::open(root.hostPath("/var/lib/dpkg/lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    EXPECT_TRUE(has(refusal("install --package " ORVANE_PACKAGE_FILE),
+                    ": another install or removal is changing the device's packages"));
+    EXPECT_TRUE(has(refusal("remove com.velquin.orvane"), "another install or removal"));
+    EXPECT_TRUE(has(refusal("install"), "another install or removal"));
+    ::close(fd);
+    EXPECT_EQ(output("remove com.velquin.orvane"), "removed com.velquin.orvane " ORVANE_VERSION "\n");
 }
 
 } // namespace
