@@ -1,5 +1,6 @@
 #include "IconImages.h"
 
+#include "CoreGraphics/CGImage.h"
 #include "Foundation/NSBundle.h"
 #include "OrvaneCCSection.h"
 #include "UIKit/UIBezierPath.h"
@@ -7,7 +8,11 @@
 #include "common/FunctionCatalogue.h"
 #include "common/SectionSettings.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -69,15 +74,72 @@ std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) 
     });
 }
 
-std::shared_ptr<UIImage> roundedIconImage(const std::shared_ptr<UIImage>& image) {
-    if (!image)
-        return nullptr;
+namespace {
+
+std::shared_ptr<UIImage> clippedToCircle(const std::shared_ptr<UIImage>& image) {
     const CGSize size = image->size();
     const CGRect rect = CGRectMake(0, 0, size.width, size.height);
     return drawnImage(size, image->scale(), [&](const CGContextRef&) {
         UIBezierPath::bezierPathWithRoundedRect(rect, size.width)->addClip();
         image->drawInRect(rect);
     });
+}
+
+// The circle's coverage of each pixel of a tile, as the clip gives it: an opaque white tile drawn through the
+// clip keeps the coverage in every channel. Icons come in a few sizes, so a few tiles are kept.
+std::shared_ptr<const CGImage> circleCoverage(std::size_t width, std::size_t height, CGFloat scale) {
+    static std::map<std::tuple<std::size_t, std::size_t, CGFloat>, std::shared_ptr<const CGImage>> coverages;
+    constexpr std::size_t keptSizes = 8;
+    const auto key = std::tuple(width, height, scale);
+    if (const auto found = coverages.find(key); found != coverages.end())
+        return found->second;
+    const auto white = UIImage::imageWithCGImage(
+        CGImageCreate(width, height, std::vector<std::uint32_t>(width * height, 0xffffffff)), scale,
+        UIImageOrientationUp);
+    const auto clipped = white ? clippedToCircle(white) : nullptr;
+    if (!clipped || CGImageGetWidth(clipped->CGImage()) != width ||
+        CGImageGetHeight(clipped->CGImage()) != height)
+        return nullptr;
+    if (coverages.size() >= keptSizes)
+        coverages.clear();
+    return coverages.emplace(key, clipped->CGImage()).first->second;
+}
+
+// Each channel of a premultiplied pixel times a coverage, rounded as the compositor rounds it. Only the rim
+// is partly covered.
+std::uint32_t covered(std::uint32_t pixel, std::uint32_t coverage) {
+    if (coverage == 0xff || coverage == 0)
+        return coverage ? pixel : 0;
+    std::uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t product = ((pixel >> shift) & 0xff) * coverage + 0x80;
+        result |= ((product + (product >> 8)) >> 8) << shift;
+    }
+    return result;
+}
+
+} // namespace
+
+// Drawing through the circle for every icon costs more than decoding it; an upright image takes the
+// circle's coverage straight, which gives the same pixels.
+std::shared_ptr<UIImage> roundedIconImage(const std::shared_ptr<UIImage>& image) {
+    if (!image)
+        return nullptr;
+    const CGImageRef& source = image->CGImage();
+    const std::size_t width = CGImageGetWidth(source);
+    const std::size_t height = CGImageGetHeight(source);
+    const auto coverage = image->imageOrientation() == UIImageOrientationUp
+                              ? circleCoverage(width, height, image->scale())
+                              : nullptr;
+    if (!coverage)
+        return clippedToCircle(image);
+    const auto pixels = source->pixels();
+    const auto cover = coverage->pixels();
+    std::vector<std::uint32_t> rounded(pixels.size());
+    for (std::size_t index = 0; index < pixels.size(); ++index)
+        rounded[index] = covered(pixels[index], cover[index] >> 24);
+    return UIImage::imageWithCGImage(CGImageCreate(width, height, std::move(rounded)), image->scale(),
+                                     UIImageOrientationUp);
 }
 
 void OrvaneCCSection::reloadIcons() {

@@ -1,8 +1,12 @@
 #include "SectionFixture.h"
 
+#include "UIKit/UIBezierPath.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIScreen.h"
+#include "common/FunctionCatalogue.h"
 #include "section/IconImages.h"
+
+#include <random>
 
 namespace {
 
@@ -100,6 +104,65 @@ TEST_F(IconTest, FunctionsOfOneApplicationShowOneImage) {
     EXPECT_FALSE(samePixels(*system, *icon("SYS-Facebook", 30, 0)));
     EXPECT_EQ(icon("DISABLED", 40, 0), nullptr);
     EXPECT_EQ(icon("APP-Nothing", 40, 0), nullptr);
+}
+
+// What rounding is: the image drawn through a circular clip.
+std::shared_ptr<UIImage> drawnThroughCircle(const UIImage& image) {
+    const CGSize size = image.size();
+    const CGRect rect = CGRectMake(0, 0, size.width, size.height);
+    return drawnImage(size, image.scale(), [&](const CGContextRef&) {
+        UIBezierPath::bezierPathWithRoundedRect(rect, size.width)->addClip();
+        image.drawInRect(rect);
+    });
+}
+
+TEST_F(IconTest, RoundedIconsArePixelForPixelTheImageDrawnThroughTheCircle) {
+    int compared = 0;
+    for (const std::string_view id : allowedFunctionIds) {
+        for (const int size : {20, 30, 40, 50}) {
+            for (const int style : {0, 1, 2}) {
+                const auto image = icon(id, size, style);
+                if (!image)
+                    continue;
+                const auto rounded = roundedIconImage(image);
+                ASSERT_TRUE(rounded);
+                EXPECT_EQ(rounded->size(), image->size());
+                EXPECT_TRUE(samePixels(*rounded, *drawnThroughCircle(*image)))
+                    << id << " " << size << " " << style;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 100);
+}
+
+TEST_F(IconTest, AnyPictureRoundsAsItDrawsThroughTheCircle) {
+    std::mt19937 random(40);
+    // Odd and uneven sides at each scale, a picture turned by its orientation, and one seen again.
+    const struct {
+        std::size_t width, height;
+        CGFloat scale;
+        UIImageOrientation orientation;
+    } pictures[] = {{37, 37, 1, UIImageOrientationUp},   {81, 81, 3, UIImageOrientationUp},
+                    {60, 40, 2, UIImageOrientationUp},   {1, 1, 1, UIImageOrientationUp},
+                    {50, 30, 2, UIImageOrientationLeft}, {37, 37, 1, UIImageOrientationUp}};
+    for (const auto& picture : pictures) {
+        std::vector<std::uint32_t> pixels(picture.width * picture.height);
+        for (auto& pixel : pixels) {
+            const std::uint32_t alpha = random() % 256;
+            pixel = alpha << 24;
+            for (int shift = 0; shift < 24; shift += 8)
+                pixel |= (alpha == 0 ? 0 : std::uint32_t(random() % (alpha + 1))) << shift;
+        }
+        const auto image = UIImage::imageWithCGImage(CGImageCreate(picture.width, picture.height, pixels),
+                                                     picture.scale, picture.orientation);
+        ASSERT_TRUE(image);
+        const auto rounded = roundedIconImage(image);
+        ASSERT_TRUE(rounded);
+        EXPECT_TRUE(samePixels(*rounded, *drawnThroughCircle(*image)))
+            << picture.width << "x" << picture.height << " at " << picture.scale;
+    }
+    EXPECT_EQ(roundedIconImage(nullptr), nullptr);
 }
 
 } // namespace
