@@ -41,9 +41,24 @@ bool applicationInFront(std::string_view role, const Simulator& device) {
     return device.settingsInFront();
 }
 
+DeviceAnswer pageFrame(std::string_view role, Simulator& device, const std::vector<std::string>& words) {
+    if (words.size() != 4 || (words[2] != "front" && words[2] != "any") ||
+        (words[3] != "fresh" && words[3] != "again"))
+        return {2, {}, "usage: .frame FILE front|any fresh|again\n"};
+    std::ostringstream out, errors;
+    int status = BootedDevice::PageFrame::notInFront;
+    if (words[2] == "any" || applicationInFront(role, device))
+        status = device.pageFrame(words[1], words[3] == "fresh", out, errors);
+    else
+        device.run(std::vector<std::string>{"state"}, out, errors);
+    return {status, out.str(), errors.str()};
+}
+
 DeviceAnswer runRequest(std::string_view role, Simulator& device, const DeviceRequest& request) {
     if (request.words.size() == 1 && request.words[0] == ".in-front")
         return {applicationInFront(role, device) ? 0 : 1, {}, {}};
+    if (!request.words.empty() && request.words[0] == BootedDevice::PageFrame::request)
+        return pageFrame(role, device, request.words);
     if (::chdir(request.directory.c_str()) != 0)
         return {1, {}, "cannot work in " + request.directory + ": " + std::strerror(errno) + "\n"};
     std::ostringstream out, errors;

@@ -56,6 +56,17 @@ std::span<const Command> deviceCommands();
 int serveSupervisor(const Place& place, int ready, std::optional<pid_t> lease);
 int serveApplication(std::string_view role, Simulator& device, const std::filesystem::path& root, int ready);
 
+// The device page's picture and the person's side in one exchange with an application's process:
+// `.frame FILE front|any fresh|again` draws the screen as `screenshot` does (with `front`, only when what
+// this process shows is in front) and writes it to FILE unless it shows the pixels it wrote last time (with
+// `again`); its output is what `state` prints.
+namespace PageFrame {
+constexpr std::string_view request = ".frame";
+constexpr int written = 0;
+constexpr int unchanged = 3;
+constexpr int notInFront = 4;
+} // namespace PageFrame
+
 // The socket of a role's process below the root.
 std::filesystem::path socketOf(const std::filesystem::path& root, std::string_view role);
 

@@ -55,6 +55,11 @@ std::shared_ptr<UIControl> controlUnder(const UIViewController& screen, CGPoint 
 
 } // namespace
 
+std::shared_ptr<UIControl> cameraSwitchOf(const UIViewController& scanner) {
+    return controlUnder(scanner,
+                        CGPointMake(scanner.view()->frame().size.width - switchFromRight, switchFromTop));
+}
+
 CameraCommands::CameraCommands(const PresentationStack& presented) : _presented(presented) {}
 
 std::span<const CommandEntry<CameraCommands>> CameraCommands::commandTable() {
@@ -84,6 +89,7 @@ int CameraCommands::camera(std::span<const std::string> arguments, std::ostream&
         AVCaptureHost::clearPicture(*camera);
         out << "the " << cameraName(*camera) << " camera sees nothing in particular\n";
         _sight.clear();
+        _picture.reset();
     }
     return 0;
 }
@@ -117,6 +123,7 @@ int CameraCommands::showPicture(const std::string& file, std::ostream& out, std:
     out << "the " << cameraName(*camera) << " camera sees " << file << "\n";
     _sight = std::string("the ") + cameraName(*camera) + " camera sees " +
              std::filesystem::path(file).filename().string();
+    _picture = picture;
     const auto screen = shownScreen();
     if (!screen)
         return 0;
@@ -128,10 +135,7 @@ int CameraCommands::showPicture(const std::string& file, std::ostream& out, std:
 
 int CameraCommands::pressSwitch(std::ostream& out, std::ostream& errors) {
     const auto screen = shownScreen();
-    const auto control =
-        screen ? controlUnder(*screen, CGPointMake(screen->view()->frame().size.width - switchFromRight,
-                                                   switchFromTop))
-               : nullptr;
+    const auto control = screen ? cameraSwitchOf(*screen) : nullptr;
     if (!control) {
         errors << "no camera switch on the screen\n";
         return 1;

@@ -1,10 +1,18 @@
 #pragma once
 
 #include "Commands.h"
+#include "CoreGraphics/CGImage.h"
 #include "UIKit/PresentationHost.h"
 
 #include <span>
 #include <vector>
+
+class UIControl;
+class UIViewController;
+
+// The scanner's camera switch on the screen of `scanner`, as the view tree's hit test finds it where the
+// switch sits; nothing where it has none.
+std::shared_ptr<UIControl> cameraSwitchOf(const UIViewController& scanner);
 
 // The commands that play the person using the code scanner: holding a picture up to the camera, switching
 // cameras, cancelling a scan.
@@ -18,6 +26,8 @@ class CameraCommands {
     static std::span<const CommandEntry<CameraCommands>> commandTable();
     // What the camera in use sees, one line: "camera: the back camera sees code.png".
     void printSight(std::ostream& out) const;
+    // The picture held up to the camera; nothing while it sees nothing in particular.
+    const CGImageRef& picture() const { return _picture; }
 
   private:
     int camera(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
@@ -30,4 +40,5 @@ class CameraCommands {
     const PresentationStack& _presented;
     // The file last shown, and to which camera; empty when it sees nothing in particular.
     std::string _sight;
+    CGImageRef _picture;
 };

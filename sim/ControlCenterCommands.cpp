@@ -1,5 +1,6 @@
 #include "ControlCenterCommands.h"
 
+#include "CameraCommands.h"
 #include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/PlatformHost.h"
@@ -9,6 +10,8 @@
 #include "Script.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "UIKit/UINavigationBar.h"
+#include "UIKit/UINavigationController.h"
 #include "UIKit/UIScreen.h"
 #include "ViewTree.h"
 
@@ -57,6 +60,66 @@ std::string undrawable(const UIView& section) {
                " pixels wide, wider than the drawing limit of " + std::to_string(CGImage::maximumSide) +
                " pixels";
     return "Control Center has no width to draw";
+}
+
+// The bar's right button, which `scan cancel` presses; nothing where the bar has none.
+std::optional<Touchable> cancelTouchable(const UINavigationBar& bar, const UIView& screen) {
+    const auto item = bar.rightItemFrame();
+    if (!item)
+        return std::nullopt;
+    const CGPoint origin = originIn(bar, screen);
+    const CGRect frame = *item;
+    return Touchable{
+        CGRectMake(origin.x + frame.origin.x, origin.y + frame.origin.y, frame.size.width, frame.size.height),
+        "button \"" + bar.topItem()->rightBarButtonItem()->title() + "\"",
+        {"scan", "cancel"},
+        {},
+        {}};
+}
+
+Touchable switchTouchable(const UIView& control, const UIView& screen) {
+    const CGPoint origin = originIn(control, screen);
+    return {CGRectMake(origin.x, origin.y, control.frame().size.width, control.frame().size.height),
+            "button \"camera switch\"",
+            {"camera", "switch"},
+            {},
+            {}};
+}
+
+// What the finger at `point` presses on a navigation controller over Control Center (the scanner), by the
+// view tree's hit test: the bar's right button, or the scanner's camera switch where the bar leaves it bare.
+std::optional<Touchable> navigationTouchableAt(const UINavigationController& navigation, CGPoint point) {
+    const auto& screen = *navigation.view();
+    const auto top = navigation.topViewController();
+    const auto cameraSwitch = top ? cameraSwitchOf(*top) : nullptr;
+    for (auto view = navigation.view()->hitTest(point); view; view = view->superview()) {
+        if (view == navigation.navigationBar()) {
+            auto cancel = cancelTouchable(*navigation.navigationBar(), screen);
+            return cancel && rectContains(cancel->frame, point) ? cancel : std::nullopt;
+        }
+        if (cameraSwitch && view == cameraSwitch)
+            return switchTouchable(*view, screen);
+    }
+    return std::nullopt;
+}
+
+// The camera switch is offered only where a finger reaches it: its place is the top right corner, which
+// the navigation bar covers when there is one.
+void navigationTouchables(const UINavigationController& navigation, Touchables& touchables) {
+    const auto& screen = *navigation.view();
+    const auto top = navigation.topViewController();
+    if (const auto control = top ? cameraSwitchOf(*top) : nullptr) {
+        const auto touchable = switchTouchable(*control, screen);
+        const CGRect frame = touchable.frame;
+        const auto reached =
+            navigationTouchableAt(navigation, CGPointMake(frame.origin.x + frame.size.width / 2,
+                                                          frame.origin.y + frame.size.height / 2));
+        if (reached && reached->name == touchable.name)
+            touchables.add(touchable);
+    }
+    if (const auto& bar = navigation.navigationBar())
+        if (auto cancel = cancelTouchable(*bar, screen))
+            touchables.add(std::move(*cancel));
 }
 
 } // namespace
@@ -257,8 +320,12 @@ std::shared_ptr<UIImage> ControlCenterCommands::drawScreen(Touchables& touchable
     if (!sectionLoaded())
         return nullptr;
     const auto& container = *_loader.containerView();
-    if (const auto topmost = _presented.topmost())
-        return screenshotOfScreen(container, *topmost, touchables);
+    if (const auto topmost = _presented.topmost()) {
+        auto screen = screenshotOfScreen(container, *topmost, touchables);
+        if (const auto* navigation = std::get_if<std::shared_ptr<UINavigationController>>(&*topmost))
+            navigationTouchables(**navigation, touchables);
+        return screen;
+    }
     if (const auto& section = _loader.section())
         for (const auto& button : rowButtons(*section->view()))
             if (auto touchable = buttonTouchable(*button))
@@ -270,7 +337,9 @@ std::optional<Touchable> ControlCenterCommands::touchableAt(CGPoint point) {
     Touchables touchables;
     if (!drawScreen(touchables))
         return std::nullopt;
-    if (_presented.topmost()) {
+    if (const auto topmost = _presented.topmost()) {
+        if (const auto* navigation = std::get_if<std::shared_ptr<UINavigationController>>(&*topmost))
+            return navigationTouchableAt(**navigation, point);
         const auto* found = touchables.at(point);
         return found ? std::optional(*found) : std::nullopt;
     }
@@ -304,21 +373,13 @@ std::optional<Touchable> ControlCenterCommands::buttonTouchable(const UIView& hi
                      {}};
 }
 
-int ControlCenterCommands::screenshot(const std::string& file, std::ostream& out, std::ostream& errors) {
-    if (!sectionLoaded()) {
-        errors << "no section to draw: install it first\n";
-        return 1;
-    }
+DrawnScreen ControlCenterCommands::screenImage() {
+    if (!sectionLoaded())
+        return std::string("no section to draw: install it first");
     Touchables touchables;
-    const auto image = drawScreen(touchables);
-    const auto problem = image ? writePNG(*image, file) : undrawable(*_loader.containerView());
-    if (problem) {
-        errors << *problem << "\n";
-        return 1;
-    }
-    out << "wrote " << file << ", " << CGImageGetWidth(image->CGImage()) << " x "
-        << CGImageGetHeight(image->CGImage()) << " pixels\n";
-    return 0;
+    if (auto image = drawScreen(touchables))
+        return image;
+    return undrawable(*_loader.containerView());
 }
 
 int ControlCenterCommands::describe(std::span<const std::string> arguments, std::ostream& out,

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 // The commands that play SpringBoard's Control Center and the section in it: install, remove, packages, open,
@@ -24,8 +25,9 @@ class ControlCenterCommands {
     ControlCenterCommands& operator=(const ControlCenterCommands&) = delete;
 
     static std::span<const CommandEntry<ControlCenterCommands>> commandTable();
-    // Draws the section over Control Center into FILE (a PNG), with what is presented over it.
-    int screenshot(const std::string& file, std::ostream& out, std::ostream& errors);
+    // The section over Control Center with what is presented over it, as `screenshot` draws it, or why it
+    // cannot be drawn.
+    std::variant<std::shared_ptr<UIImage>, std::string> screenImage();
     // The screen as the screenshot draws it; what a finger can press on it goes to `touchables`: what is
     // presented, else the section's buttons. Nothing when no section is loaded or it cannot be drawn.
     std::shared_ptr<UIImage> drawScreen(Touchables& touchables);

@@ -1,5 +1,6 @@
 #include "DevicePage.h"
 
+#include "BootedDevice.h"
 #include "Device/DeviceRoot.h"
 #include "Device/EventLog.h"
 #include "Device/EventLogHost.h"
@@ -64,6 +65,9 @@ std::optional<std::vector<Words>> commandsFor(const json& message, bool controlC
                                  : std::vector<Words>{{"settings", "open"}};
     if (name == "camera-clear")
         return std::vector<Words>{{"camera", "clear"}};
+    // The scanner's switch lies under its navigation bar, out of a finger's reach on the screen.
+    if (name == "camera-switch")
+        return std::vector<Words>{{"camera", "switch"}};
     if (name == "orientation") {
         const auto value = message.find("value");
         if (value == message.end() || !value->is_number_integer() || *value < 0 || *value > 4)
@@ -137,6 +141,8 @@ struct DevicePage::State {
     std::shared_ptr<const std::string> picture = std::make_shared<const std::string>();
     std::string stateText;
     bool settingsFront = false;
+    // Which process drew the picture the pages have; another one's "unchanged" says nothing about it.
+    bool pictureOfSettings = false;
     bool moving = false;
 
     EventLog::Reader log;
@@ -235,18 +241,21 @@ struct DevicePage::State {
     void draw() {
         lastDraw = std::chrono::steady_clock::now();
         dirty = false;
-        if (device.run({"screenshot", screenFile.string()}).status == 0) {
+        auto frame = device.frame(screenFile, picture->empty());
+        if (frame.status == BootedDevice::PageFrame::unchanged && frame.settingsInFront != pictureOfSettings)
+            frame = device.frame(screenFile, true);
+        if (frame.status == BootedDevice::PageFrame::written) {
             auto drawn = readFile(screenFile);
             if (drawn && *drawn != *picture) {
                 picture = std::make_shared<const std::string>(std::move(*drawn));
+                pictureOfSettings = frame.settingsInFront;
                 server->broadcastPicture(picture);
             }
         }
-        const auto state = device.run({"state"});
-        settingsFront = device.settingsInFront();
+        settingsFront = frame.settingsInFront;
         const std::string text = std::string("in front: ") +
                                  (settingsFront ? "the Settings application" : "Control Center") + "\n" +
-                                 state.out + state.errors;
+                                 frame.state;
         // The scanner's line moves as long as it is up.
         moving = text.find("presented: UINavigationController") != std::string::npos;
         if (text != stateText) {

@@ -18,11 +18,20 @@
 // any other, so both leave the same events.
 class DevicePage {
   public:
+    // The screen in front and the person's side, as one exchange with the process in front tells them.
+    struct Frame {
+        // BootedDevice::PageFrame's status: written, unchanged, or a failure.
+        int status = 1;
+        bool settingsInFront = false;
+        // What `state` prints, and what went wrong.
+        std::string state;
+    };
     struct Device {
         // Runs a command as the supervisor routes a request.
         std::function<DeviceAnswer(const std::vector<std::string>&)> run;
-        // Whether the Settings application is in front.
-        std::function<bool()> settingsInFront;
+        // Draws what is in front into the file unless it shows what the last picture showed and is not
+        // asked for fresh.
+        std::function<Frame(const std::filesystem::path& file, bool fresh)> frame;
     };
 
     static std::unique_ptr<DevicePage> start(std::uint16_t port, const std::filesystem::path& root,

@@ -7,16 +7,21 @@
 #include "PresentedAnswers.h"
 #include "Social/SLComposeViewController.h"
 #include "UIKit/UIActivityViewController.h"
+#include "UIKit/UIImage.h"
 #include "UIKit/UIImagePickerController.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 
 namespace {
 
 // Where the camera keeps what it has taken until the picker's delegate has it; not the library.
 constexpr std::string_view captureFolder = "/var/tmp/camera";
+// What the shutter takes, as the camera writes it.
+constexpr std::string_view shutterPhoto = "IMG_0001.JPG";
+constexpr CGFloat shutterQuality = 0.9;
 
 // A video by its file name extension, as the type table knows it.
 bool isVideoFile(const std::filesystem::path& file) {
@@ -49,13 +54,18 @@ int pick(UIImagePickerController& picker, const std::string& devicePath, std::os
     return 0;
 }
 
+bool showsCamera(const UIImagePickerController& picker, std::ostream& errors) {
+    if (picker.sourceType() == UIImagePickerControllerSourceTypeCamera)
+        return true;
+    errors << "the picker shows the library: choose a photo or video by name\n";
+    return false;
+}
+
 // The camera takes what a host file holds: the file lands in the camera's folder on the device first.
 int take(UIImagePickerController& picker, const std::filesystem::path& file, std::ostream& out,
          std::ostream& errors) {
-    if (picker.sourceType() != UIImagePickerControllerSourceTypeCamera) {
-        errors << "the picker shows the library: choose a photo or video by name\n";
+    if (!showsCamera(picker, errors))
         return 1;
-    }
     const std::string devicePath = std::string(captureFolder) + "/" + file.filename().string();
     const auto target = DeviceRoot::resolve(devicePath);
     std::error_code error;
@@ -63,6 +73,30 @@ int take(UIImagePickerController& picker, const std::filesystem::path& file, std
     if (!std::filesystem::is_regular_file(file, error) ||
         !std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing, error)) {
         errors << "cannot take " << file.string() << "\n";
+        return 1;
+    }
+    return pick(picker, devicePath, out, errors);
+}
+
+// The shutter: the camera takes the picture held up to it, as the photo it writes to its folder.
+int shoot(UIImagePickerController& picker, const CGImageRef& sight, std::ostream& out, std::ostream& errors) {
+    if (!showsCamera(picker, errors))
+        return 1;
+    if (!sight) {
+        errors << "the camera sees nothing in particular: show it a picture first (camera show FILE)\n";
+        return 1;
+    }
+    const std::string devicePath = std::string(captureFolder) + "/" + std::string(shutterPhoto);
+    const auto target = DeviceRoot::resolve(devicePath);
+    const auto photo =
+        UIImageJPEGRepresentation(*UIImage::imageWithCGImage(sight, 1, UIImageOrientationUp), shutterQuality);
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(photo.data()), static_cast<std::streamsize>(photo.size()));
+    file.close();
+    if (photo.empty() || !file) {
+        errors << "the camera cannot write " << devicePath << "\n";
         return 1;
     }
     return pick(picker, devicePath, out, errors);
@@ -109,13 +143,15 @@ bool answer(const PresentationStack& presented, const Answer<Result> (&answers)[
 
 } // namespace
 
-MediaCommands::MediaCommands(PresentationStack& presented) : _presented(presented) {}
+MediaCommands::MediaCommands(PresentationStack& presented, const CameraCommands& camera)
+    : _presented(presented), _camera(camera) {}
 
 std::span<const CommandEntry<MediaCommands>> MediaCommands::commandTable() {
     static constexpr CommandEntry<MediaCommands> commands[] = {
-        {"picker", "picker take FILE | choose NAME | cancel",
-         "in the picker: the camera takes what the host FILE holds, or NAME is chosen from the library, or "
-         "the picker is cancelled",
+        {"picker", "picker take FILE | shutter | choose NAME | cancel",
+         "in the picker: the camera takes what the host FILE holds, or with the shutter what it sees, or "
+         "NAME "
+         "is chosen from the library, or the picker is cancelled",
          &MediaCommands::picker},
         {"sheet", "sheet send | save | fail | cancel | post",
          "answer the sheet: a mail (send, save, fail, cancel), a message (send, fail, cancel) or a post "
@@ -130,16 +166,18 @@ std::span<const CommandEntry<MediaCommands>> MediaCommands::commandTable() {
 }
 
 int MediaCommands::picker(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    const bool cancel = arguments.size() == 1 && arguments[0] == "cancel";
+    const bool alone = arguments.size() == 1 && (arguments[0] == "cancel" || arguments[0] == "shutter");
     const bool withFile = arguments.size() == 2 && (arguments[0] == "take" || arguments[0] == "choose");
-    if (!cancel && !withFile)
+    if (!alone && !withFile)
         return printUsageError(commandTable(), "picker", errors);
     const auto shown = _presented.topmostOf<UIImagePickerController>();
     if (!shown) {
         errors << notPresented(_presented, "picker") << "\n";
         return 1;
     }
-    if (cancel) {
+    if (arguments[0] == "shutter")
+        return shoot(*shown, _camera.picture(), out, errors);
+    if (arguments[0] == "cancel") {
         PersonAnswers::cancel(*shown);
         out << "cancelled the picker\n";
         return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CameraCommands.h"
 #include "Commands.h"
 #include "UIKit/PresentationHost.h"
 
@@ -11,8 +12,8 @@
 // message and post sheets, and the share sheet.
 class MediaCommands {
   public:
-    // The presentation host outlives these commands.
-    explicit MediaCommands(PresentationStack& presented);
+    // The presentation host and the camera's commands (what the camera sees) outlive these commands.
+    MediaCommands(PresentationStack& presented, const CameraCommands& camera);
     MediaCommands(const MediaCommands&) = delete;
     MediaCommands& operator=(const MediaCommands&) = delete;
 
@@ -24,4 +25,5 @@ class MediaCommands {
     int share(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors);
 
     PresentationStack& _presented;
+    const CameraCommands& _camera;
 };

@@ -11,6 +11,7 @@
 #include "UIKit/UINavigationController.h"
 #include "UIKit/UIScreen.h"
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -85,6 +86,12 @@ std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Present
                    },
                    presented);
     });
+}
+
+bool samePixels(const UIImage& one, const UIImage& other) {
+    const auto& a = *one.CGImage();
+    const auto& b = *other.CGImage();
+    return a.width() == b.width() && a.height() == b.height() && std::ranges::equal(a.pixels(), b.pixels());
 }
 
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file) {

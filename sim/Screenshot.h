@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 // Control Center's backdrop: the light frosted panel of the system the section was made for, on which the
 // black glyphs (icon style 1) show as well as the colour icons.
@@ -29,6 +30,12 @@ std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Present
 // Where the section's top left corner lies in its screenshot, alone (screenshotOfView) or at the bottom of
 // the whole screen.
 CGPoint sectionOrigin(const UIView& section, bool wholeScreen);
+
+// A screen as drawn, or why it could not be drawn.
+using DrawnScreen = std::variant<std::shared_ptr<UIImage>, std::string>;
+
+// Whether the two show the same pixels at the same size.
+bool samePixels(const UIImage& one, const UIImage& other);
 
 // Writes the image as a PNG file on the host; answers what went wrong, or nothing.
 std::optional<std::string> writePNG(const UIImage& image, const std::filesystem::path& file);

@@ -94,16 +94,6 @@ int runClock(std::span<const std::string> arguments, std::ostream& out, std::ost
 
 } // namespace
 
-int runSettingsScreenshot(const SettingsApplication& application, const std::string& file, std::ostream& out,
-                          std::ostream& errors) {
-    const auto written = writeSettingsScreenshot(application, file);
-    if (const auto* problem = std::get_if<std::string>(&written))
-        return failed(*problem, errors);
-    const auto size = std::get<PixelSize>(written);
-    out << "wrote " << file << ", " << size.width << " x " << size.height << " pixels\n";
-    return 0;
-}
-
 SettingsApplicationCommands::SettingsApplicationCommands(SettingsApplication& application)
     : _application(application) {}
 

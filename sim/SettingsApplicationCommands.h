@@ -20,6 +20,3 @@ class SettingsApplicationCommands {
 
 // The device's clock: `clock`.
 std::span<const Command> clockCommands();
-// Draws the application's page into FILE (a PNG), reporting as `screenshot` does.
-int runSettingsScreenshot(const SettingsApplication& application, const std::string& file, std::ostream& out,
-                          std::ostream& errors);

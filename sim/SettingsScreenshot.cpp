@@ -377,16 +377,11 @@ std::shared_ptr<UIImage> drawSettingsPage(const SettingsApplication& application
     return image;
 }
 
-std::variant<PixelSize, std::string> writeSettingsScreenshot(const SettingsApplication& application,
-                                                             const std::filesystem::path& file) {
+DrawnScreen settingsScreenImage(const SettingsApplication& application) {
     if (!application.page())
         return std::string("the Settings application is not open");
     Touchables touchables;
-    const auto image = drawSettingsPage(application, touchables);
-    if (!image)
-        return std::string("the page could not be drawn");
-    if (auto problem = writePNG(*image, file))
-        return *problem;
-    return PixelSize{static_cast<int>(image->CGImage()->width()),
-                     static_cast<int>(image->CGImage()->height())};
+    if (auto image = drawSettingsPage(application, touchables))
+        return image;
+    return std::string("the page could not be drawn");
 }

@@ -193,8 +193,9 @@ void drawCamera(const UIImagePickerController& picker, CGRect screen, Touchables
     text(videos ? "VIDEO    PHOTO" : "PHOTO", CGRectMake(0, bottom, screen.size.width, 24),
          {13, false, UIColor::colorWithRed(1, 0.8, 0, 1), NSTextAlignmentCenter});
     CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 1, 1, 1);
-    UIBezierPath::bezierPathWithOvalInRect(CGRectMake(screen.size.width / 2 - 30, bottom + 28, 60, 60))
-        ->fill();
+    const CGRect shutter = CGRectMake(screen.size.width / 2 - 30, bottom + 28, 60, 60);
+    UIBezierPath::bezierPathWithOvalInRect(shutter)->fill();
+    touchables.add({shutter, "button \"shutter\"", {"picker", "shutter"}, {}, {}});
     const CGRect cancel = CGRectMake(inset, bottom + 28, 80, 60);
     text("Cancel", cancel, {17, false, UIColor::whiteColor()});
     touchables.add({cancel, "button \"Cancel\"", {"picker", "cancel"}, {}, {}});

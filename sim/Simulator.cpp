@@ -63,8 +63,8 @@ Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedB
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
     _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, _presented, std::move(stagedBundles));
     _person = std::make_unique<PersonCommands>(*_loader, _presented);
-    _media = std::make_unique<MediaCommands>(_presented);
     _camera = std::make_unique<CameraCommands>(_presented);
+    _media = std::make_unique<MediaCommands>(_presented, *_camera);
     addAreas(_commands, this);
 }
 
@@ -128,8 +128,8 @@ bool Simulator::settingsInFront() const {
 Simulator::~Simulator() {
     // What the section still shows outlives this device in the module's state; its camera must not.
     AVCaptureHost::stopRunningSessions();
-    _camera.reset();
     _media.reset();
+    _camera.reset();
     _person.reset();
     _controlCenter.reset();
     _loader.reset();
@@ -170,12 +170,39 @@ int Simulator::state(Arguments arguments, std::ostream& out, std::ostream& error
     return 0;
 }
 
+DrawnScreen Simulator::frontScreen() {
+    return settingsInFront() ? settingsScreenImage(_settings) : _controlCenter->screenImage();
+}
+
 int Simulator::screenshot(Arguments arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() != 1)
         return printUsageError(screenCommands(), "screenshot", errors);
-    if (settingsInFront())
-        return runSettingsScreenshot(_settings, arguments[0], out, errors);
-    return _controlCenter->screenshot(arguments[0], out, errors);
+    const auto drawn = frontScreen();
+    const auto* image = std::get_if<std::shared_ptr<UIImage>>(&drawn);
+    const auto problem = image ? writePNG(**image, arguments[0]) : std::get<std::string>(drawn);
+    if (problem) {
+        errors << *problem << "\n";
+        return 1;
+    }
+    out << "wrote " << arguments[0] << ", " << CGImageGetWidth((*image)->CGImage()) << " x "
+        << CGImageGetHeight((*image)->CGImage()) << " pixels\n";
+    return 0;
+}
+
+int Simulator::pageFrame(const std::filesystem::path& file, bool fresh, std::ostream& out,
+                         std::ostream& errors) {
+    state({}, out, errors);
+    const auto drawn = frontScreen();
+    const auto* image = std::get_if<std::shared_ptr<UIImage>>(&drawn);
+    if (image && _pageFrame && !fresh && samePixels(**image, *_pageFrame))
+        return BootedDevice::PageFrame::unchanged;
+    const auto problem = image ? writePNG(**image, file) : std::get<std::string>(drawn);
+    if (problem) {
+        errors << *problem << "\n";
+        return 1;
+    }
+    _pageFrame = *image;
+    return BootedDevice::PageFrame::written;
 }
 
 namespace {

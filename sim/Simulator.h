@@ -7,6 +7,7 @@
 #include "DeviceProfile.h"
 #include "MediaCommands.h"
 #include "PersonCommands.h"
+#include "Screenshot.h"
 #include "SettingsApplication.h"
 #include "SettingsApplicationCommands.h"
 #include "UIKit/PresentationHost.h"
@@ -41,6 +42,10 @@ class Simulator {
 
     const CaddexLoader& loader() const { return *_loader; }
 
+    // The screen in front as `screenshot` draws it, written to `file` unless it shows the pixels written
+    // last time and `fresh` is false; then what `state` prints. PageFrame's statuses.
+    int pageFrame(const std::filesystem::path& file, bool fresh, std::ostream& out, std::ostream& errors);
+
   private:
     // The areas of commands in the order `help` lists them, each with the process that serves it on a
     // booted device; bound to `device`'s objects when there is one.
@@ -57,6 +62,7 @@ class Simulator {
     // type for what is under it.
     int touch(Arguments arguments, std::ostream& out, std::ostream& errors);
     int touchable(Arguments arguments, std::ostream& out, std::ostream& errors);
+    DrawnScreen frontScreen();
     std::optional<Touchable> touchableAt(CGPoint point);
 
     // What is presented over Control Center, for the person to see and answer.
@@ -70,4 +76,6 @@ class Simulator {
     SettingsApplication _settings;
     SettingsApplicationCommands _settingsCommands{_settings};
     CommandTable _commands;
+    // The page's last picture, so that a redraw that shows nothing new is not encoded again.
+    std::shared_ptr<UIImage> _pageFrame;
 };

@@ -84,6 +84,7 @@ class Supervisor {
     DeviceAnswer servePage(std::span<const std::string> arguments);
     void shutdown();
     bool inFront(Application& application);
+    DevicePage::Frame pageFrame(const std::filesystem::path& file, bool fresh);
     bool settingsInFront();
     Application& application(Owner owner) { return owner == Owner::Preferences ? _apps[1] : _apps[0]; }
 
@@ -360,6 +361,27 @@ bool Supervisor::settingsInFront() {
     return !inFront(application(Owner::SpringBoard)) && inFront(application(Owner::Preferences));
 }
 
+// The page's picture from the process in front, asked in front-to-back order as settingsInFront decides:
+// with Control Center open, one exchange draws the picture and tells the state.
+DevicePage::Frame Supervisor::pageFrame(const std::filesystem::path& file, bool fresh) {
+    const auto ask = [&](Owner owner, const char* which) {
+        return forward(application(owner), {"/",
+                                            {std::string(BootedDevice::PageFrame::request), file.string(),
+                                             which, fresh ? "fresh" : "again"}});
+    };
+    const auto springBoard = ask(Owner::SpringBoard, "front");
+    const std::string state = springBoard.out + springBoard.errors;
+    if (springBoard.status != BootedDevice::PageFrame::notInFront &&
+        application(Owner::SpringBoard).running())
+        return {springBoard.status, false, state};
+    if (application(Owner::Preferences).running())
+        if (const auto settings = ask(Owner::Preferences, "front");
+            settings.status != BootedDevice::PageFrame::notInFront)
+            return {settings.status, true, state + settings.errors};
+    const auto behind = ask(Owner::SpringBoard, "any");
+    return {behind.status, false, state + behind.errors};
+}
+
 DeviceAnswer Supervisor::toFront(const DeviceRequest& request) {
     return forward(application(settingsInFront() ? Owner::Preferences : Owner::SpringBoard), request);
 }
@@ -373,12 +395,13 @@ DeviceAnswer Supervisor::servePage(std::span<const std::string> arguments) {
         return failure(2, "usage: serve [--port N]");
     if (!_page) {
         std::string error;
-        _page = DevicePage::start(static_cast<std::uint16_t>(*port), _place.root,
-                                  {[this](const std::vector<std::string>& words) {
-                                       return handle({"/", words});
-                                   },
-                                   [this] { return settingsInFront(); }},
-                                  error);
+        _page = DevicePage::start(
+            static_cast<std::uint16_t>(*port), _place.root,
+            {[this](const std::vector<std::string>& words) {
+                 return handle({"/", words});
+             },
+             [this](const std::filesystem::path& file, bool fresh) { return pageFrame(file, fresh); }},
+            error);
         if (!_page)
             return failure(1, "cannot serve the device's page: " + error);
     } else if (*port != 0 && _page->url().find(":" + std::to_string(*port) + "/") == std::string::npos) {

@@ -30,6 +30,19 @@ CGFloat itemWidth(const UIBarButtonItem* item, CGRect half) {
                 : 0;
 }
 
+// The row of the title and the buttons, below the status bar, split into the halves the buttons sit in.
+struct Row {
+    CGRect whole, left, right;
+};
+Row rowOf(CGRect bounds) {
+    const CGFloat top = UINavigationController::navigationBarTop;
+    const CGFloat textTop = top + (UINavigationController::navigationBarHeight - fontSize * 1.25) / 2;
+    const CGRect whole = CGRectMake(0, textTop, bounds.size.width, bounds.size.height - textTop);
+    return {whole, CGRectMake(whole.origin.x, whole.origin.y, whole.size.width / 2, whole.size.height),
+            CGRectMake(whole.origin.x + whole.size.width / 2, whole.origin.y, whole.size.width / 2,
+                       whole.size.height)};
+}
+
 void drawItem(const UIBarButtonItem* item, CGRect half, NSTextAlignment alignment) {
     if (item)
         NSStringDrawInRect(item->title(),
@@ -50,17 +63,12 @@ void UINavigationBar::drawContent(CGRect bounds) const {
     CGContextFillRect(context, CGRectMake(0, bounds.size.height - 0.5, bounds.size.width, 0.5));
     if (!_topItem)
         return;
-    const CGFloat top = UINavigationController::navigationBarTop;
-    const CGFloat textTop = top + (UINavigationController::navigationBarHeight - fontSize * 1.25) / 2;
-    const CGRect row = CGRectMake(0, textTop, bounds.size.width, bounds.size.height - textTop);
+    const auto [row, left, right] = rowOf(bounds);
     NSStringAttributes title;
     title.fontSize = fontSize;
     title.bold = true;
     title.alignment = NSTextAlignmentCenter;
     title.numberOfLines = 1;
-    const CGRect left = CGRectMake(row.origin.x, row.origin.y, row.size.width / 2, row.size.height);
-    const CGRect right =
-        CGRectMake(row.origin.x + row.size.width / 2, row.origin.y, row.size.width / 2, row.size.height);
     // The title is centred on the bar when it fits between the buttons; otherwise it moves into the room
     // between them, and is shortened when even that is too little.
     const CGFloat gapStart = itemWidth(_topItem->leftBarButtonItem().get(), left) + 2 * sideMargin;
@@ -74,4 +82,14 @@ void UINavigationBar::drawContent(CGRect bounds) const {
                        CGRectMake(row.origin.x + x, row.origin.y, width + 1, row.size.height), title);
     drawItem(_topItem->leftBarButtonItem().get(), left, NSTextAlignmentLeft);
     drawItem(_topItem->rightBarButtonItem().get(), right, NSTextAlignmentRight);
+}
+
+std::optional<CGRect> UINavigationBar::rightItemFrame() const {
+    const auto* item = _topItem ? _topItem->rightBarButtonItem().get() : nullptr;
+    if (!item)
+        return std::nullopt;
+    const CGRect right = rowOf(bounds()).right;
+    const CGFloat width = itemWidth(item, right) + 2 * sideMargin;
+    return CGRectMake(right.origin.x + right.size.width - width, UINavigationController::navigationBarTop,
+                      width, UINavigationController::navigationBarHeight);
 }

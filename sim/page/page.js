@@ -201,14 +201,18 @@
   }
   const picture = document.getElementById("picture");
   picture.addEventListener("change", () => sendPicture(picture.files[0]));
-  const drop = document.getElementById("drop");
-  drop.addEventListener("dragover", (event) => { event.preventDefault(); drop.classList.add("over"); });
-  drop.addEventListener("dragleave", () => drop.classList.remove("over"));
-  drop.addEventListener("drop", (event) => {
-    event.preventDefault();
-    drop.classList.remove("over");
-    sendPicture(event.dataTransfer.files[0]);
-  });
+  // A picture dropped on the screen, as on the camera's field, is held up to the camera.
+  function takesPictures(zone) {
+    zone.addEventListener("dragover", (event) => { event.preventDefault(); zone.classList.add("over"); });
+    zone.addEventListener("dragleave", () => zone.classList.remove("over"));
+    zone.addEventListener("drop", (event) => {
+      event.preventDefault();
+      zone.classList.remove("over");
+      if (event.dataTransfer) sendPicture(event.dataTransfer.files[0]);
+    });
+  }
+  takesPictures(document.getElementById("drop"));
+  takesPictures(document.getElementById("frame"));
 
   connect();
 })();

@@ -15,6 +15,8 @@ sys.path.insert(0, os.path.dirname(__file__))
 from webdriver import Browser, wait_until  # noqa: E402
 
 SIMULATOR = os.environ.get("ORVANE_SIM", "")
+# A QR code as a person would hold it up to the camera.
+CODE_PICTURE = os.path.join(os.path.dirname(__file__), "..", "..", "sim", "pictures", "code.png")
 
 
 class Device:
@@ -102,10 +104,12 @@ class DevicePageTest(unittest.TestCase):
         wait_until(lambda: self.page_picture() == self.device.screenshot(), "the page to show the screenshot",
                    interval=0.5)
 
-    def click_on_screen(self, name, hold=False):
+    def click_on_screen(self, name, hold=False, still=True):
         point = wait_until(lambda: self.device.touchable(name), f"{name} on the screen")
-        # Where the person clicks is on what the page shows: the picture of the screen as it is now.
-        self.wait_for_same_pixels()
+        # Where the person clicks is on what the page shows: the picture of the screen as it is now (which
+        # the screenshot matches only while nothing on it moves).
+        if still:
+            self.wait_for_same_pixels()
         geometry = self.browser.run(
             "const s = document.getElementById('screen');"
             "return [s.clientWidth, s.naturalWidth, window.orvane.scale];")
@@ -166,6 +170,29 @@ class DevicePageTest(unittest.TestCase):
         self.wait_for_state("presented: UIAlertController")
         self.wait_for_same_pixels()
         self.assertTrue(self.browser.run("return window.stillTheSamePage === true"), "no reload")
+        self.device.run("choose", "Cancel")
+
+    def test_6_cancel_on_the_scanners_bar_and_a_code_dropped_on_the_screen(self):
+        self.device.run("defaults", "write", "FUNCTION_3", "SYS-Photo")
+        self.device.run("defaults", "write", "DEFAULT_ACTION_SYS-Photo", "Scan")
+        self.open_control_center()
+        self.click_on_screen("button 3")
+        self.wait_for_state("presented: UINavigationController")
+        self.click_on_screen('button "Cancel"', still=False)
+        self.wait_for_event("uikit.dismissed controller=UINavigationController")
+        self.wait_for_state("presented: nothing")
+
+        self.click_on_screen("button 3")
+        self.wait_for_state("presented: UINavigationController")
+        with open(CODE_PICTURE, "rb") as picture:
+            encoded = base64.b64encode(picture.read()).decode()
+        self.browser.run(
+            "const bytes = Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0));"
+            "const held = new DataTransfer(); held.items.add(new File([bytes], 'code.png', {type: 'image/png'}));"
+            "document.getElementById('screen').dispatchEvent("
+            "  new DragEvent('drop', {dataTransfer: held, bubbles: true, cancelable: true}));", encoded)
+        self.wait_for_event('title="Scan Result"')
+        self.wait_for_state("presented: UIAlertController")
         self.device.run("choose", "Cancel")
 
     def test_5_a_foreign_page_is_refused_and_changes_nothing(self):

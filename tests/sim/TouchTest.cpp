@@ -1,7 +1,9 @@
+#include "Device/DeviceRoot.h"
 #include "SimulatorFixture.h"
 #include "support/DeviceEvents.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -103,6 +105,68 @@ TEST_F(TouchTest, TheSettingsPagesRowsSwitchesSlidersAndBackButtonTakeTheFinger)
     EXPECT_TRUE(has(output("defaults read VIEW_HEIGHT"), "VIEW_HEIGHT = 26"));
 
     EXPECT_TRUE(has(output("touch " + centreOf("button \"\u2039 Settings\"")), "page Settings\n"));
+}
+
+TEST_F(TouchTest, OnTheScannerTheBarsCancelTakesTheFingerAndCoversTheCameraSwitch) {
+    output("defaults write FUNCTION_3 SYS-Photo");
+    output("defaults write DEFAULT_ACTION_SYS-Photo Scan");
+    output("open");
+    output("tap 3");
+    const auto listed = output("touchable");
+    EXPECT_TRUE(has(listed, "button \"Cancel\" at ")) << listed;
+    EXPECT_TRUE(has(listed, ": scan cancel\n")) << listed;
+    // The switch is there (the device has a front camera), in the corner the bar covers.
+    EXPECT_EQ(output("camera switch"), "the scanner uses the front camera\n");
+    EXPECT_FALSE(has(listed, "camera switch")) << listed;
+    EXPECT_EQ(run("touch 160 300").errors, "nothing to touch at 160 300\n") << "the scan box";
+
+    const auto typed = eventsOf("scan cancel");
+    ASSERT_FALSE(typed.empty());
+    output("tap 3");
+    const auto touched = eventsOf("touch " + centreOf("button \"Cancel\""));
+    EXPECT_EQ(touched, typed);
+    EXPECT_EQ(output("presented"), "nothing presented\n");
+
+    output("tap 3");
+    EXPECT_EQ(output("touch 285 25"), "touched button \"Cancel\"\npressed \"Cancel\"\n")
+        << "where the switch lies, the bar's button takes the finger";
+}
+
+TEST_F(TouchTest, TheShutterTakesWhatTheCameraSeesAsThePickersShutterCommandDoes) {
+    output("defaults write FUNCTION_1 SYS-Mail");
+    output("defaults write DEFAULT_ACTION_SYS-Mail Camera");
+    output("open");
+    output("tap 1");
+    const auto shutter = centreOf("button \"shutter\"");
+    const auto blind = run("touch " + shutter);
+    EXPECT_EQ(blind.status, 1);
+    EXPECT_TRUE(has(blind.errors, "the camera sees nothing in particular")) << blind.errors;
+    EXPECT_EQ(output("presented"), "UIImagePickerController\n") << "nothing was taken";
+
+    const std::string photo = ORVANE_STAGED_LIBRARY "/IMG_0002.JPG";
+    output("camera show " + photo);
+    const auto typed = eventsOf("picker shutter");
+    ASSERT_TRUE(std::ranges::any_of(typed, [](const std::string& event) {
+        return event.find("IMG_0001.JPG") != std::string::npos;
+    })) << ::testing::PrintToString(typed);
+    // The photo is the picture held up, not the camera's sideways view of it.
+    const auto bytesOf = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto taken =
+        CGImageCreateWithJPEGData(bytesOf(DeviceRoot::resolve("/var/tmp/camera/IMG_0001.JPG")));
+    const auto held = CGImageCreateWithJPEGData(bytesOf(photo));
+    ASSERT_TRUE(taken && held);
+    EXPECT_EQ(taken->width(), held->width());
+    EXPECT_EQ(taken->height(), held->height());
+
+    while (output("presented") != "nothing presented\n")
+        output("dismiss");
+    output("tap 1");
+    EXPECT_EQ(eventsOf("touch " + shutter), typed);
+    output("camera clear");
+    EXPECT_EQ(run("picker shutter").status, 1) << "the camera sees nothing once cleared";
 }
 
 } // namespace
