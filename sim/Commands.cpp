@@ -15,8 +15,19 @@ const CommandTable::Bound* CommandTable::find(std::string_view name) const {
     return found == _commands.end() ? nullptr : &*found;
 }
 
+namespace {
+
+void printCommand(const CommandTable::Bound& command, std::ostream& out) {
+    out << "  " << command.usage << "\n";
+    out << "      " << command.summary << "\n";
+}
+
+} // namespace
+
 int CommandTable::run(Arguments words, std::ostream& out, std::ostream& errors) const {
     const auto* found = words.empty() ? nullptr : find(words.front());
+    if (found && words.size() == 2 && words[1] == "--help")
+        return help(words.first(1), out, errors);
     if (found && found->run) {
         // A file-system call that throws (a name too long, a loop of links, a folder that may not be read)
         // fails the command with its reason, never the process.
@@ -31,6 +42,10 @@ int CommandTable::run(Arguments words, std::ostream& out, std::ostream& errors) 
             return 1;
         }
     }
+    return unknown(words, errors);
+}
+
+int CommandTable::unknown(Arguments words, std::ostream& errors) const {
     std::string typed;
     for (const auto& word : words)
         typed += " " + word;
@@ -41,11 +56,19 @@ int CommandTable::run(Arguments words, std::ostream& out, std::ostream& errors) 
     return 2;
 }
 
-void CommandTable::printUsage(std::ostream& out) const {
-    for (const auto& command : _commands) {
-        out << "  " << command.usage << "\n";
-        out << "      " << command.summary << "\n";
+int CommandTable::help(Arguments arguments, std::ostream& out, std::ostream& errors) const {
+    if (arguments.empty()) {
+        out << "commands:\n";
+        for (const auto& command : _commands)
+            printCommand(command, out);
+        return 0;
     }
+    const auto* found = arguments.size() == 1 ? find(arguments[0]) : nullptr;
+    if (!found)
+        return unknown(arguments, errors);
+    out << "usage:\n";
+    printCommand(*found, out);
+    return 0;
 }
 
 int runCommand(Arguments words, std::ostream& out, std::ostream& errors) {

@@ -67,10 +67,13 @@ class CommandTable {
     std::span<const Bound> commands() const { return _commands; }
 
     // Runs the command the first word names; an unknown command answers 2 after listing the table's names.
+    // `NAME --help` prints that command's usage instead of running it.
     int run(Arguments words, std::ostream& out, std::ostream& errors) const;
-    void printUsage(std::ostream& out) const;
+    // `help [COMMAND]`: every command's usage, or one command's; an unknown one answers 2.
+    int help(Arguments arguments, std::ostream& out, std::ostream& errors) const;
 
   private:
+    int unknown(Arguments words, std::ostream& errors) const;
     std::vector<Bound> _commands;
 };
 

@@ -112,7 +112,7 @@ std::span<const CommandEntry<Simulator>> Simulator::screenCommands() {
 
 std::span<const CommandEntry<Simulator>> Simulator::sessionCommands() {
     static constexpr CommandEntry<Simulator> commands[] = {
-        {"help", "help", "this list", &Simulator::help},
+        {"help", "help [COMMAND]", "this list, or the usage of one command", &Simulator::help},
         {"state", "state",
          "the person's side of the device: Control Center and the section, the lock, the front-most "
          "application's orientation, the screen, what the camera sees, what is presented",
@@ -143,10 +143,8 @@ int Simulator::run(std::span<const std::string> words, std::ostream& out, std::o
     return status;
 }
 
-int Simulator::help(Arguments, std::ostream& out, std::ostream&) {
-    out << "commands:\n";
-    _commands.printUsage(out);
-    return 0;
+int Simulator::help(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    return _commands.help(arguments, out, errors);
 }
 
 int Simulator::state(Arguments arguments, std::ostream& out, std::ostream& errors) {

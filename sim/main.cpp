@@ -9,6 +9,7 @@
 #include "Simulator.h"
 
 #include <fstream>
+#include <getopt.h>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -34,7 +35,10 @@ constexpr const char* usage =
     "                                                          the commands of FILE, one a line\n"
     "       orvane-sim --device DIR [--profile FILE] [-]       commands from the standard input, with a\n"
     "                                                          prompt when it is a terminal\n"
-    "       orvane-sim --device DIR help                       the commands\n";
+    "       orvane-sim help [COMMAND] | COMMAND --help         the commands, or one command's usage\n"
+    "       orvane-sim --help | --version\n"
+    "options take their value as --device DIR or --device=DIR; -- ends them\n"
+    "exit status: 0 done, 1 refused or failed, 2 misuse (a malformed command or options)\n";
 
 struct Options {
     std::optional<std::string> device;
@@ -45,32 +49,105 @@ struct Options {
     std::optional<std::string> serve;
     std::optional<std::string> ready;
     std::optional<std::string> lease;
+    bool help = false;
+    bool version = false;
     std::vector<std::string> command;
 };
 
-std::optional<Options> parseOptions(const std::vector<std::string>& words) {
+// The options before the command: the command's own words (`boot --lease`, `describe --json`) are its own.
+std::optional<Options> parseOptions(int argc, char** argv) {
+    enum : int { device = 1000, profile, screenshots, package, serve, ready, lease, version };
+    static const ::option longOptions[] = {
+        {"device", required_argument, nullptr, device},
+        {"profile", required_argument, nullptr, profile},
+        {"screenshots", required_argument, nullptr, screenshots},
+        {"package", required_argument, nullptr, package},
+        {"serve", required_argument, nullptr, serve},
+        {"ready", required_argument, nullptr, ready},
+        {"lease", required_argument, nullptr, lease},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, version},
+        {nullptr, 0, nullptr, 0},
+    };
     Options options;
-    std::size_t at = 0;
-    for (; at + 1 < words.size(); at += 2) {
-        auto* option = words[at] == "--device"        ? &options.device
-                       : words[at] == "--profile"     ? &options.profile
-                       : words[at] == "--screenshots" ? &options.screenshots
-                       : words[at] == "--package"     ? &options.package
-                       : words[at] == "--serve"       ? &options.serve
-                       : words[at] == "--ready"       ? &options.ready
-                       : words[at] == "--lease"       ? &options.lease
-                                                      : nullptr;
-        if (!option)
-            break;
-        *option = words[at + 1];
+    for (int option; (option = ::getopt_long(argc, argv, "+h", longOptions, nullptr)) != -1;) {
+        auto* value = option == device        ? &options.device
+                      : option == profile     ? &options.profile
+                      : option == screenshots ? &options.screenshots
+                      : option == package     ? &options.package
+                      : option == serve       ? &options.serve
+                      : option == ready       ? &options.ready
+                      : option == lease       ? &options.lease
+                                              : nullptr;
+        if (value)
+            *value = optarg;
+        else if (option == 'h')
+            options.help = true;
+        else if (option == version)
+            options.version = true;
+        else
+            return std::nullopt;
     }
-    options.command.assign(words.begin() + static_cast<std::ptrdiff_t>(at), words.end());
+    options.command.assign(argv + optind, argv + argc);
+    return options;
+}
+
+// Whether the options make one of the invocations the usage lists.
+bool fits(const Options& options) {
     const bool demo = !options.device && !options.profile && options.command.empty() && !options.serve;
     const bool device = options.device && !options.screenshots && !options.package;
     const bool served = !options.serve || (options.ready && options.command.empty());
-    if ((!demo && !device) || !served)
+    return (demo || device) && served;
+}
+
+// `help [COMMAND]` and `COMMAND --help` need no device: the table of every command answers them. Nothing
+// for any other command.
+std::optional<int> help(std::span<const std::string> command) {
+    if (command.size() == 2 && command[1] == "--help")
+        return Simulator::routes().help(command.first(1), std::cout, std::cerr);
+    if (!command.empty() && command[0] == "help")
+        return Simulator::routes().help(command.subspan(1), std::cout, std::cerr);
+    return std::nullopt;
+}
+
+// The folders a device's file system has at its top, one of which any device that has run holds.
+bool looksLikeDevice(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (const auto* top : {"System", "Library", "var"})
+        if (std::filesystem::is_directory(folder / top, error))
+            return true;
+    return false;
+}
+
+std::optional<std::filesystem::path> existingDevice(const std::string& folder, std::ostream& errors) {
+    std::error_code error;
+    auto root = std::filesystem::canonical(folder, error);
+    if (error) {
+        errors << "cannot use " << folder << " as a device: " << error.message() << "\n";
         return std::nullopt;
-    return options;
+    }
+    return root;
+}
+
+// The device at `folder`, made when there is none yet (which is said, so that a mistyped folder shows); a
+// folder that holds other files is no device and is left alone.
+std::optional<std::filesystem::path> deviceFolder(const std::string& folder, std::ostream& errors) {
+    std::error_code error;
+    const auto refuse = [&](const std::string& reason) {
+        errors << "cannot use " << folder << " as a device: " << reason << "\n";
+        return std::nullopt;
+    };
+    if (!std::filesystem::exists(folder, error) && !error) {
+        errors << "making a new device at " << folder << "\n";
+        std::filesystem::create_directories(folder, error);
+    } else if (!error && !std::filesystem::is_directory(folder, error)) {
+        return refuse("it is not a folder");
+    } else if (!error && !looksLikeDevice(folder) && !std::filesystem::is_empty(folder, error) && !error) {
+        return refuse("it holds other files (a device's folder holds System, Library and var)");
+    }
+    if (error)
+        return refuse(error.message());
+    return existingDevice(folder, errors);
 }
 
 std::optional<DeviceProfile> chosenProfile(const Options& options) {
@@ -163,32 +240,40 @@ std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vec
 
 int main(int argc, char** argv) {
     EventLog::setProcessRole(PlatformHost::badge(), "sim");
-    const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!options) {
+    const auto options = parseOptions(argc, argv);
+    if (options && options->help) {
+        std::cout << usage;
+        return 0;
+    }
+    if (options && options->version) {
+        std::cout << "orvane-sim " ORVANE_VERSION "\n";
+        return 0;
+    }
+    if (const auto helped = options && !options->serve ? help(options->command) : std::nullopt)
+        return *helped;
+    if (!options || !fits(*options)) {
         std::cerr << usage;
         return 2;
     }
     if (!options->device)
         return runDemo({options->screenshots, options->package}, std::cout, std::cerr);
-    std::error_code error;
-    std::filesystem::create_directories(*options->device, error);
-    const auto root = error ? std::filesystem::path() : std::filesystem::canonical(*options->device, error);
-    if (error) {
-        std::cerr << "cannot use " << *options->device << " as a device: " << error.message() << "\n";
+    const auto root = options->serve ? existingDevice(*options->device, std::cerr)
+                                     : deviceFolder(*options->device, std::cerr);
+    if (!root)
         return 1;
-    }
     // The device's own processes work from "/", so they are given the root's whole path.
-    DeviceRoot::set(PlatformHost::badge(), options->serve ? root : std::filesystem::path(*options->device));
-    BootedDevice::Place place{root, std::nullopt};
+    DeviceRoot::set(PlatformHost::badge(), options->serve ? *root : std::filesystem::path(*options->device));
+    BootedDevice::Place place{*root, std::nullopt};
+    std::error_code error;
     if (options->profile)
         place.profile = std::filesystem::absolute(*options->profile, error);
     if (options->serve)
         return serve(*options, place);
-    const bool booted = BootedDevice::isBooted(root);
+    const bool booted = BootedDevice::isBooted(*root);
     if (const auto managed = manageDevice(place, options->command, booted))
         return *managed;
     if (booted)
-        return runCommands(BootedDevice::forwarder(root), options->command);
+        return runCommands(BootedDevice::forwarder(*root), options->command);
     const auto profile = chosenProfile(*options);
     if (!profile)
         return 1;

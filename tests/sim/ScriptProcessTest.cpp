@@ -208,8 +208,12 @@ TEST(SimulatorProcess, OptionsThatDoNotFitAreAUsageError) {
          {" --device", " --profile x.plist", " --device d --screenshots s open", " open"}) {
         const auto result = runShell(std::string(ORVANE_SIM_PATH) + arguments + " < /dev/null");
         EXPECT_EQ(result.status, 2) << arguments;
-        EXPECT_EQ(result.output.rfind("usage: orvane-sim", 0), 0u) << arguments;
+        // An option without its value is named first, as getopt names it.
+        EXPECT_NE(result.output.find("usage: orvane-sim"), std::string::npos) << arguments;
     }
+    EXPECT_NE(runShell(std::string(ORVANE_SIM_PATH) + " --device")
+                  .output.find(": option '--device' requires an argument\nusage: orvane-sim"),
+              std::string::npos);
 }
 
 TEST(SimulatorProcess, AFolderAsScriptAndAPipeAsProfileAreRefusedAtOnce) {
@@ -386,3 +390,79 @@ TEST(SimulatorProcess, TheMessageScriptAttachesAVideoByItsTypeUnlessTheDeviceTak
 }
 
 } // namespace
+
+// The command line as other tools have it: help and the version on standard output with status 0, misuse on
+// standard error with status 2.
+TEST(SimulatorProcess, HelpAndTheVersionGoToStandardOutputAndMisuseToStandardError) {
+    const std::string sim = ORVANE_SIM_PATH;
+    const auto stdoutOnly = [](const std::string& command) {
+        return runShell("{ " + command + " 2>/dev/null; }");
+    };
+    const auto stderrOnly = [](const std::string& command) {
+        return runShell("{ " + command + " >/dev/null; }");
+    };
+    for (const auto* option : {" --help", " -h"}) {
+        const auto help = stdoutOnly(sim + option + " | head -1");
+        EXPECT_EQ(help.status, 0) << option;
+        EXPECT_EQ(help.output.rfind("usage: orvane-sim", 0), 0u) << option << help.output;
+        EXPECT_EQ(stdoutOnly(sim + option).status, 0) << option;
+    }
+    const auto version = stdoutOnly(sim + " --version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "orvane-sim " ORVANE_VERSION "\n");
+
+    const auto tap = stdoutOnly(sim + " help tap");
+    EXPECT_EQ(tap.status, 0);
+    EXPECT_EQ(tap.output.rfind("usage:\n  tap SLOT\n      touch up inside button SLOT", 0), 0u) << tap.output;
+    EXPECT_EQ(stdoutOnly(sim + " tap --help").output, tap.output);
+    const auto all = stdoutOnly(sim + " help");
+    EXPECT_EQ(all.status, 0);
+    EXPECT_NE(all.output.find("\n  help [COMMAND]\n"), std::string::npos) << all.output;
+
+    for (const auto* misuse : {" help jump", " jump --help", " --devise d open", " --device", " open"}) {
+        EXPECT_EQ(stdoutOnly(sim + misuse).output, "") << misuse;
+        const auto refused = stderrOnly(sim + misuse + " < /dev/null");
+        EXPECT_EQ(refused.status, 2) << misuse;
+        EXPECT_NE(refused.output, "") << misuse;
+    }
+}
+
+TEST(SimulatorProcess, OptionsTakeTheirValueJoinedOrAsTheNextWordAndADoubleDashEndsThem) {
+    TemporaryDevice device;
+    const std::string sim = ORVANE_SIM_PATH;
+    const std::string opened = "Control Center open, 320 wide; no section (install it first)\n";
+    EXPECT_EQ(runShell(sim + " --device=" + device.root().string() + " open").output, opened);
+    EXPECT_EQ(runShell(sim + " --device " + device.root().string() + " -- open").output, opened);
+    // After --, an option's name is the command, and the device is missing.
+    const auto ended = runShell(sim + " -- --device " + device.root().string() + " open");
+    EXPECT_EQ(ended.status, 2) << ended.output;
+    // The command's own words are not the simulator's options.
+    const auto width = runShell(sim + " --device " + device.root().string() + " open --width 300");
+    EXPECT_EQ(width.output, "Control Center open, 300 wide; no section (install it first)\n");
+}
+
+TEST(SimulatorProcess, ANewDeviceIsAnnouncedAndAFolderOfOtherFilesIsRefused) {
+    TemporaryDevice scratch;
+    const auto fresh = scratch.root() / "fresh";
+    const auto first = runShell(std::string(ORVANE_SIM_PATH) + " --device " + fresh.string() + " open");
+    EXPECT_EQ(first.status, 0) << first.output;
+    EXPECT_EQ(first.output.rfind("making a new device at " + fresh.string() + "\n", 0), 0u) << first.output;
+    const auto again = runShell(std::string(ORVANE_SIM_PATH) + " --device " + fresh.string() + " open");
+    EXPECT_EQ(again.output.find("making a new device"), std::string::npos) << again.output;
+
+    const auto documents = scratch.root() / "documents";
+    std::filesystem::create_directories(documents);
+    std::ofstream(documents / "letter.txt") << "dear";
+    const auto refused = runShell(std::string(ORVANE_SIM_PATH) + " --device " + documents.string() + " open");
+    EXPECT_EQ(refused.status, 1) << refused.output;
+    EXPECT_NE(refused.output.find("holds other files"), std::string::npos) << refused.output;
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(documents), std::filesystem::directory_iterator()),
+        1)
+        << "nothing added";
+
+    const auto file =
+        runShell(std::string(ORVANE_SIM_PATH) + " --device " + (documents / "letter.txt").string() + " open");
+    EXPECT_EQ(file.status, 1) << file.output;
+    EXPECT_NE(file.output.find("not a folder"), std::string::npos) << file.output;
+}

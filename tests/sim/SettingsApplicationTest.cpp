@@ -101,21 +101,23 @@ TEST_F(SettingsApplicationTest, TheClockDecidesTheAboutYearsAndTheScreenshotDraw
 // The Settings application in one process and SpringBoard in another: the change made through the picker
 // reaches the section, which shows it at Control Center's next appearance.
 TEST(SettingsAndSpringBoard, AFunctionPickedInThePaneShowsInControlCenter) {
-    TemporaryDevice device;
+    // The scripts and the picture lie beside the device's folder: a folder of other files is no device.
+    TemporaryDevice folder;
+    const auto device = (folder.root() / "device").string();
     const auto script = [&](const std::string& name, const std::string& lines) {
-        const auto path = device.root() / name;
+        const auto path = folder.root() / name;
         std::ofstream(path) << lines;
         return path.string();
     };
-    const auto picture = (device.root() / "section.png").string();
+    const auto picture = (folder.root() / "section.png").string();
     ChildProcess springBoard(
-        {ORVANE_SIM_PATH, "--device", device.root().string(), "script",
+        {ORVANE_SIM_PATH, "--device", device, "script",
          script("springboard.txt", "install\nopen\nclose\nwatch --notifications 1 --seconds 60\n"
                                    "open\nscreenshot " +
                                        picture + "\n")});
     ASSERT_TRUE(springBoard.readUntil("settings in force at start:", 30s)) << springBoard.output();
     ChildProcess settings(
-        {ORVANE_SIM_PATH, "--device", device.root().string(), "script",
+        {ORVANE_SIM_PATH, "--device", device, "script",
          script("settings.txt", "settings open\nsettings tap Orvane\nsettings tap \"Button 3\"\n"
                                 "settings tap Notes\n")});
     EXPECT_TRUE(settings.readUntil("  Notes  (icon 29 x 29)  (chosen)\n", 30s)) << settings.output();
@@ -138,7 +140,7 @@ TEST(SettingsAndSpringBoard, AFunctionPickedInThePaneShowsInControlCenter) {
     }
     EXPECT_GT(yellow, 500) << "slot 3 shows the Notes icon";
 
-    ChildProcess events({ORVANE_SIM_PATH, "--device", device.root().string(), "events"});
+    ChildProcess events({ORVANE_SIM_PATH, "--device", device, "events"});
     events.readUntil("notify.posted name=com.velquin.orvane.changed", 30s);
     ASSERT_EQ(events.wait(), 0);
     const auto log = events.output();

@@ -174,6 +174,24 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
               "help state defaults watch language events boot status shutdown serve\n");
 }
 
+// One command's usage, whichever way it is asked for, and nothing run: a script line `open --help` leaves
+// Control Center closed.
+TEST_F(SimulatorTest, HelpNamesOneCommandsUsageAndCommandHelpRunsNothing) {
+    const auto open = output("help open");
+    EXPECT_EQ(open,
+              "usage:\n  open [--width W]\n      Control Center appears; with --width, its width becomes W "
+              "as it slides in\n");
+    EXPECT_EQ(output("open --help"), open);
+    EXPECT_TRUE(has(output("describe"), "Control Center closed")) << "open --help opened nothing";
+    EXPECT_TRUE(has(output("help"), "\n  open [--width W]\n")) << "the whole list names open too";
+    for (const auto* line : {"help jump", "help open close"}) {
+        const auto refused = run(line);
+        EXPECT_EQ(refused.status, 2) << line;
+        EXPECT_EQ(refused.out, "") << line;
+        EXPECT_TRUE(has(refused.errors, "unknown command")) << line << refused.errors;
+    }
+}
+
 // The table a booted device routes by lists the very commands the device runs, each with the process that a
 // person's action reaches.
 TEST_F(SimulatorTest, EveryCommandHasOneOwnerAndTheRoutesMatchTheDevice) {
