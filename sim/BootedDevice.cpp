@@ -4,6 +4,7 @@
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
+#include "JsonOutput.h"
 #include "Simulator.h"
 #include "SpringBoard/SBControlCenterController.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -81,9 +83,15 @@ int notBooted(Arguments, std::ostream&, std::ostream& errors) {
 }
 
 int statusOfThisProcess(Arguments arguments, std::ostream& out, std::ostream& errors) {
-    if (!arguments.empty())
+    std::vector<std::string> words{"status"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const auto json = BootedDevice::statusRequest(words);
+    if (!json)
         return notBooted(arguments, out, errors);
-    out << "the device is not booted: it lives for this process, pid " << ::getpid() << "\n";
+    if (*json)
+        printJson({{"booted", false}, {"livesForPid", ::getpid()}}, out);
+    else
+        out << "the device is not booted: it lives for this process, pid " << ::getpid() << "\n";
     return 3;
 }
 
@@ -97,7 +105,8 @@ std::span<const Command> deviceCommands() {
          "start the device; it stays on until shutdown (with --lease, until the process that ran orvane-sim "
          "ends)",
          notBooted},
-        {"status", "status", "whether the device is booted, its processes and its control socket",
+        {"status", "status [--json]",
+         "whether the device is booted, its processes and its control socket; --json as one JSON object",
          statusOfThisProcess},
         {"shutdown", "shutdown", "end the booted device: Control Center closes and every process exits",
          notBooted},
@@ -114,7 +123,7 @@ bool runsInInvoker(const CommandTable& routes, std::span<const std::string> word
         return false;
     const auto* command = routes.find(words[0]);
     return (command && command->owner == Owner::Invoker) || words[0] == "watch" ||
-           (words[0] == "events" && words.size() > 1 && words[1] == "--follow");
+           (words[0] == "events" && std::ranges::find(words, "--follow") != words.end());
 }
 
 std::filesystem::path socketOf(const std::filesystem::path& root, std::string_view role) {
@@ -159,14 +168,31 @@ int boot(const Place& place, bool lease, std::ostream& out, std::ostream& errors
     return 0;
 }
 
-int statusWhenOff(const std::filesystem::path& root, std::ostream& out) {
+std::optional<bool> statusRequest(std::span<const std::string> words) {
+    if (words.size() == 1 && words[0] == "status")
+        return false;
+    if (words.size() == 2 && words[0] == "status" && words[1] == "--json")
+        return true;
+    return std::nullopt;
+}
+
+int statusWhenOff(const std::filesystem::path& root, bool json, std::ostream& out) {
     const auto control = ControlSocket::controlPath(root);
-    out << "the device at " << root.string() << " is off\n";
-    if (ControlSocket::isStale(control)) {
+    const bool stale = ControlSocket::isStale(control);
+    if (stale) {
         std::error_code error;
         std::filesystem::remove(control, error);
-        out << "cleared the socket a device that died left at " << control.string() << "\n";
     }
+    if (json) {
+        printJson({{"booted", false},
+                   {"root", root.string()},
+                   {"clearedSocket", stale ? Json(control.string()) : Json()}},
+                  out);
+        return 3;
+    }
+    out << "the device at " << root.string() << " is off\n";
+    if (stale)
+        out << "cleared the socket a device that died left at " << control.string() << "\n";
     return 3;
 }
 

@@ -35,8 +35,10 @@ struct Place {
 int boot(const Place& place, bool lease, std::ostream& out, std::ostream& errors);
 // Whether a device is booted at the root: its control socket answers.
 bool isBooted(const std::filesystem::path& root);
+// Whether the words ask for the device's status (`status`), and then whether as JSON (`status --json`).
+std::optional<bool> statusRequest(std::span<const std::string> words);
 // `status` and `shutdown` of a device that is not booted.
-int statusWhenOff(const std::filesystem::path& root, std::ostream& out);
+int statusWhenOff(const std::filesystem::path& root, bool json, std::ostream& out);
 int shutdownWhenOff(const std::filesystem::path& root, std::ostream& errors);
 // Runs each command on the booted device and prints its answer here; what follows the device's files until it
 // is stopped (watch, events --follow) runs in this process.

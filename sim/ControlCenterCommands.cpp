@@ -1,6 +1,7 @@
 #include "ControlCenterCommands.h"
 
 #include "CameraCommands.h"
+#include "CommandOptions.h"
 #include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/PlatformHost.h"
@@ -16,6 +17,7 @@
 #include "ViewTree.h"
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -145,7 +147,8 @@ std::span<const CommandEntry<ControlCenterCommands>> ControlCenterCommands::comm
         {"width", "width W", "Control Center's width, in points", &ControlCenterCommands::width},
         {"lock", "lock", "lock the device", &ControlCenterCommands::lock},
         {"unlock", "unlock", "unlock the device", &ControlCenterCommands::unlock},
-        {"describe", "describe", "Control Center and the section's views", &ControlCenterCommands::describe},
+        {"describe", "describe [--json]", "Control Center and the section's views; --json as one JSON object",
+         &ControlCenterCommands::describe},
     };
     return commands;
 }
@@ -178,6 +181,24 @@ void ControlCenterCommands::printControlCenter(std::ostream& out) const {
     const CGSize container = _loader.containerView()->frame().size;
     out << "section " << container.width << " x " << container.height
         << (_loader.section()->view()->isHidden() ? ", hidden" : "") << "\n";
+}
+
+Json ControlCenterCommands::describeJson() const {
+    const auto controlCenter = SBControlCenterController::sharedInstance();
+    Json described{
+        {"controlCenter",
+         {{"open", controlCenter->isVisible()}, {"width", controlCenter->view()->frame().size.width}}},
+        {"section", nullptr},
+        {"views", nullptr}};
+    if (_loader.section()) {
+        const CGSize container = _loader.containerView()->frame().size;
+        described["section"] = {{"width", container.width},
+                                {"height", container.height},
+                                {"hidden", _loader.section()->view()->isHidden()}};
+    }
+    if (_loader.containerView())
+        described["views"] = viewTreeJson(*_loader.containerView());
+    return described;
 }
 
 int ControlCenterCommands::install(std::span<const std::string> arguments, std::ostream& out,
@@ -384,9 +405,14 @@ DrawnScreen ControlCenterCommands::screenImage() {
 
 int ControlCenterCommands::describe(std::span<const std::string> arguments, std::ostream& out,
                                     std::ostream& errors) {
-    if (!arguments.empty())
+    const auto options = parseCommandOptions(arguments, jsonOption);
+    if (!options || !options->operands.empty())
         return usageError("describe", errors);
     sectionLoaded();
+    if (options->has("json")) {
+        printJson(describeJson(), out);
+        return 0;
+    }
     printControlCenter(out);
     if (_loader.containerView())
         describeViewTree(*_loader.containerView(), out);

@@ -2,6 +2,7 @@
 
 #include "Caddex/CaddexLoader.h"
 #include "Commands.h"
+#include "JsonOutput.h"
 #include "Touchables.h"
 #include "UIKit/PresentationHost.h"
 #include "UIKit/UIImage.h"
@@ -61,6 +62,8 @@ class ControlCenterCommands {
     // The section's button as a finger finds it: its frame in the screenshot, and `tap` and `hold` of its
     // slot.
     std::optional<Touchable> buttonTouchable(const UIView& hit) const;
+    // Control Center, the section and its views, for `describe --json`.
+    Json describeJson() const;
 
     CaddexLoader& _loader;
     const PresentationStack& _presented;

@@ -1,8 +1,10 @@
 #include "Defaults.h"
 
+#include "CommandOptions.h"
 #include "Commands.h"
 #include "CoreFoundation/CFNumberParsing.h"
 #include "Foundation/NSDictionary.h"
+#include "JsonOutput.h"
 #include "SettingsReport.h"
 #include "Watch.h"
 #include "common/SectionSettings.h"
@@ -13,14 +15,15 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <numeric>
 #include <unistd.h>
 
 namespace {
 
-constexpr std::string_view defaultsUsage =
-    "defaults read [KEY] | write [--force] KEY [-int|-real|-bool|-string] VALUE | delete KEY | reset | "
-    "export FILE | import FILE";
+constexpr std::string_view defaultsUsage = "defaults read [KEY] [--json] | write [--force] KEY "
+                                           "[-int|-real|-bool|-string] VALUE | delete KEY | reset | "
+                                           "export FILE | import FILE";
 
 std::optional<std::int64_t> parseInteger(const std::string& text) {
     return parseNumber<std::int64_t>(text, commandLineNumbers);
@@ -65,13 +68,29 @@ std::optional<CFPropertyList> inferred(const std::string& text) {
     return CFPropertyList::string(text);
 }
 
-int readSettings(std::span<const std::string> keys, std::ostream& out, std::ostream& errors) {
+// The settings file as one JSON object (empty when there is none), or the one key asked for (empty when it is
+// not set).
+Json settingsJson(const NSDictionary* file, std::span<const std::string> keys) {
+    auto settings = Json::object();
+    if (!file)
+        return settings;
+    for (const auto& [key, value] : file->entries())
+        if (keys.empty() || key == keys.front())
+            settings[key] = jsonOfValue(value);
+    return settings;
+}
+
+int readSettings(std::span<const std::string> keys, bool json, std::ostream& out, std::ostream& errors) {
     NSPropertyListReadError error;
     const auto file = NSDictionary::dictionaryWithContentsOfFile(settingsPath, error);
     if (!file && error.kind != NSPropertyListReadError::Kind::missing) {
         errors << "the settings file cannot be read (the section uses every default): " << error.reason
                << "\n";
         return 1;
+    }
+    if (json) {
+        printJson(settingsJson(file ? &*file : nullptr, keys), out);
+        return 0;
     }
     if (keys.empty()) {
         if (!file) {
@@ -312,8 +331,9 @@ std::optional<CFPropertyList> parseTypedValue(std::span<const std::string> words
 int runDefaults(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     const std::string verb = arguments.empty() ? std::string() : arguments.front();
     const auto rest = arguments.empty() ? arguments : arguments.subspan(1);
-    if (verb == "read" && rest.size() <= 1)
-        return readSettings(rest, out, errors);
+    const auto read = verb == "read" ? parseCommandOptions(rest, jsonOption) : std::nullopt;
+    if (read && read->operands.size() <= 1)
+        return readSettings(read->operands, read->has("json"), out, errors);
     if (verb == "write")
         return writeSetting(rest, out, errors);
     if (verb == "delete")

@@ -186,8 +186,8 @@ void printCommand(const Words& command, std::ostream& out) {
 }
 
 int walkSettings(std::ostream& out, std::ostream& errors) {
-    out << "The section starts with no settings file.\n";
-    SettingsWatcher section(out);
+    out << "The section starts with no settings file; after each change, what it reads that changed.\n";
+    SettingsWatcher section(out, SettingsWatcher::Shows::changes);
     section.start();
     for (const auto& step : settingsWalk) {
         out << "\n" << step.says << "\n";
@@ -275,6 +275,22 @@ void printScreenshots(const std::filesystem::path& pictures, std::ostream& out) 
     }
 }
 
+// The device the tour made goes with it, unless the person asked to keep it to look at or go on with.
+void leaveDevice(const std::filesystem::path& root, bool keep, std::ostream& out, std::ostream& errors) {
+    if (keep) {
+        out << "\nThe device stays at " << root.string() << ": orvane-sim --device " << root.string()
+            << " describe\n";
+        return;
+    }
+    std::error_code error;
+    std::filesystem::remove_all(root, error);
+    if (error)
+        errors << "could not remove the tour's device at " << root.string() << ": " << error.message()
+               << "\n";
+    else
+        out << "\nRemoved the tour's device (--keep keeps it).\n";
+}
+
 } // namespace
 
 int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors) {
@@ -294,10 +310,11 @@ int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
     }
     DeviceRoot::set(PlatformHost::badge(), root);
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
-    if (const int status = walkSettings(out, errors); status != 0)
-        return status;
-    if (const int status = walkControlCenter(pictures, options, out, errors); status != 0)
-        return status;
-    printScreenshots(pictures, out);
-    return 0;
+    int status = walkSettings(out, errors);
+    if (status == 0)
+        status = walkControlCenter(pictures, options, out, errors);
+    if (status == 0)
+        printScreenshots(pictures, out);
+    leaveDevice(root, options.keep, out, errors);
+    return status;
 }

@@ -10,6 +10,8 @@ struct DemoOptions {
     // Orvane's Debian package, to install the plug-ins from as a device would; the build's bundles when
     // absent.
     std::optional<std::filesystem::path> package;
+    // Whether the device the tour made stays after it; it is removed otherwise (the screenshots stay).
+    bool keep = false;
 };
 
 // A scripted walk through the product on a fresh device: what `orvane-sim` does when given no command.

@@ -1,5 +1,6 @@
 #include "PersonCommands.h"
 
+#include "CommandOptions.h"
 #include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "PresentedAnswers.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -44,6 +46,43 @@ void printController(const UIViewController& controller, std::ostream& out) {
     }
 }
 
+Json textOrNull(const std::optional<std::string>& text) {
+    return text ? Json(*text) : Json();
+}
+
+// What `alert --json` gives: the class; an alert's style, texts and actions, or another controller's
+// registered properties; a share sheet's items and activities; the command that answers it. Null when
+// nothing is presented.
+Json presentedJson(const PresentationStack& presented) {
+    const auto topmost = presented.topmost();
+    if (!topmost)
+        return nullptr;
+    const auto controller = presentedController(*topmost);
+    Json shown{{"class", controller->className()}};
+    if (const auto alert = presented.topmostOf<UIAlertController>()) {
+        auto actions = Json::array();
+        for (const auto& action : alert->actions())
+            actions.push_back({{"title", action->title()},
+                               {"style", UIAlertActionStyleName(action->style())},
+                               {"preferred", action == alert->preferredAction()}});
+        shown["style"] = alert->styleName();
+        shown["title"] = textOrNull(alert->title());
+        shown["message"] = textOrNull(alert->message());
+        shown["actions"] = std::move(actions);
+    } else {
+        auto properties = Json::object();
+        for (const auto name : controller->objectClass().propertyNames()) {
+            const auto value = controller->valueForKey(name);
+            properties[std::string(name)] = value ? value->description() : "";
+        }
+        shown["properties"] = std::move(properties);
+    }
+    if (const auto sheet = presented.topmostOf<UIActivityViewController>())
+        shown.update(shareSheetJson(*sheet));
+    shown["answer"] = answeringCommand(*topmost);
+    return shown;
+}
+
 std::optional<int> integerFrom(const std::string& text, int lowest, int highest) {
     const auto number = text == "0" ? std::optional<int>(0) : parsePositive<int>(text);
     return number && *number >= lowest && *number <= highest ? number : std::nullopt;
@@ -61,16 +100,17 @@ std::span<const CommandEntry<PersonCommands>> PersonCommands::commandTable() {
          "a long press on button SLOT that ends with the finger lifted; with --state, one still in that "
          "state",
          &PersonCommands::hold},
-        {"alert", "alert",
+        {"alert", "alert [--json]",
          "what is presented over Control Center: an alert with its actions, a sheet or picker with its "
-         "properties",
+         "properties; --json as one JSON object (null when nothing is)",
          &PersonCommands::alert},
         {"choose", "choose TITLE", "choose the action of that title in what is presented",
          &PersonCommands::choose},
         {"orientation", "orientation N",
          "the front-most application's orientation: 1, 2 portrait; 3, 4 landscape; 0 unknown",
          &PersonCommands::orientation},
-        {"presented", "presented", "what is presented on the screen, bottom first, by class",
+        {"presented", "presented [--json]",
+         "what is presented on the screen, bottom first, by class; --json as an array of class names",
          &PersonCommands::presented},
         {"dismiss", "dismiss", "the person dismisses what is presented on top, as a sheet is swiped away",
          &PersonCommands::dismiss},
@@ -143,8 +183,13 @@ int PersonCommands::hold(std::span<const std::string> arguments, std::ostream& o
 }
 
 int PersonCommands::alert(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
-    if (!arguments.empty())
+    const auto options = parseCommandOptions(arguments, jsonOption);
+    if (!options || !options->operands.empty())
         return printUsageError(commandTable(), "alert", errors);
+    if (options->has("json")) {
+        printJson(presentedJson(_presented), out);
+        return 0;
+    }
     const auto topmost = _presented.topmost();
     if (!topmost) {
         out << "nothing presented\n";
@@ -187,9 +232,17 @@ int PersonCommands::orientation(std::span<const std::string> arguments, std::ost
 
 int PersonCommands::presented(std::span<const std::string> arguments, std::ostream& out,
                               std::ostream& errors) {
-    if (!arguments.empty())
+    const auto options = parseCommandOptions(arguments, jsonOption);
+    if (!options || !options->operands.empty())
         return printUsageError(commandTable(), "presented", errors);
     const auto controllers = _presented.shown();
+    if (options->has("json")) {
+        auto classes = Json::array();
+        for (const auto& controller : controllers)
+            classes.push_back(controller->className());
+        printJson(classes, out);
+        return 0;
+    }
     if (controllers.empty())
         out << "nothing presented\n";
     for (const auto& controller : controllers)

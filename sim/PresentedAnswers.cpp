@@ -11,6 +11,7 @@
 #include "UIKit/UINavigationController.h"
 
 #include <cmath>
+#include <nlohmann/json.hpp>
 
 std::string answeringCommand(const Presented& presented) {
     using Command = std::string;
@@ -50,18 +51,40 @@ std::string notPresented(const PresentationStack& presented, std::string_view wh
     return "no " + std::string(what) + " is presented" + (topmost ? "; " + answerHint(*topmost) : "");
 }
 
-void printShareSheet(const UIActivityViewController& sheet, std::ostream& out) {
+Json shareSheetJson(const UIActivityViewController& sheet) {
+    auto items = Json::array();
     for (const auto& item : sheet.activityItems()) {
         if (const auto* url = dynamic_cast<const NSURL*>(item.get())) {
-            out << "item: " << (url->isFileURL() ? "file URL " : "URL ") << url->absoluteString() << "\n";
+            items.push_back(
+                {{"type", url->isFileURL() ? "file URL" : "URL"}, {"url", url->absoluteString()}});
         } else if (const auto* image = dynamic_cast<const UIImage*>(item.get())) {
             const auto size = image->size();
-            out << "item: image, " << std::lround(size.width * image->scale()) << " x "
-                << std::lround(size.height * image->scale()) << " pixels\n";
+            items.push_back({{"type", "image"},
+                             {"width", std::lround(size.width * image->scale())},
+                             {"height", std::lround(size.height * image->scale())}});
         } else {
-            out << "item: " << item->className() << "\n";
+            items.push_back({{"type", item->className()}});
         }
     }
+    auto activities = Json::array();
     for (const auto type : sheet.activityTypes())
-        out << "activity: " << type << "\n";
+        activities.push_back(type);
+    return {{"items", std::move(items)}, {"activities", std::move(activities)}};
+}
+
+void printShareSheet(const UIActivityViewController& sheet, std::ostream& out) {
+    const auto shown = shareSheetJson(sheet);
+    for (const auto& item : shown["items"]) {
+        const auto type = item["type"].get<std::string>();
+        out << "item: ";
+        if (item.contains("url"))
+            out << type << " " << item["url"].get<std::string>();
+        else if (type == "image")
+            out << "image, " << item["width"].get<long>() << " x " << item["height"].get<long>() << " pixels";
+        else
+            out << type;
+        out << "\n";
+    }
+    for (const auto& type : shown["activities"])
+        out << "activity: " << type.get<std::string>() << "\n";
 }

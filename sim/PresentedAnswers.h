@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonOutput.h"
 #include "UIKit/PresentationHost.h"
 #include "UIKit/UIActivityViewController.h"
 
@@ -18,6 +19,8 @@ std::string answerHint(const Presented& presented);
 // "no WHAT is presented", with the hint for what is presented instead, if anything.
 std::string notPresented(const PresentationStack& presented, std::string_view what);
 
-// The share sheet's items (a file URL, or an image with its size in pixels) and the activities it offers,
-// one a line, for `alert`.
+// The share sheet's items (a file URL, or an image with its size in pixels) and the activities it offers:
+// {"items": [...], "activities": [...]}.
+Json shareSheetJson(const UIActivityViewController& sheet);
+// The same, one a line, for `alert`.
 void printShareSheet(const UIActivityViewController& sheet, std::ostream& out);

@@ -9,12 +9,11 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr std::size_t longestEcho = 200;
-
-enum class LineRead { line, end, tooLong };
 
 // One line without its newline, read no further than longestCommandLine: a stream without line ends is
 // never gathered whole.
@@ -55,25 +54,49 @@ int runLine(const CommandRunner& run, const std::string& line, std::ostream& out
 
 std::optional<std::vector<std::string>> splitCommandLine(std::string_view line, std::string& error) {
     std::vector<std::string> words;
-    std::size_t at = 0;
-    while (true) {
-        at = line.find_first_not_of(" \t\r", at);
-        if (at == std::string_view::npos || line[at] == '#')
-            return words;
-        if (line[at] != '"') {
-            const auto end = std::min(line.find_first_of(" \t\r", at), line.size());
-            words.emplace_back(line.substr(at, end - at));
-            at = end;
+    std::optional<std::string> word;
+    const auto unclosed = [&] {
+        error = "a quote is not closed";
+        return std::nullopt;
+    };
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        const char c = line[at];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            if (word)
+                words.push_back(*std::exchange(word, std::nullopt));
             continue;
         }
-        const auto close = line.find('"', at + 1);
-        if (close == std::string_view::npos) {
-            error = "a quote is not closed";
-            return std::nullopt;
+        if (c == '#' && !word)
+            break;
+        auto& text = word ? *word : word.emplace();
+        if (c == '\\') {
+            if (++at == line.size()) {
+                error = "the line ends with a backslash";
+                return std::nullopt;
+            }
+            text += line[at];
+        } else if (c == '\'') {
+            const auto close = line.find('\'', at + 1);
+            if (close == std::string_view::npos)
+                return unclosed();
+            text += line.substr(at + 1, close - at - 1);
+            at = close;
+        } else if (c == '"') {
+            for (++at; at < line.size() && line[at] != '"'; ++at) {
+                if (line[at] == '\\' && at + 1 < line.size() &&
+                    std::string_view("\"\\$`").find(line[at + 1]) != std::string_view::npos)
+                    ++at;
+                text += line[at];
+            }
+            if (at == line.size())
+                return unclosed();
+        } else {
+            text += c;
         }
-        words.emplace_back(line.substr(at + 1, close - at - 1));
-        at = close + 1;
     }
+    if (word)
+        words.push_back(std::move(*word));
+    return words;
 }
 
 std::string printable(std::string_view text) {
@@ -109,7 +132,9 @@ int runScript(const CommandRunner& run, std::istream& lines, std::string_view so
         const int status = runLine(run, line, out, lineErrors);
         if (status != 0) {
             errors << source << ":" << number << ": " << printable(line) << "\n"
-                   << lineErrors.str() << std::flush;
+                   << lineErrors.str() << source << ": stopped at line " << number << " (status " << status
+                   << "): nothing after it runs\n"
+                   << std::flush;
             return status;
         }
         errors << lineErrors.str();
@@ -145,21 +170,29 @@ int runScriptFile(const CommandRunner& run, const std::string& file, std::ostrea
     return runScript(run, lines, file, out, errors);
 }
 
-int runPrompt(const CommandRunner& run, std::istream& lines, std::ostream& out, std::ostream& errors) {
+int runPrompt(const CommandRunner& run, const LineSource& lines, std::ostream& out, std::ostream& errors) {
     std::string line;
     for (;;) {
-        out << "orvane> " << std::flush;
-        const auto read = readLine(lines, line);
+        const auto read = lines(line);
         if (read == LineRead::end)
             break;
-        if (read == LineRead::line) {
+        if (read == LineRead::line)
             runLine(run, line, out, errors);
-            continue;
-        }
-        errors << tooLong() << "\n";
-        while (readLine(lines, line) == LineRead::tooLong) {
-        }
+        else
+            errors << tooLong() << "\n";
     }
     out << "\n";
     return 0;
+}
+
+int runPrompt(const CommandRunner& run, std::istream& lines, std::ostream& out, std::ostream& errors) {
+    const LineSource prompted = [&](std::string& line) {
+        out << "orvane> " << std::flush;
+        const auto read = readLine(lines, line);
+        if (read == LineRead::tooLong)
+            while (readLine(lines, line) == LineRead::tooLong) {
+            }
+        return read;
+    };
+    return runPrompt(run, prompted, out, errors);
 }

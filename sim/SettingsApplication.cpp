@@ -5,6 +5,8 @@
 #include "Foundation/NSBundle.h"
 #include "UIKit/UIImage.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <variant>
@@ -107,20 +109,38 @@ std::optional<std::variant<NSIndexPath, std::string>> rowNamed(PSListController&
     return "\"" + std::string(row) + "\" is in more than one group: name one of " + choices;
 }
 
-void describeCell(const UITableViewCell& cell, std::ostream& out) {
-    out << "  " << cell.textLabel()->text();
-    if (!cell.detailTextLabel()->text().empty())
-        out << " = " << cell.detailTextLabel()->text();
+Json textOrNull(std::string_view text) {
+    return text.empty() ? Json() : Json(text);
+}
+
+Json cellJson(const UITableViewCell& cell) {
     const auto* row = dynamic_cast<const PSTableCell*>(&cell);
-    if (row && row->specifier()->cellType() == PSButtonCell)
-        out << "  (button" << (row->alignment() == PSTableCellAlignmentCenter ? ", centred" : "") << ")";
-    if (const auto& image = cell.imageView()->image())
-        out << "  (icon " << image->size().width << " x " << image->size().height << ")";
-    if (const auto colour = cell.textLabel()->textColor(); colour && colour->isEqual(*UIColor::redColor()))
+    const bool button = row && row->specifier()->cellType() == PSButtonCell;
+    const auto& image = cell.imageView()->image();
+    const auto colour = cell.textLabel()->textColor();
+    return {{"label", cell.textLabel()->text()},
+            {"value", textOrNull(cell.detailTextLabel()->text())},
+            {"button", button},
+            {"centred", button && row->alignment() == PSTableCellAlignmentCenter},
+            {"icon", image ? Json{{"width", image->size().width}, {"height", image->size().height}} : Json()},
+            {"red", colour && colour->isEqual(*UIColor::redColor())},
+            {"disclosure", cell.accessoryType() == UITableViewCellAccessoryDisclosureIndicator},
+            {"chosen", cell.accessoryType() == UITableViewCellAccessoryCheckmark}};
+}
+
+void describeCell(const Json& cell, std::ostream& out) {
+    out << "  " << cell["label"].get<std::string>();
+    if (!cell["value"].is_null())
+        out << " = " << cell["value"].get<std::string>();
+    if (cell["button"].get<bool>())
+        out << "  (button" << (cell["centred"].get<bool>() ? ", centred" : "") << ")";
+    if (const auto& icon = cell["icon"]; !icon.is_null())
+        out << "  (icon " << icon["width"].get<double>() << " x " << icon["height"].get<double>() << ")";
+    if (cell["red"].get<bool>())
         out << "  (red)";
-    if (cell.accessoryType() == UITableViewCellAccessoryDisclosureIndicator)
+    if (cell["disclosure"].get<bool>())
         out << "  >";
-    if (cell.accessoryType() == UITableViewCellAccessoryCheckmark)
+    if (cell["chosen"].get<bool>())
         out << "  (chosen)";
     out << "\n";
 }
@@ -237,22 +257,42 @@ bool SettingsApplication::back() {
     return _navigation && _navigation->popViewControllerAnimated(true) != nullptr;
 }
 
-void SettingsApplication::describe(std::ostream& out) const {
+Json SettingsApplication::pageJson() const {
     const auto shown = page();
     if (!shown)
-        return;
+        return nullptr;
     const auto& item = shown->navigationItem();
-    out << "page " << item->title();
-    if (const auto back = backTitle(); !back.empty())
-        out << "  < " << back;
-    if (item->rightBarButtonItem())
-        out << "  [" << item->rightBarButtonItem()->title() << "]";
-    out << "\n";
+    auto groups = Json::array();
     for (const auto& section : shown->table()->sections()) {
-        out << "group" << (section.header ? " " + *section.header : std::string()) << "\n";
+        auto rows = Json::array();
         for (const auto& cell : section.cells)
-            describeCell(*cell, out);
-        if (section.footer)
-            out << "  footer: " << *section.footer << "\n";
+            rows.push_back(cellJson(*cell));
+        groups.push_back({{"header", section.header ? Json(*section.header) : Json()},
+                          {"rows", std::move(rows)},
+                          {"footer", section.footer ? Json(*section.footer) : Json()}});
+    }
+    return {{"title", item->title()},
+            {"back", textOrNull(backTitle())},
+            {"button", item->rightBarButtonItem() ? Json(item->rightBarButtonItem()->title()) : Json()},
+            {"groups", std::move(groups)}};
+}
+
+void SettingsApplication::describe(std::ostream& out) const {
+    const auto shown = pageJson();
+    if (shown.is_null())
+        return;
+    out << "page " << shown["title"].get<std::string>();
+    if (!shown["back"].is_null())
+        out << "  < " << shown["back"].get<std::string>();
+    if (!shown["button"].is_null())
+        out << "  [" << shown["button"].get<std::string>() << "]";
+    out << "\n";
+    for (const auto& group : shown["groups"]) {
+        out << "group"
+            << (group["header"].is_null() ? std::string() : " " + group["header"].get<std::string>()) << "\n";
+        for (const auto& cell : group["rows"])
+            describeCell(cell, out);
+        if (!group["footer"].is_null())
+            out << "  footer: " << group["footer"].get<std::string>() << "\n";
     }
 }

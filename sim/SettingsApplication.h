@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonOutput.h"
 #include "Preferences/PSListController.h"
 #include "UIKit/UINavigationController.h"
 
@@ -30,7 +31,9 @@ class SettingsApplication {
     std::shared_ptr<PSListController> page() const;
     // The title of the page one back; empty on the top list.
     std::string backTitle() const;
-    // The page as text: its title and buttons, its groups with their rows and values, and the footers.
+    // The page: its title and buttons, its groups with their rows and values, and the footers; as JSON, or
+    // as text, one line a row.
+    Json pageJson() const;
     void describe(std::ostream& out) const;
 
   private:

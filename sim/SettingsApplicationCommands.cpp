@@ -5,21 +5,19 @@
 #include "Foundation/PlatformHost.h"
 #include "SettingsScreenshot.h"
 
+#include <nlohmann/json.hpp>
+
 #include <ctime>
 
 namespace {
 
-constexpr std::string_view settingsUsage = "settings open | tap LABEL | set LABEL VALUE | back | show";
+constexpr std::string_view settingsUsage =
+    "settings open | tap LABEL | set LABEL VALUE | back | show [--json]";
 constexpr std::string_view clockUsage = "clock [YYYY-MM-DD [HH:MM:SS] | system]";
 
 int usage(std::string_view text, std::ostream& errors) {
     errors << "usage: " << text << "\n";
     return 2;
-}
-
-int reportPage(const SettingsApplication& application, std::ostream& out) {
-    application.describe(out);
-    return 0;
 }
 
 int failed(const std::string& problem, std::ostream& errors) {
@@ -35,7 +33,8 @@ bool wellFormed(std::string_view verb, std::size_t words) {
 int runSettings(SettingsApplication& application, std::span<const std::string> arguments, std::ostream& out,
                 std::ostream& errors) {
     const std::string verb = arguments.empty() ? std::string() : arguments[0];
-    if (!wellFormed(verb, arguments.size()))
+    const bool json = verb == "show" && arguments.size() == 2 && arguments[1] == "--json";
+    if (!wellFormed(verb, arguments.size()) && !json)
         return usage(settingsUsage, errors);
     if (verb == "open")
         application.open();
@@ -48,7 +47,13 @@ int runSettings(SettingsApplication& application, std::span<const std::string> a
         problem = application.set(arguments[1], arguments[2]);
     else if (verb == "back" && !application.back())
         problem = "already on the top list";
-    return problem ? failed(*problem, errors) : reportPage(application, out);
+    if (problem)
+        return failed(*problem, errors);
+    if (json)
+        printJson(application.pageJson(), out);
+    else
+        application.describe(out);
+    return 0;
 }
 
 // Seconds since 2001 for a local date and time, or nothing for text that is no such moment.
@@ -101,7 +106,7 @@ std::span<const CommandEntry<SettingsApplicationCommands>> SettingsApplicationCo
     static constexpr CommandEntry<SettingsApplicationCommands> commands[] = {
         {"settings", settingsUsage,
          "the Settings application: open it, tap a row or the navigation bar's button, set a switch, slider "
-         "or list, go back, show the page",
+         "or list, go back, show the page (--json: as one JSON object)",
          &SettingsApplicationCommands::settings},
     };
     return commands;

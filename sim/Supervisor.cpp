@@ -6,6 +6,7 @@
 #include "Foundation/NSTimer.h"
 #include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
+#include "JsonOutput.h"
 #include "ParseNumber.h"
 #include "Simulator.h"
 
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <list>
+#include <nlohmann/json.hpp>
 #include <poll.h>
 #include <sstream>
 #include <sys/file.h>
@@ -80,7 +82,7 @@ class Supervisor {
     DeviceAnswer toEveryProcess(const DeviceRequest& request);
     DeviceAnswer respring(std::string_view reason, DeviceAnswer done);
     DeviceAnswer bootAgain();
-    DeviceAnswer status() const;
+    DeviceAnswer status(bool json) const;
     DeviceAnswer servePage(std::span<const std::string> arguments);
     void shutdown();
     bool inFront(Application& application);
@@ -306,8 +308,8 @@ DeviceAnswer Supervisor::handle(const DeviceRequest& request) {
     // A lease belongs to the boot that started the device; booting it again keeps that one.
     if (name == "boot" && (words.size() == 1 || (words.size() == 2 && words[1] == "--lease")))
         return bootAgain();
-    if (name == "status" && words.size() == 1)
-        return status();
+    if (const auto json = BootedDevice::statusRequest(words))
+        return status(*json);
     if (name == "serve")
         return servePage(std::span(words).subspan(1));
     if (name == "shutdown" && words.size() == 1) {
@@ -453,22 +455,44 @@ DeviceAnswer Supervisor::bootAgain() {
     return answer;
 }
 
-DeviceAnswer Supervisor::status() const {
-    std::ostringstream out;
-    out << "the device at " << _place.root.string() << " is booted\n"
-        << "control socket " << ControlSocket::controlPath(_place.root).string() << "\n"
-        << BootedDevice::supervisorRole << " pid " << ::getpid() << " since "
-        << DeviceProcesses::localTime(_started)
-        << (_lease ? ", leased to pid " + std::to_string(*_lease) : std::string()) << "\n";
+DeviceAnswer Supervisor::status(bool json) const {
+    auto processes = Json::array();
+    processes.push_back({{"role", BootedDevice::supervisorRole},
+                         {"pid", ::getpid()},
+                         {"running", true},
+                         {"since", DeviceProcesses::localTime(_started)},
+                         {"leasedTo", _lease ? Json(*_lease) : Json()}});
     int status = 0;
     for (const auto& application : _apps) {
-        out << application.role << " pid " << application.pid;
-        if (application.running()) {
-            out << " since " << DeviceProcesses::localTime(application.since) << "\n";
-        } else {
-            out << " not running: it " << application.ending << "\n";
-            status = 1;
-        }
+        Json process{
+            {"role", application.role}, {"pid", application.pid}, {"running", application.running()}};
+        if (application.running())
+            process["since"] = DeviceProcesses::localTime(application.since);
+        else
+            process["ended"] = application.ending;
+        status = application.running() ? status : 1;
+        processes.push_back(std::move(process));
+    }
+    const Json device{{"booted", true},
+                      {"root", _place.root.string()},
+                      {"controlSocket", ControlSocket::controlPath(_place.root).string()},
+                      {"processes", std::move(processes)}};
+    std::ostringstream out;
+    if (json) {
+        printJson(device, out);
+        return {status, out.str(), {}};
+    }
+    out << "the device at " << _place.root.string() << " is booted\n"
+        << "control socket " << device["controlSocket"].get<std::string>() << "\n";
+    for (const auto& process : device["processes"]) {
+        out << process["role"].get<std::string>() << " pid " << process["pid"].get<long>();
+        if (process.contains("ended"))
+            out << " not running: it " << process["ended"].get<std::string>();
+        else
+            out << " since " << process["since"].get<std::string>();
+        if (process.contains("leasedTo") && !process["leasedTo"].is_null())
+            out << ", leased to pid " << process["leasedTo"].get<long>();
+        out << "\n";
     }
     return {status, out.str(), {}};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonOutput.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UIView.h"
 
@@ -7,10 +8,11 @@
 #include <ostream>
 #include <vector>
 
-// Prints the view and its subviews, one line each, indented by depth: class, frame, and whatever differs
-// from a plain view (hidden, alpha, background colour, a button's image size). Stable text for people and
-// tests.
-void describeViewTree(const UIView& view, std::ostream& out, int depth = 0);
+// The view and its subviews: class, frame, and whatever differs from a plain view (hidden, alpha,
+// background colour, a button's image size).
+Json viewTreeJson(const UIView& view);
+// The same, one line a view, indented by depth: stable text for people and tests.
+void describeViewTree(const UIView& view, std::ostream& out);
 
 // The buttons of the section's row, slot 1 first.
 std::vector<std::shared_ptr<UIButton>> rowButtons(const UIView& row);

@@ -7,6 +7,8 @@
 #include "SettingsReport.h"
 #include "common/SectionSettings.h"
 
+#include <sstream>
+
 SettingsWatcher::~SettingsWatcher() {
     if (_started)
         CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
@@ -31,13 +33,36 @@ void SettingsWatcher::notified(CFNotificationCenterRef, void* observer, CFString
         watcher.onNotification();
 }
 
+namespace {
+
+std::vector<std::string> settingsLines(const SettingsState& state) {
+    std::stringstream text;
+    printSettingsState(text, state);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
 void SettingsWatcher::print(const std::string& heading) {
     auto& state = sectionSettingsState();
     _out << heading << "\n";
-    printSettingsState(_out, state);
+    const auto lines = settingsLines(state);
+    bool changed = false;
+    for (std::size_t at = 0; at < lines.size(); ++at) {
+        if (_shows == Shows::changes && at < _shown.size() && lines[at] == _shown[at])
+            continue;
+        _out << lines[at] << "\n";
+        changed = true;
+    }
+    if (!changed)
+        _out << "  nothing the section reads changed\n";
     _out << std::flush;
     state.layoutDirty = false;
     state.iconsCurrent = true;
+    _shown = settingsLines(state);
 }
 
 int runWatch(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {

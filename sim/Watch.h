@@ -7,13 +7,16 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 // Plays the section's reader: reads the settings as the section does, and again on every change notification,
-// printing what is in force each time. After each print the flags are consumed, as the section's next
-// appearance would, so every print shows what that one change raised.
+// printing what is in force each time (or, after the first, only the lines that changed). After each print
+// the flags are consumed, as the section's next appearance would, so every print shows what that one change
+// raised.
 class SettingsWatcher {
   public:
-    explicit SettingsWatcher(std::ostream& out) : _out(out) {}
+    enum class Shows { everything, changes };
+    explicit SettingsWatcher(std::ostream& out, Shows shows = Shows::everything) : _out(out), _shows(shows) {}
     ~SettingsWatcher();
     SettingsWatcher(const SettingsWatcher&) = delete;
     SettingsWatcher& operator=(const SettingsWatcher&) = delete;
@@ -27,6 +30,9 @@ class SettingsWatcher {
     void print(const std::string& heading);
 
     std::ostream& _out;
+    Shows _shows;
+    // What the last print left in force, one line an entry.
+    std::vector<std::string> _shown;
     long _seen = 0;
     bool _started = false;
 };

@@ -5,6 +5,7 @@
 #include "DeviceProfile.h"
 #include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
+#include "Prompt.h"
 #include "Script.h"
 #include "Simulator.h"
 
@@ -19,8 +20,9 @@
 namespace {
 
 constexpr const char* usage =
-    "usage: orvane-sim [--screenshots DIR] [--package FILE]    the demo, on a fresh device, installed from\n"
-    "                                                          FILE when given\n"
+    "usage: orvane-sim [--screenshots DIR] [--package FILE] [--keep]\n"
+    "                                                          the demo, on a fresh device, installed from\n"
+    "                                                          FILE when given; --keep keeps the device\n"
     "       orvane-sim --device DIR [--profile FILE] boot [--lease] [--serve [--port N]]\n"
     "                                                          start the device at DIR; it stays on until\n"
     "                                                          shutdown (with --lease, until the invoking\n"
@@ -49,6 +51,7 @@ struct Options {
     std::optional<std::string> serve;
     std::optional<std::string> ready;
     std::optional<std::string> lease;
+    bool keep = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> command;
@@ -56,7 +59,7 @@ struct Options {
 
 // The options before the command: the command's own words (`boot --lease`, `describe --json`) are its own.
 std::optional<Options> parseOptions(int argc, char** argv) {
-    enum : int { device = 1000, profile, screenshots, package, serve, ready, lease, version };
+    enum : int { device = 1000, profile, screenshots, package, serve, ready, lease, version, keep };
     static const ::option longOptions[] = {
         {"device", required_argument, nullptr, device},
         {"profile", required_argument, nullptr, profile},
@@ -65,6 +68,7 @@ std::optional<Options> parseOptions(int argc, char** argv) {
         {"serve", required_argument, nullptr, serve},
         {"ready", required_argument, nullptr, ready},
         {"lease", required_argument, nullptr, lease},
+        {"keep", no_argument, nullptr, keep},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, version},
         {nullptr, 0, nullptr, 0},
@@ -85,6 +89,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.help = true;
         else if (option == version)
             options.version = true;
+        else if (option == keep)
+            options.keep = true;
         else
             return std::nullopt;
     }
@@ -95,7 +101,7 @@ std::optional<Options> parseOptions(int argc, char** argv) {
 // Whether the options make one of the invocations the usage lists.
 bool fits(const Options& options) {
     const bool demo = !options.device && !options.profile && options.command.empty() && !options.serve;
-    const bool device = options.device && !options.screenshots && !options.package;
+    const bool device = options.device && !options.screenshots && !options.package && !options.keep;
     const bool served = !options.serve || (options.ready && options.command.empty());
     return (demo || device) && served;
 }
@@ -164,7 +170,7 @@ int runCommands(const CommandRunner& run, const std::vector<std::string>& comman
     const bool fromInput = command.empty() || (command.size() == 1 && command[0] == "-");
     if (fromInput && ::isatty(STDIN_FILENO)) {
         std::cout << "Orvane's simulated device. Type help for the commands, end with Ctrl-D.\n";
-        return runPrompt(run, std::cin, std::cout, std::cerr);
+        return runTerminalPrompt(run, std::cout, std::cerr);
     }
     if (fromInput)
         return runScript(run, std::cin, "stdin", std::cout, std::cerr);
@@ -227,11 +233,11 @@ std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vec
             return status;
         return BootedDevice::forwarder(place.root)(boot->serve, std::cout, std::cerr);
     }
-    if (booted || command.size() != 1)
+    if (booted)
         return std::nullopt;
-    if (name == "status")
-        return BootedDevice::statusWhenOff(place.root, std::cout);
-    if (name == "shutdown")
+    if (const auto json = BootedDevice::statusRequest(command))
+        return BootedDevice::statusWhenOff(place.root, *json, std::cout);
+    if (name == "shutdown" && command.size() == 1)
         return BootedDevice::shutdownWhenOff(place.root, std::cerr);
     return std::nullopt;
 }
@@ -256,7 +262,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!options->device)
-        return runDemo({options->screenshots, options->package}, std::cout, std::cerr);
+        return runDemo({options->screenshots, options->package, options->keep}, std::cout, std::cerr);
     const auto root = options->serve ? existingDevice(*options->device, std::cerr)
                                      : deviceFolder(*options->device, std::cerr);
     if (!root)

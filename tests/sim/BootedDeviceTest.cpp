@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sys/socket.h>
 #include <thread>
@@ -167,6 +168,14 @@ TEST_F(BootedDeviceTest, BootAgainChangesNothingAndStatusNamesEveryProcess) {
     for (const auto* role : {"supervisor pid ", "SpringBoard pid ", "Preferences pid "})
         EXPECT_TRUE(has(report, role)) << report;
     EXPECT_TRUE(has(report, ", leased to pid " + std::to_string(::getpid()))) << report;
+    const auto json = nlohmann::json::parse(ok("status --json"));
+    EXPECT_EQ(json["booted"], true);
+    EXPECT_EQ(json["controlSocket"], ControlSocket::controlPath(device.root()).string());
+    ASSERT_EQ(json["processes"].size(), 3u) << json.dump(2);
+    EXPECT_EQ(json["processes"][0]["leasedTo"], ::getpid());
+    EXPECT_EQ(json["processes"][1]["role"], "SpringBoard");
+    EXPECT_EQ(json["processes"][1]["pid"], springBoard);
+    EXPECT_EQ(json["processes"][2]["running"], true);
 }
 
 TEST_F(BootedDeviceTest, AKilledSpringBoardIsReportedAndBootBringsItBackWithTheSettings) {

@@ -145,6 +145,18 @@ TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStepAndSaysWhereTheyWent
     for (const auto& entry : std::filesystem::directory_iterator(pictures, error))
         screenshots += entry.path().extension() == ".png" && entry.file_size() > 0;
     EXPECT_EQ(screenshots, names.size()) << "every picture listed, and only those";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "the tour's device is gone, its screenshots stay";
+    EXPECT_NE(result.output.find("Removed the tour's device (--keep keeps it).\n"), std::string::npos);
+    // After a change, only what it changed: the icon size, and no line of the functions.
+    const auto change = result.output.find("$ defaults write ICON_SIZE -int 30\n");
+    ASSERT_NE(change, std::string::npos);
+    const auto next = result.output.find("\n\n", change);
+    const auto printed = result.output.substr(change, next - change);
+    EXPECT_NE(printed.find("  iconSize 30, "), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("  functions "), std::string::npos) << printed;
     for (const auto& name : names)
         EXPECT_TRUE(std::filesystem::is_regular_file(pictures / name)) << name;
     EXPECT_NE(result.output.find("  > springboard.activateShortcutItem type=com.apple.mobilecal.addevent"),
@@ -465,4 +477,107 @@ TEST(SimulatorProcess, ANewDeviceIsAnnouncedAndAFolderOfOtherFilesIsRefused) {
         runShell(std::string(ORVANE_SIM_PATH) + " --device " + (documents / "letter.txt").string() + " open");
     EXPECT_EQ(file.status, 1) << file.output;
     EXPECT_NE(file.output.find("not a folder"), std::string::npos) << file.output;
+}
+
+// What a program reads: the JSON answers parse with another JSON reader, and the event filters keep their
+// kinds only.
+TEST(SimulatorProcess, JsonAnswersParseAndEventsFilterByKind) {
+    TemporaryDevice scratch;
+    const auto device = (scratch.root() / "D").string();
+    const std::string sim = std::string(ORVANE_SIM_PATH) + " --device " + device;
+    const auto json = scratch.root() / "describe.json";
+    const auto described =
+        runShell(sim + " install >/dev/null && " + sim + " open >/dev/null && " + sim + " describe --json >" +
+                 json.string() + " && python3 -m json.tool " + json.string() + " >/dev/null && echo parsed");
+    EXPECT_EQ(described.status, 0) << described.output;
+    EXPECT_TRUE(described.output.ends_with("parsed\n")) << described.output;
+    const auto off = runShell(sim + " status --json");
+    EXPECT_EQ(off.status, 3) << off.output;
+    EXPECT_NE(off.output.find("\"booted\": false"), std::string::npos) << off.output;
+
+    const auto tapped =
+        runShell(sim + " defaults write FUNCTION_1 APP-WeChat && printf 'open\\ntap 1\\n' | " + sim + " -");
+    ASSERT_EQ(tapped.status, 0) << tapped.output;
+    const auto lines = runShell(sim + " events --json | python3 -c 'import json, sys\n"
+                                      "kinds = [json.loads(line)[\"kind\"] for line in sys.stdin]\n"
+                                      "print(len(kinds), \"uikit.presented\" in kinds)'");
+    EXPECT_EQ(lines.status, 0) << lines.output;
+    EXPECT_TRUE(lines.output.ends_with(" True\n")) << lines.output;
+    const auto uikit = runShell(sim + " events --kind 'uikit.*'");
+    EXPECT_EQ(uikit.status, 0);
+    std::istringstream events(uikit.output);
+    int shown = 0;
+    for (std::string line; std::getline(events, line); ++shown) {
+        std::istringstream fields(line);
+        std::string time, process, kind;
+        fields >> time >> process >> kind;
+        EXPECT_EQ(kind.rfind("uikit.", 0), 0u) << line;
+    }
+    EXPECT_GT(shown, 0) << uikit.output;
+}
+
+// Commands piped in stop at the first that fails, and say that nothing after it ran.
+TEST(SimulatorProcess, PipedCommandsStopAtARefusedOneAndSaySo) {
+    TemporaryDevice device;
+    const auto result = runShell("printf 'open\\nopen\\ndescribe\\n' | " + sim(device) + " -");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("stdin:2: open\nControl Center is already open\n"
+                                 "stdin: stopped at line 2 (status 1): nothing after it runs\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(result.output.find("UIView"), std::string::npos) << "describe never ran";
+}
+
+// A terminal's prompt edits lines and brings back earlier ones: the line typed, then the arrow up and Enter,
+// runs it again; a word in quotes keeps its blank.
+TEST(SimulatorProcess, ThePromptOnATerminalHasHistoryAndShellQuoting) {
+    TemporaryDevice device;
+    const auto home = device.root().parent_path() / (device.root().filename().string() + ".home");
+    std::filesystem::create_directories(home);
+    const std::string driver = "import os, pty, select, sys, time\n"
+                               "pid, fd = pty.fork()\n"
+                               "if pid == 0:\n"
+                               "    os.execv(sys.argv[1], sys.argv[1:])\n"
+                               "seen = b''\n"
+                               "def until(text, seconds=60):\n"
+                               "    global seen\n"
+                               "    end = time.time() + seconds\n"
+                               "    while text not in seen and time.time() < end:\n"
+                               "        if select.select([fd], [], [], 0.2)[0]:\n"
+                               "            try: seen += os.read(fd, 4096)\n"
+                               "            except OSError: break\n"
+                               "    found = text in seen\n"
+                               "    seen = seen[seen.find(text) + len(text):] if found else seen\n"
+                               "    return found\n"
+                               "ok = until(b'orvane> ')\n"
+                               "os.write(fd, b'help \"open\"\\r')\n"
+                               "ok = ok and until(b'Control Center appears') and until(b'orvane> ')\n"
+                               "os.write(fd, b'\\x1b[A\\r')\n"
+                               "ok = ok and until(b'Control Center appears') and until(b'orvane> ')\n"
+                               "os.write(fd, b'\\x04')\n"
+                               "os.waitpid(pid, 0)\n"
+                               "print('history works' if ok else 'no: ' + repr(seen))\n";
+    const auto script = home / "drive.py";
+    std::ofstream(script) << driver;
+    const auto result = runShell("HOME=" + home.string() + " python3 " + script.string() + " " +
+                                 ORVANE_SIM_PATH + " --device " + device.root().string());
+    EXPECT_EQ(result.output, "history works\n");
+    std::ifstream history(home / ".orvane-sim_history");
+    const std::string kept{std::istreambuf_iterator<char>(history), {}};
+    EXPECT_NE(kept.find("help"), std::string::npos) << "the history outlives the session: " << kept;
+    std::filesystem::remove_all(home);
+}
+
+TEST(SimulatorProcess, TheTourKeepsItsDeviceOnlyWhenAsked) {
+    TemporaryDevice folder;
+    const auto result = runShell("TMPDIR=" + folder.root().string() + " " + ORVANE_SIM_PATH + " --keep");
+    EXPECT_EQ(result.status, 0) << result.output.substr(result.output.size() -
+                                                        std::min<std::size_t>(2000, result.output.size()));
+    std::vector<std::string> devices;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.root()))
+        if (!entry.path().filename().string().ends_with("-screenshots"))
+            devices.push_back(entry.path().string());
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_NE(result.output.find("The device stays at " + devices[0]), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(devices[0]) / "Library"));
 }

@@ -28,9 +28,26 @@ TEST(CommandLine, WordsQuotesAndComments) {
 }
 
 TEST(CommandLine, AnUnclosedQuoteIsAnError) {
-    std::string error;
-    EXPECT_EQ(splitCommandLine("defaults write KEY \"open", error), std::nullopt);
-    EXPECT_FALSE(error.empty());
+    for (const auto* line : {"defaults write KEY \"open", "tap 'one", "say \"a\\\"", "tap 1\\"}) {
+        std::string error;
+        EXPECT_EQ(splitCommandLine(line, error), std::nullopt) << line;
+        EXPECT_FALSE(error.empty()) << line;
+    }
+}
+
+// As a shell splits words: quotes and escapes join into one word, single quotes keep everything as it is,
+// double quotes take a backslash only before what they would otherwise end or change.
+TEST(CommandLine, QuotesAndEscapesSplitAsAShellSplits) {
+    EXPECT_EQ(split("settings tap Button\\ 3"), (Words{"settings", "tap", "Button 3"}));
+    EXPECT_EQ(split("settings tap 'Button 3'"), (Words{"settings", "tap", "Button 3"}));
+    EXPECT_EQ(split("write 'a \"b\" \\n #c'"), (Words{"write", "a \"b\" \\n #c"}));
+    EXPECT_EQ(split("write \"say \\\"hi\\\" \\\\ \\$HOME \\n\""),
+              (Words{"write", "say \"hi\" \\ $HOME \\n"}));
+    EXPECT_EQ(split("screenshot pic\"ture one\"s.png"), (Words{"screenshot", "picture ones.png"}))
+        << "what touches joins";
+    EXPECT_EQ(split("write '' \"\""), (Words{"write", "", ""}));
+    EXPECT_EQ(split("write \\#not-a-comment # a comment"), (Words{"write", "#not-a-comment"}));
+    EXPECT_EQ(split("write a\\\\b"), (Words{"write", "a\\b"}));
 }
 
 // Records each command; "fail N" answers N and says so on the error stream.
@@ -64,7 +81,9 @@ TEST(Script, StopsAtTheFirstFailingLineAndNamesIt) {
     std::ostringstream out, errors;
     EXPECT_EQ(runScript(recorder.runner(), lines, "demo.txt", out, errors), 3);
     EXPECT_EQ(recorder.ran.size(), 2u) << "close never ran";
-    EXPECT_EQ(errors.str(), "demo.txt:3: fail 3\nit failed\n");
+    EXPECT_EQ(
+        errors.str(),
+        "demo.txt:3: fail 3\nit failed\ndemo.txt: stopped at line 3 (status 3): nothing after it runs\n");
 }
 
 TEST(Script, AMalformedLineStopsTheScriptWithStatus2) {
