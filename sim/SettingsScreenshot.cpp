@@ -101,11 +101,15 @@ void drawSwitch(bool on, CGFloat right, CGFloat centre) {
         ->fill();
 }
 
+// The thumb's centre goes from `left` to `right`; the track runs a thumb's radius past both, so the thumb
+// stays within it and every slider of a page begins at one place, whatever its value.
 void drawSlider(CGFloat fraction, CGFloat left, CGFloat right, CGFloat centre) {
+    constexpr CGFloat radius = 12;
     const CGFloat knob = left + (right - left) * std::clamp<CGFloat>(fraction, 0, 1);
-    fill(CGRectMake(left, centre - 1, knob - left, 2), tint);
-    fill(CGRectMake(knob, centre - 1, right - knob, 2), separatorColour);
-    const auto thumb = UIBezierPath::bezierPathWithOvalInRect(CGRectMake(knob - 12, centre - 12, 24, 24));
+    fill(CGRectMake(left - radius, centre - 1, knob - left + radius, 2), tint);
+    fill(CGRectMake(knob, centre - 1, right + radius - knob, 2), separatorColour);
+    const auto thumb = UIBezierPath::bezierPathWithOvalInRect(
+        CGRectMake(knob - radius, centre - radius, 2 * radius, 2 * radius));
     setFill(white);
     thumb->fill();
     CGContextSetRGBStrokeColor(UIGraphicsGetCurrentContext(), separatorColour.red, separatorColour.green,

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
 
 namespace {
 
@@ -96,6 +97,44 @@ TEST_F(SettingsApplicationTest, TheClockDecidesTheAboutYearsAndTheScreenshotDraw
     EXPECT_GT(image->height(), 2000u) << "the whole page, beyond the screen's height";
     EXPECT_EQ(image->pixelAt(4, image->height() - 4), (CGImage::RGBA{239, 239, 244, 255}))
         << "grouped background";
+}
+
+// A slider's thumb stops at the ends of its track, so that every slider of a page begins where the others do:
+// the thumb of one at its lowest value lies where the track of one at its highest value starts.
+TEST_F(SettingsApplicationTest, TheSlidersOfAPageBeginAtOnePlaceWhateverTheirValues) {
+    page({"settings", "open"});
+    page({"settings", "tap", "Orvane"});
+    page({"settings", "tap", "Colours"});
+    page({"settings", "set", "Background/Red", "0"});
+    page({"settings", "set", "Button Alpha", "1"});
+    const auto touchable = page({"touchable"});
+    // The centre line of the first row of that title, in the screenshot's pixels (two to a point).
+    const auto centreOf = [&](const std::string& title) {
+        const std::string row = "row \"" + title + "\" at ";
+        std::istringstream line(touchable.substr(touchable.find(row) + row.size()));
+        double x = 0, top = 0, width = 0, height = 0;
+        line >> x >> top >> width >> height;
+        return static_cast<std::size_t>(2 * (top + height / 2));
+    };
+    const auto file = (root.root() / "colours.png").string();
+    page({"screenshot", file});
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    const auto image = CGImageCreateWithPNGData(bytes);
+    ASSERT_TRUE(image);
+
+    const auto isTint = [](CGImage::RGBA pixel) { return pixel.blue > 200 && pixel.red < 100; };
+    const std::size_t full = centreOf("Button Alpha");
+    std::size_t trackStart = 0;
+    while (trackStart < image->width() && !isTint(image->pixelAt(trackStart, full)))
+        ++trackStart;
+    ASSERT_LT(trackStart, image->width() / 2 + 100) << "the blue of a full track";
+    // Past the title "Red", which ends far to the left of any track.
+    const std::size_t empty = centreOf("Red");
+    std::size_t thumbStart = trackStart - 48;
+    while (thumbStart < image->width() && image->pixelAt(thumbStart, empty).red > 235)
+        ++thumbStart;
+    EXPECT_NEAR(static_cast<double>(thumbStart), static_cast<double>(trackStart), 2);
 }
 
 // The Settings application in one process and SpringBoard in another: the change made through the picker
