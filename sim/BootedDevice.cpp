@@ -1,4 +1,5 @@
 #include "BootedDevice.h"
+#include "Demo.h"
 
 #include "DeviceProcesses.h"
 #include "Foundation/NSRunLoop.h"
@@ -202,8 +203,9 @@ int shutdownWhenOff(const std::filesystem::path& root, std::ostream& errors) {
 }
 
 CommandRunner forwarder(const std::filesystem::path& root) {
-    return [control = ControlSocket::controlPath(root), root, fallback = Simulator::routes()](
-               std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
+    CommandRunner forward = [control = ControlSocket::controlPath(root), root,
+                             fallback = Simulator::routes()](std::span<const std::string> words,
+                                                             std::ostream& out, std::ostream& errors) {
         if (BootedDevice::runsInInvoker(fallback, words))
             return fallback.run(words, out, errors);
         std::string problem;
@@ -216,6 +218,12 @@ CommandRunner forwarder(const std::filesystem::path& root) {
         out << answer->out << std::flush;
         errors << answer->errors << std::flush;
         return answer->status;
+    };
+    // The tour runs here and sends each of its commands to the device.
+    return [forward](std::span<const std::string> words, std::ostream& out, std::ostream& errors) {
+        if (!words.empty() && words[0] == "tour" && !(words.size() == 2 && words[1] == "--help"))
+            return runTourCommand(forward, words.subspan(1), out, errors);
+        return forward(words, out, errors);
     };
 }
 

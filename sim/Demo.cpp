@@ -1,10 +1,12 @@
 #include "Demo.h"
 
+#include "CommandOptions.h"
 #include "Commands.h"
 #include "Device/DeviceRoot.h"
 #include "Device/EventLogHost.h"
 #include "DeviceProfile.h"
 #include "Foundation/PlatformHost.h"
+#include "ParseNumber.h"
 #include "Simulator.h"
 #include "Watch.h"
 
@@ -213,7 +215,7 @@ Words fromPackage(Words command, const DemoOptions& options) {
     return command;
 }
 
-int playScene(Simulator& device, const Scene& scene, const std::filesystem::path& pictures,
+int playScene(const CommandRunner& run, const Scene& scene, const std::filesystem::path& pictures,
               const DemoOptions& options, std::ostream& out, std::ostream& errors) {
     out << "\n" << scene.says << "\n";
     std::vector<Words> commands;
@@ -225,7 +227,7 @@ int playScene(Simulator& device, const Scene& scene, const std::filesystem::path
     printNewEvents(log, nullptr);
     for (const auto& command : commands) {
         printCommand(command, out);
-        const int status = device.run(command, out, errors);
+        const int status = run(command, out, errors);
         printNewEvents(log, command.front() != "events" ? &out : nullptr);
         if (status != 0)
             return status;
@@ -249,19 +251,36 @@ const std::vector<Chapter> tour = {
     {"The Settings pane changes the row, and the row changes", paneWalk},
 };
 
+int playChapter(const CommandRunner& run, const Chapter& chapter, const std::filesystem::path& pictures,
+                const DemoOptions& options, std::ostream& out, std::ostream& errors) {
+    out << "\n== " << chapter.title << " ==\n";
+    for (const auto& scene : chapter.scenes) {
+        if (const int status = playScene(run, scene, pictures, options, out, errors); status != 0)
+            return status;
+    }
+    return 0;
+}
+
 int walkControlCenter(const std::filesystem::path& pictures, const DemoOptions& options, std::ostream& out,
                       std::ostream& errors) {
     out << "\nThe device: " << defaultDeviceProfile().name << ". Screenshots go to " << pictures.string()
         << "\n";
     Simulator device(defaultDeviceProfile());
-    for (const auto& chapter : tour) {
-        out << "\n== " << chapter.title << " ==\n";
-        for (const auto& scene : chapter.scenes) {
-            if (const int status = playScene(device, scene, pictures, options, out, errors); status != 0)
-                return status;
-        }
-    }
+    const CommandRunner run = [&device](Arguments words, std::ostream& to, std::ostream& problems) {
+        return device.run(words, to, problems);
+    };
+    for (const auto& chapter : tour)
+        if (const int status = playChapter(run, chapter, pictures, options, out, errors); status != 0)
+            return status;
     return 0;
+}
+
+bool makeFolder(const std::filesystem::path& folder, std::ostream& errors) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        errors << "cannot make the screenshot folder " << folder.string() << ": " << error.message() << "\n";
+    return !error;
 }
 
 // Where the pictures went, and which, in the order they were taken.
@@ -301,13 +320,8 @@ int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
         return 1;
     }
     const auto pictures = options.screenshots.value_or(root.string() + "-screenshots");
-    std::error_code error;
-    std::filesystem::create_directories(pictures, error);
-    if (error) {
-        errors << "cannot make the screenshot folder " << pictures.string() << ": " << error.message()
-               << "\n";
+    if (!makeFolder(pictures, errors))
         return 1;
-    }
     DeviceRoot::set(PlatformHost::badge(), root);
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
     int status = walkSettings(out, errors);
@@ -317,4 +331,29 @@ int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
         printScreenshots(pictures, out);
     leaveDevice(root, options.keep, out, errors);
     return status;
+}
+
+int runTourCommand(const CommandRunner& run, Arguments arguments, std::ostream& out, std::ostream& errors) {
+    constexpr CommandOption options[] = {{"screenshots", true}, {"package", true}};
+    const auto parsed = parseCommandOptions(arguments, options);
+    const auto chapter = parsed && parsed->operands.size() == 1
+                             ? parsePositive<std::size_t>(parsed->operands[0])
+                             : std::optional<std::size_t>();
+    if (parsed && parsed->operands.empty() && parsed->given.empty()) {
+        for (std::size_t at = 0; at < tour.size(); ++at)
+            out << at + 1 << ". " << tour[at].title << "\n";
+        return 0;
+    }
+    if (!chapter || *chapter == 0 || *chapter > tour.size()) {
+        errors << "usage: " << tourUsage << "\n";
+        return 2;
+    }
+    DemoOptions demo;
+    if (const auto package = parsed->value("package"))
+        demo.package = std::filesystem::absolute(*package);
+    const auto pictures = std::filesystem::absolute(
+        parsed->value("screenshots").value_or(DeviceRoot::current().string() + "-screenshots"));
+    if (!makeFolder(pictures, errors))
+        return 1;
+    return playChapter(run, tour[*chapter - 1], pictures, demo, out, errors);
 }

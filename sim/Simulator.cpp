@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include "Demo.h"
+
 #include "BootedDevice.h"
 
 #include "AVFoundation/AVCaptureHost.h"
@@ -80,6 +82,7 @@ void Simulator::addAreas(CommandTable& table, Simulator* device) {
     table.add(Owner::EveryProcess, clockCommands());
     table.add(Owner::Invoker, timeCommands);
     table.add(Owner::SpringBoard, device, sessionCommands());
+    table.add(Owner::Invoker, device, tourCommands());
     table.add(Owner::Supervisor, settingsCommands());
     table.add(Owner::Supervisor, languageCommands());
     table.add(Owner::Supervisor, eventsCommands());
@@ -108,6 +111,26 @@ std::span<const CommandEntry<Simulator>> Simulator::screenCommands() {
          &Simulator::touchable},
     };
     return commands;
+}
+
+// The tour runs where its commands come from: on a booted device, in the invoking process, which sends each
+// of them as a command of its own.
+std::span<const CommandEntry<Simulator>> Simulator::tourCommands() {
+    static constexpr CommandEntry<Simulator> commands[] = {
+        {"tour", tourUsage,
+         "the tour's chapters; with CHAPTER, that chapter played on the device with its screenshots (in DIR, "
+         "next to the device folder when absent) and, with FILE, the plug-ins installed from Orvane's "
+         "package",
+         &Simulator::tour},
+    };
+    return commands;
+}
+
+int Simulator::tour(Arguments arguments, std::ostream& out, std::ostream& errors) {
+    const CommandRunner here = [this](Arguments words, std::ostream& to, std::ostream& problems) {
+        return run(words, to, problems);
+    };
+    return runTourCommand(here, arguments, out, errors);
 }
 
 std::span<const CommandEntry<Simulator>> Simulator::sessionCommands() {

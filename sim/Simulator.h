@@ -52,10 +52,12 @@ class Simulator {
     static void addAreas(CommandTable& table, Simulator* device);
     static std::span<const CommandEntry<Simulator>> screenCommands();
     static std::span<const CommandEntry<Simulator>> sessionCommands();
+    static std::span<const CommandEntry<Simulator>> tourCommands();
 
     int help(Arguments arguments, std::ostream& out, std::ostream& errors);
     // The person's side of the device, as the device's page shows it.
     int state(Arguments arguments, std::ostream& out, std::ostream& errors);
+    int tour(Arguments arguments, std::ostream& out, std::ostream& errors);
     // One screen: the Settings application when it is in front, else Control Center.
     int screenshot(Arguments arguments, std::ostream& out, std::ostream& errors);
     // A finger on the screen in front, at a point of its screenshot: it runs the command a person would

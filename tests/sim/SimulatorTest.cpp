@@ -322,4 +322,23 @@ TEST_F(SimulatorTest, ThePersonSeesAndDismissesWhatIsPresented) {
                   "uikit.dismissed controller=UIViewController presenter=UIViewController animated=true"}));
 }
 
+TEST_F(SimulatorTest, TheTourPlaysOneChapterOnTheDeviceAndRefusesOneItDoesNotHave) {
+    const auto chapters = output("tour");
+    EXPECT_EQ(chapters.rfind("1. Control Center opens", 0), 0u) << chapters;
+    EXPECT_NE(chapters.find("\n7. "), std::string::npos) << chapters;
+    EXPECT_EQ(chapters.find("\n8. "), std::string::npos) << chapters;
+    for (const auto* wrong : {"tour 0", "tour 8", "tour two", "tour 1 2", "tour 1 --colour red"}) {
+        const auto refused = run(wrong);
+        EXPECT_EQ(refused.status, 2) << wrong;
+        EXPECT_EQ(refused.errors.rfind("usage: tour", 0), 0u) << wrong << ": " << refused.errors;
+    }
+    // The chapter's commands run on this device and leave it as the chapter does.
+    const auto pictures = root.root() / "pictures";
+    output("install");
+    const auto played = output("tour 6 --screenshots " + pictures.string());
+    EXPECT_NE(played.find("$ tap 1"), std::string::npos) << played;
+    EXPECT_TRUE(std::filesystem::exists(pictures / "16-app-store-prompt.png"));
+    EXPECT_NE(output("describe").find("Control Center open"), std::string::npos);
+}
+
 } // namespace
