@@ -235,6 +235,22 @@ int playScene(const CommandRunner& run, const Scene& scene, const std::filesyste
     return 0;
 }
 
+// clang-format off
+const std::vector<Scene> chineseWalk = {
+    {"The device's first language becomes Simplified Chinese; SpringBoard starts again to speak it. WeChat in "
+     "slot 1 is offered in the App Store in Chinese, with its Chinese name in place.",
+     {{"language", "zh-Hans"}, write("FUNCTION_1", "-string", "APP-WeChat"),
+      write("FUNCTION_2", "-string", "APP-Facebook"), {"open", "--width", "320"}, {"tap", "1"}, {"alert"}},
+     "24-chinese-app-store.png"},
+    {"\xE5\xA5\xBD (OK) opens WeChat's page. A long press on Facebook lists its actions in Chinese.",
+     {{"choose", "\xE5\xA5\xBD"}, {"hold", "2"}, {"alert"}}, "25-chinese-menu.png"},
+    {"The pane's top page in Chinese; the settings file still holds the English ids.",
+     {{"choose", "\xE5\x8F\x96\xE6\xB6\x88"}, {"close"}, {"settings", "open"}, {"settings", "tap", "Orvane"},
+      {"defaults", "read", "FUNCTION_1"}}, "26-chinese-settings.png"},
+    {"English again, for what comes next.", {{"settings", "back"}, {"language", "en"}}, nullptr},
+};
+// clang-format on
+
 struct Chapter {
     const char* title;
     std::span<const Scene> scenes;
@@ -249,6 +265,7 @@ const std::vector<Chapter> tour = {
     {"A scan opens a URL", scanWalk},
     {"A missing application is offered in the App Store", appStoreWalk},
     {"The Settings pane changes the row, and the row changes", paneWalk},
+    {"On a Chinese device, the row and the pane speak Chinese", chineseWalk},
 };
 
 int playChapter(const CommandRunner& run, const Chapter& chapter, const std::filesystem::path& pictures,
