@@ -139,7 +139,7 @@ TEST(SimulatorProcess, TheDemoWritesAScreenshotAfterEachStepAndSaysWhereTheyWent
         << "the settings walk is kept";
     const auto [pictures, names] = listedScreenshots(result.output);
     EXPECT_EQ(pictures.parent_path(), folder.root()) << "a folder beside the fresh device";
-    EXPECT_EQ(names.size(), 22u) << result.output;
+    EXPECT_EQ(names.size(), 25u) << result.output;
     std::size_t screenshots = 0;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(pictures, error))

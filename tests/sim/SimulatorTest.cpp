@@ -171,7 +171,7 @@ TEST_F(SimulatorTest, MalformedCommandsShowTheirUsage) {
               "screenshot touch touchable tap hold alert choose orientation presented "
               "dismiss picker sheet share camera scan "
               "settings clock wait "
-              "help state defaults watch language events boot status shutdown serve\n");
+              "help state tour defaults watch language events boot status shutdown serve\n");
 }
 
 // One command's usage, whichever way it is asked for, and nothing run: a script line `open --help` leaves
