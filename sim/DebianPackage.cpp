@@ -175,7 +175,7 @@ bool exports(std::string_view bytes, const Elf64_Ehdr& header, std::string_view 
     if (header.e_shentsize != sizeof(Elf64_Shdr))
         return false;
     for (std::uint64_t index = 0; index < header.e_shnum; ++index) {
-        Elf64_Shdr symbols, strings;
+        Elf64_Shdr symbols{}, strings{};
         if (!readAt(bytes, header.e_shoff + index * sizeof(Elf64_Shdr), symbols))
             return false;
         if (symbols.sh_type != SHT_DYNSYM || symbols.sh_entsize != sizeof(Elf64_Sym) ||
@@ -185,7 +185,7 @@ bool exports(std::string_view bytes, const Elf64_Ehdr& header, std::string_view 
             continue;
         const auto table = bytes.substr(strings.sh_offset, strings.sh_size);
         for (std::uint64_t at = 0; at + sizeof(Elf64_Sym) <= symbols.sh_size; at += sizeof(Elf64_Sym)) {
-            Elf64_Sym symbol;
+            Elf64_Sym symbol{};
             if (!readAt(bytes, symbols.sh_offset + at, symbol))
                 break;
             const auto bind = ELF64_ST_BIND(symbol.st_info);
@@ -412,7 +412,7 @@ std::span<const std::string_view> ownedPaths() {
 
 std::optional<std::string> checkModule(std::string_view bytes, std::string_view machine,
                                        std::string_view entryPoint) {
-    Elf64_Ehdr header, ours;
+    Elf64_Ehdr header{}, ours{};
     if (!readAt(bytes, 0, header) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0)
         return "is not an ELF file";
     if (!readAt(machine, 0, ours) || header.e_ident[EI_CLASS] != ours.e_ident[EI_CLASS] ||
