@@ -529,17 +529,19 @@ TEST(SimulatorProcess, PipedCommandsStopAtARefusedOneAndSaySo) {
 }
 
 // A terminal's prompt edits lines and brings back earlier ones: the line typed, then the arrow up and Enter,
-// runs it again; a word in quotes keeps its blank.
+// runs it again; a word in quotes keeps its blank. The line editor writes its prompt before it takes the
+// terminal out of line mode, so the driver types only once it has: keys typed earlier are the kernel's to
+// echo, and a Ctrl-D typed then reaches the editor as a plain character rather than as the end.
 TEST(SimulatorProcess, ThePromptOnATerminalHasHistoryAndShellQuoting) {
     TemporaryDevice device;
     const auto home = device.root().parent_path() / (device.root().filename().string() + ".home");
     std::filesystem::create_directories(home);
-    const std::string driver = "import os, pty, select, sys, time\n"
+    const std::string driver = "import os, pty, select, sys, termios, time\n"
                                "pid, fd = pty.fork()\n"
                                "if pid == 0:\n"
                                "    os.execv(sys.argv[1], sys.argv[1:])\n"
                                "seen = b''\n"
-                               "def until(text, seconds=60):\n"
+                               "def until(text, seconds=30):\n"
                                "    global seen\n"
                                "    end = time.time() + seconds\n"
                                "    while text not in seen and time.time() < end:\n"
@@ -549,13 +551,25 @@ TEST(SimulatorProcess, ThePromptOnATerminalHasHistoryAndShellQuoting) {
                                "    found = text in seen\n"
                                "    seen = seen[seen.find(text) + len(text):] if found else seen\n"
                                "    return found\n"
-                               "ok = until(b'orvane> ')\n"
+                               "def editing(seconds=30):\n"
+                               "    end = time.time() + seconds\n"
+                               "    while termios.tcgetattr(fd)[3] & termios.ICANON and time.time() < end:\n"
+                               "        time.sleep(0.01)\n"
+                               "    return not termios.tcgetattr(fd)[3] & termios.ICANON\n"
+                               "def prompted():\n"
+                               "    return until(b'orvane> ') and editing()\n"
+                               "ok = prompted()\n"
                                "os.write(fd, b'help \"open\"\\r')\n"
-                               "ok = ok and until(b'Control Center appears') and until(b'orvane> ')\n"
+                               "ok = ok and until(b'Control Center appears') and prompted()\n"
                                "os.write(fd, b'\\x1b[A\\r')\n"
-                               "ok = ok and until(b'Control Center appears') and until(b'orvane> ')\n"
+                               "ok = ok and until(b'Control Center appears') and prompted()\n"
                                "os.write(fd, b'\\x04')\n"
-                               "os.waitpid(pid, 0)\n"
+                               "end = time.time() + 30\n"
+                               "while os.waitpid(pid, os.WNOHANG)[0] == 0:\n"
+                               "    if time.time() > end:\n"
+                               "        os.kill(pid, 9)\n"
+                               "        ok = False\n"
+                               "    time.sleep(0.05)\n"
                                "print('history works' if ok else 'no: ' + repr(seen))\n";
     const auto script = home / "drive.py";
     std::ofstream(script) << driver;
