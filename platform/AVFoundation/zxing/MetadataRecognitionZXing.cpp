@@ -115,8 +115,11 @@ void runPass(std::vector<std::shared_ptr<AVMetadataObject>>& objects, const CGIm
         merge(objects, ZXingImage::readBarcodes(ZXingImage::viewOf(frame), hints), frame, 1);
         return;
     case Look::inverted:
+        // The swap is a frame's worth of work the other passes do not have; the library's downscaled copies
+        // would be another, for the rare light code printed blurred.
         ZXingImage::invertedLuminanceOf(frame, inverted);
-        merge(objects, ZXingImage::readBarcodes(inverted.view(), hints), frame, 1);
+        merge(objects, ZXingImage::readBarcodes(inverted.view(), hints, ZXingImage::LinearCopies::none),
+              frame, 1);
         return;
     case Look::downscaled:
         for (const int scale : {2, 4})

@@ -158,9 +158,9 @@ ZXing::Results libraryRead(const ZXing::ImageView& view, const ZXing::DecodeHint
 // upright, at two scales, or two equal labels side by side): it compares the two through an assertion left
 // on in the library. So linear codes are read one per read, each painted out of a copy before the next read;
 // a read that stops at its first code compares nothing, so it may look at the library's downscaled copies
-// too, which read blurred and noisy bars best.
-ZXing::Results readLinearCodes(const ZXing::ImageView& view, ZXing::DecodeHints hints) {
-    hints.setMaxNumberOfSymbols(1).setTryDownscale(true);
+// too.
+ZXing::Results readLinearCodes(const ZXing::ImageView& view, ZXing::DecodeHints hints, LinearCopies copies) {
+    hints.setMaxNumberOfSymbols(1).setTryDownscale(copies == LinearCopies::downscaled);
     ZXing::Results found;
     // The copy painted on is kept for the thread's next frame: a frame's worth of fresh memory costs more in
     // page faults than filling it.
@@ -190,7 +190,8 @@ ZXing::Results readLinearCodes(const ZXing::ImageView& view, ZXing::DecodeHints 
 
 } // namespace
 
-ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints) {
+ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints,
+                            LinearCopies copies) {
     // No format named means every format, as the library takes it.
     const ZXing::BarcodeFormats wanted =
         hints.formats().empty() ? ZXing::BarcodeFormat::Any : hints.formats();
@@ -199,7 +200,7 @@ ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHin
     // Linear codes first, as the library's own readers come.
     ZXing::Results results;
     if (!linear.empty())
-        results = readLinearCodes(view, ZXing::DecodeHints(hints).setFormats(linear));
+        results = readLinearCodes(view, ZXing::DecodeHints(hints).setFormats(linear), copies);
     if (!matrix.empty())
         for (auto& result : libraryRead(view, ZXing::DecodeHints(hints).setFormats(matrix)))
             results.push_back(std::move(result));

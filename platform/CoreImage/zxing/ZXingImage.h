@@ -22,10 +22,15 @@ namespace ZXingImage {
 // (viewOf with `every`).
 ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats);
 
+// Whether linear codes are also looked for in the library's own downscaled copies of the view, which read
+// blurred and noisy bars best but cost about as much to make as a frame's luminance.
+enum class LinearCopies { downscaled, none };
+
 // What zxing-cpp finds in the view; nothing when it fails on the input instead of answering: some of its
 // detectors throw on pictures they cannot make sense of (an Aztec detector's index out of range), and no
 // picture may bring the device down.
-ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints);
+ZXing::Results readBarcodes(const ZXing::ImageView& view, const ZXing::DecodeHints& hints,
+                            LinearCopies copies = LinearCopies::downscaled);
 
 // The image's own pixels, for opaque pictures such as camera frames: valid while the image lives. With
 // `every` above 1, every that many pixels of every that many rows: the picture as a camera further away sees

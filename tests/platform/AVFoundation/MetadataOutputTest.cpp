@@ -154,18 +154,23 @@ TEST(MetadataRecognitionTest, AFrameOnWhichTheReaderThrowsHoldsNoCode) {
     EXPECT_TRUE(MetadataRecognition::recognize(*frame, types).empty());
 }
 
+// A matrix code and a linear one, each light on a dark ground.
 TEST_F(MetadataOutputTest, ReadsALightCodeOnADarkGround) {
-    const auto code = CodePictures::code(BarcodeFormat::QRCode, "light on dark");
-    std::vector<std::uint32_t> pixels(code->pixels().begin(), code->pixels().end());
-    for (auto& pixel : pixels)
-        pixel ^= 0x00ffffffu;
-    const auto inverted = CGImageCreate(code->width(), code->height(), std::move(pixels));
-    const auto frame = CodePictures::frame({{inverted, CodePictures::frameCentre, 0.3}});
-    const auto types = output->availableMetadataObjectTypes();
-    EXPECT_TRUE(MetadataRecognition::recognize(*frame, types, 0).empty()) << "the library alone cannot";
-    const auto objects = read(frame);
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(codeAt(objects, 0).stringValue(), "light on dark");
+    for (const auto format : {BarcodeFormat::QRCode, BarcodeFormat::Code128}) {
+        const auto code = CodePictures::code(format, "light on dark");
+        std::vector<std::uint32_t> pixels(code->pixels().begin(), code->pixels().end());
+        for (auto& pixel : pixels)
+            pixel ^= 0x00ffffffu;
+        const auto inverted = CGImageCreate(code->width(), code->height(), std::move(pixels));
+        const auto frame = CodePictures::frame({{inverted, CodePictures::frameCentre, 0.3}});
+        const auto types = output->availableMetadataObjectTypes();
+        for (std::size_t pass = 0; pass < 2; ++pass)
+            EXPECT_TRUE(MetadataRecognition::recognize(*frame, types, pass).empty())
+                << "as it comes, it cannot";
+        const auto objects = read(frame);
+        ASSERT_EQ(objects.size(), 1u) << ZXing::ToString(format);
+        EXPECT_EQ(codeAt(objects, 0).stringValue(), "light on dark");
+    }
 }
 
 TEST_F(MetadataOutputTest, TheHandMovesOnOnlyOnceTheOutputHasReadAViewInEveryWay) {
