@@ -151,7 +151,7 @@ const PSSpecifiers& SettingsRootController::specifiers() {
     if (_specifiers)
         return *_specifiers;
     _specifiers.emplace();
-    _specifiers->push_back(PSSpecifier::make("Tweaks", PSGroupCell));
+    _specifiers->push_back(PSSpecifier::make(SettingsApplication::localizedText("Tweaks"), PSGroupCell));
     const auto self = std::static_pointer_cast<PSListController>(shared_from_this());
     for (const auto& name : entryFileNames()) {
         const auto plist = NSDictionary::dictionaryWithContentsOfFile(std::string(entryFolder) + "/" + name);
@@ -165,7 +165,7 @@ const PSSpecifiers& SettingsRootController::specifiers() {
 }
 
 void SettingsRootController::viewDidLoad() {
-    navigationItem()->setTitle("Settings");
+    navigationItem()->setTitle(SettingsApplication::localizedText("Settings"));
     Super::viewDidLoad();
 }
 
@@ -190,6 +190,11 @@ SettingsRootController::controllerForSpecifier(const std::shared_ptr<PSSpecifier
     if (page)
         page->setSpecifier(specifier);
     return page;
+}
+
+std::string SettingsApplication::localizedText(std::string_view key) {
+    const auto bundle = NSBundle::bundleWithPath(bundlePath);
+    return bundle ? bundle->localizedStringForKey(key, "", "Localizable") : std::string(key);
 }
 
 void SettingsApplication::open() {

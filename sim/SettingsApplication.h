@@ -14,6 +14,12 @@
 // "/Library/PreferenceLoader/Preferences/", and a finger walks the pages it opens.
 class SettingsApplication {
   public:
+    // The application's own bundle on the device.
+    static constexpr std::string_view bundlePath = "/Applications/Preferences.app";
+    // A text the application shows by itself (its title, its back button), in the device's language: from
+    // its bundle's "Localizable" table, the English key when the bundle or the text is missing.
+    static std::string localizedText(std::string_view key);
+
     // Opens the application at its top list (again, when it was open).
     void open();
     bool isOpen() const { return _navigation != nullptr; }

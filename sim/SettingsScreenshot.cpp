@@ -188,8 +188,8 @@ class PageDrawing {
         : _width(width), _sliders(sliders), _touchables(touchables) {}
 
     // The bar: the page's title in the middle, the back button on the left with the title of the page below,
-    // shortened to "Back" or to its chevron where the page's title needs the room, the navigation bar's
-    // button on the right.
+    // shortened to "Back" (in the device's language) or to its chevron where the page's title needs the room,
+    // the navigation bar's button on the right.
     CGFloat navigationBar(PSListController& page, const std::string& back) const {
         fill(CGRectMake(0, 0, _width, statusBarHeight + barHeight), barBackground);
         const CGFloat centre = statusBarHeight + barHeight / 2;
@@ -219,7 +219,8 @@ class PageDrawing {
         }
         const CGFloat room = titleLeft - barInset - 6;
         std::string shown = chevron;
-        for (const std::string& candidate : {chevron + " " + back, chevron + " Back"}) {
+        const std::string backWord = SettingsApplication::localizedText("Back");
+        for (const std::string& candidate : {chevron + " " + back, chevron + " " + backWord}) {
             if (widthOf(candidate, button) <= room) {
                 shown = candidate;
                 break;

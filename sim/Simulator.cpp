@@ -25,16 +25,23 @@ void pumpRunLoop() {
     NSRunLoop::mainRunLoop().runPendingEvents();
 }
 
-// The device's own SpringBoard application, with the images it lends to plug-ins (the scanner's corner marks
-// and scan line), is there from the start, as on a phone; one the device already has stays.
-void stockSpringBoardApplication(const std::filesystem::path& stagedBundles) {
-    const auto from = stagedBundles / "SpringBoard.app";
-    const auto to = DeviceRoot::resolve("/System/Library/CoreServices/SpringBoard.app");
-    std::error_code error;
-    if (!std::filesystem::is_directory(from, error) || std::filesystem::exists(to, error))
-        return;
-    std::filesystem::create_directories(to.parent_path(), error);
-    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
+// The system's own applications are there from the start, as on a phone: SpringBoard, with the images it
+// lends to plug-ins (the scanner's corner marks and scan line), and the Settings application, with its own
+// texts in every language; one the device already has stays.
+void stockSystemApplications(const std::filesystem::path& stagedBundles) {
+    constexpr std::pair<std::string_view, std::string_view> applications[] = {
+        {"SpringBoard.app", "/System/Library/CoreServices/SpringBoard.app"},
+        {"Preferences.app", SettingsApplication::bundlePath},
+    };
+    for (const auto& [staged, devicePath] : applications) {
+        const auto from = stagedBundles / staged;
+        const auto to = DeviceRoot::resolve(devicePath);
+        std::error_code error;
+        if (!std::filesystem::is_directory(from, error) || std::filesystem::exists(to, error))
+            continue;
+        std::filesystem::create_directories(to.parent_path(), error);
+        std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
+    }
 }
 
 int wait(Arguments arguments, std::ostream& out, std::ostream& errors);
@@ -61,7 +68,7 @@ Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedB
     applyDeviceProfile(profile);
     PresentationHost::setCurrent(PlatformHost::badge(), &_presented);
     stockPhotoLibrary(profile);
-    stockSpringBoardApplication(stagedBundles);
+    stockSystemApplications(stagedBundles);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
     _controlCenter = std::make_unique<ControlCenterCommands>(*_loader, _presented, std::move(stagedBundles));
     _person = std::make_unique<PersonCommands>(*_loader, _presented);

@@ -6,9 +6,7 @@
 #include "AVFoundation/AVCaptureHost.h"
 #include "ActionFixture.h"
 #include "Foundation/NSLocale.h"
-#include "Foundation/NSStringsFile.h"
 #include "Preferences/PSListController.h"
-#include "SpecifierCheck.h"
 #include "SpringBoard/SpringBoard.h"
 #include "UIKit/UINavigationController.h"
 #include "common/FunctionCatalogue.h"
@@ -20,82 +18,15 @@
 #include "section/ActionMenu.h"
 #include "section/Presentation.h"
 #include "section/TapDispatch.h"
+#include "support/StringsTableChecks.h"
 
-#include <fstream>
 #include <pango/pangocairo.h>
-#include <set>
 
 namespace {
 
-using Keys = std::set<std::string, std::less<>>;
-using Table = std::map<std::string, std::string, std::less<>>;
+using namespace strings_tables;
 
 constexpr std::string_view paneBundlePath = "/Library/PreferenceBundles/OrvanePrefs.bundle";
-const std::vector<std::string> shippedLanguages = {"en", "ja", "zh-Hans", "zh-Hant"};
-
-// What is wrong with one table of a language against the keys the code looks up in it.
-std::vector<std::string> tableProblems(const Keys& lookedUp, const Table& table) {
-    std::vector<std::string> problems;
-    for (const auto& key : lookedUp) {
-        if (!table.contains(key))
-            problems.push_back("lacks \"" + key + "\"");
-    }
-    for (const auto& [key, value] : table) {
-        if (!lookedUp.contains(key))
-            problems.push_back("holds \"" + key + "\", which nothing looks up");
-        if (placeholdersOf(key) != placeholdersOf(value))
-            problems.push_back("changes the placeholders of \"" + key + "\" to \"" + value + "\"");
-    }
-    return problems;
-}
-
-bool isWordAt(std::string_view text, std::size_t at, std::size_t length) {
-    const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
-    return (at == 0 || !letter(text[at - 1])) && (at + length == text.size() || !letter(text[at + length]));
-}
-
-// A name of the glossary in a key must be written as the glossary writes it in the key's text: the whole text
-// when the key is the name, a part of it when the key holds the name among other words.
-std::vector<std::string> glossaryProblems(const std::vector<std::pair<std::string, std::string>>& glossary,
-                                          const Table& table) {
-    std::vector<std::string> problems;
-    for (const auto& [key, value] : table) {
-        for (const auto& [english, translated] : glossary) {
-            const auto at = key.find(english);
-            if (at == std::string::npos || !isWordAt(key, at, english.size()))
-                continue;
-            if (key == english ? value != translated : value.find(translated) == std::string::npos)
-                problems.push_back("writes " + english + " in \"" + key + "\" as \"" + value + "\", not \"" +
-                                   translated + "\"");
-        }
-    }
-    return problems;
-}
-
-std::string fileText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Table tableAt(const std::filesystem::path& file) {
-    const std::string text = fileText(file);
-    auto parsed =
-        parseStringsFile(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    EXPECT_TRUE(parsed) << file << " is no readable strings table";
-    return parsed.value_or(Table());
-}
-
-std::vector<std::pair<std::string, std::string>> glossaryOf(std::string_view language) {
-    std::vector<std::pair<std::string, std::string>> names;
-    std::istringstream lines(
-        fileText(std::filesystem::path(ORVANE_RESOURCES) / "glossary" / (std::string(language) + ".tsv")));
-    for (std::string line; std::getline(lines, line);) {
-        const auto tab = line.find('\t');
-        if (!line.starts_with('#') && tab != std::string::npos)
-            names.emplace_back(line.substr(0, tab), line.substr(tab + 1));
-    }
-    return names;
-}
 
 TEST(StringsTableCheckTest, AMissingKeyAnUnusedKeyAndALostPlaceholderAreEachReported) {
     const Keys lookedUp = {"Cancel", "Open App Store to download \"%@\"?"};
@@ -194,49 +125,28 @@ class StringsTablesTest : public ActionTest {
         }
     }
 
-    // The keys each table of each bundle was asked for, as "BUNDLE/TABLE".
-    std::map<std::string, Keys> lookedUp() const {
-        std::map<std::string, Keys> all;
-        for (const auto& [name, path] :
-             {std::pair<std::string, std::string_view>{"OrvaneCC", sectionBundlePath},
-              {"OrvanePrefs", paneBundlePath}}) {
-            for (const auto& [table, keys] :
-                 NSBundle::bundleWithPath(path)->lookedUpKeys(PlatformHost::badge()))
-                all[name + "/" + table].insert(keys.begin(), keys.end());
-        }
-        return all;
+    // The keys each table of the bundle was asked for.
+    static std::map<std::string, Keys, std::less<>> lookedUp(std::string_view bundle) {
+        return NSBundle::bundleWithPath(bundle)->lookedUpKeys(PlatformHost::badge());
     }
 };
 
 TEST_F(StringsTablesTest, EveryTableHoldsWhatTheCodeLooksUpAndNothingElseInEveryLanguage) {
     walkTheSection();
     walkThePane();
-    const auto keys = lookedUp();
-    ASSERT_EQ(keys.size(), 4u) << "the section's table and the pane's three";
-    EXPECT_TRUE(keys.at("OrvaneCC/Localizable").contains("Launch Sina Weibo"));
-    EXPECT_TRUE(keys.at("OrvaneCC/Localizable").contains("Skype for iPad"));
-    EXPECT_TRUE(keys.at("OrvaneCC/Localizable").contains("Donate"));
-    EXPECT_TRUE(keys.at("OrvanePrefs/OrvanePrefs").contains(std::string(aboutNoticeKey)));
+    const auto sectionKeys = lookedUp(sectionBundlePath);
+    const auto paneKeys = lookedUp(paneBundlePath);
+    ASSERT_EQ(sectionKeys.size(), 1u) << "the section's table";
+    ASSERT_EQ(paneKeys.size(), 3u) << "the pane's three";
+    EXPECT_TRUE(sectionKeys.at("Localizable").contains("Launch Sina Weibo"));
+    EXPECT_TRUE(sectionKeys.at("Localizable").contains("Skype for iPad"));
+    EXPECT_TRUE(sectionKeys.at("Localizable").contains("Donate"));
+    EXPECT_TRUE(paneKeys.at("OrvanePrefs").contains(std::string(aboutNoticeKey)));
 
-    for (const auto& [name, path] : {std::pair<std::string, std::string_view>{"OrvaneCC", sectionBundlePath},
-                                     {"OrvanePrefs", paneBundlePath}}) {
-        const auto bundle = NSBundle::bundleWithPath(path);
-        EXPECT_EQ(bundle->localizations(), shippedLanguages) << name;
-        for (const auto& language : shippedLanguages) {
-            for (const auto& [where, wanted] : keys) {
-                if (!where.starts_with(name + "/"))
-                    continue;
-                const std::string table = where.substr(name.size() + 1);
-                const auto file =
-                    device.hostPath(std::string(path)) / (language + ".lproj") / (table + ".strings");
-                EXPECT_EQ(tableProblems(wanted, tableAt(file)), std::vector<std::string>{}) << file;
-                if (language != "en") {
-                    EXPECT_EQ(glossaryProblems(glossaryOf(language), tableAt(file)),
-                              std::vector<std::string>{})
-                        << file;
-                }
-            }
-        }
+    const std::filesystem::path glossaries = std::filesystem::path(ORVANE_RESOURCES) / "glossary";
+    for (const auto& [path, keys] : {std::pair{sectionBundlePath, sectionKeys}, {paneBundlePath, paneKeys}}) {
+        EXPECT_EQ(NSBundle::bundleWithPath(path)->localizations(), shippedLanguages) << path;
+        expectTablesHoldWhatIsLookedUp(device.hostPath(std::string(path)), keys, glossaries);
     }
 }
 

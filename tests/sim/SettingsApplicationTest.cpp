@@ -1,6 +1,9 @@
 #include "CoreGraphics/CGImage.h"
+#include "Foundation/NSBundle.h"
+#include "Foundation/PlatformHost.h"
 #include "sim/ChildProcess.h"
 #include "sim/Simulator.h"
+#include "support/StringsTableChecks.h"
 #include "support/TemporaryDevice.h"
 
 #include <fstream>
@@ -81,6 +84,22 @@ TEST_F(SettingsApplicationTest, AFingerWalksThePagesAndSetsValues) {
     page({"settings", "back"});
     page({"settings", "back"});
     EXPECT_EQ(run({"settings", "back"}).errors, "already on the top list\n");
+}
+
+// The application's own texts (its title, the group of the packages' entries, the back button's word) come
+// from its bundle's table, which holds exactly what it looks up, in every language.
+TEST_F(SettingsApplicationTest, TheApplicationsOwnTablesHoldWhatItLooksUpInEveryLanguage) {
+    page({"settings", "open"});
+    page({"settings", "tap", "Orvane"});
+    page({"screenshot", (root.root() / "page.png").string()});
+    const auto bundle = NSBundle::bundleWithPath(SettingsApplication::bundlePath);
+    ASSERT_TRUE(bundle) << "a fresh device has the Settings application's bundle";
+    EXPECT_EQ(bundle->localizations(), strings_tables::shippedLanguages);
+    const auto& keys = bundle->lookedUpKeys(PlatformHost::badge());
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys.at("Localizable"), (strings_tables::Keys{"Back", "Settings", "Tweaks"}));
+    strings_tables::expectTablesHoldWhatIsLookedUp(
+        root.hostPath(std::string(SettingsApplication::bundlePath)), keys, ORVANE_GLOSSARIES);
 }
 
 TEST_F(SettingsApplicationTest, TheClockDecidesTheAboutYearsAndTheScreenshotDrawsThePage) {

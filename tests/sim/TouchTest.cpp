@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -105,6 +106,40 @@ TEST_F(TouchTest, TheSettingsPagesRowsSwitchesSlidersAndBackButtonTakeTheFinger)
     EXPECT_TRUE(has(output("defaults read VIEW_HEIGHT"), "VIEW_HEIGHT = 26"));
 
     EXPECT_TRUE(has(output("touch " + centreOf("button \"\u2039 Settings\"")), "page Settings\n"));
+}
+
+// The Settings application's title, which the back button of a page over it repeats, the group of the
+// packages' entries and the back button's own word read in the device's language, as the pane's pages do.
+TEST_F(TouchTest, TheSettingsApplicationsOwnTextsAndBackButtonReadInTheDevicesLanguage) {
+    output("language zh-Hans");
+    EXPECT_TRUE(has(output("settings open"), "page 设置\ngroup 插件\n  Orvane  (icon 29 x 29)  >\n"));
+    EXPECT_TRUE(has(output("touch " + centreOf("row \"Orvane\"")), "page Orvane  < 设置  [捐赠]\n"));
+    EXPECT_TRUE(has(output("touch " + centreOf("button \"\u2039 设置\"")), "page 设置\n"));
+
+    // A long page title leaves the back title no room: the button says the language's word for back.
+    for (const auto& [languages, defaultActions, weiboPost, back] :
+         {std::tuple{"ja", "デフォルトの操作", "Sina Weibo 投稿", "戻る"},
+          {"fr,en", "Default Actions", "Sina Weibo Post", "Back"}}) {
+        output(std::string("language ") + languages);
+        output("settings open");
+        output("settings tap Orvane");
+        for (const std::string row : {defaultActions, weiboPost}) {
+            std::ostringstream out, errors;
+            ASSERT_EQ(device->run(std::vector<std::string>{"settings", "tap", row}, out, errors), 0)
+                << errors.str();
+        }
+        EXPECT_TRUE(has(output("touch " + centreOf(std::string("button \"\u2039 ") + back + "\"")),
+                        std::string("page ") + defaultActions + "  < Orvane\n"))
+            << languages;
+    }
+    EXPECT_TRUE(has(output("settings open"), "page Settings\ngroup Tweaks\n")) << "fr, en: English";
+    EXPECT_TRUE(has(output("settings tap Orvane"), "page Orvane  < Settings  [Donate]\n"));
+
+    std::filesystem::remove_all(DeviceRoot::resolve(SettingsApplication::bundlePath));
+    output("language zh-Hans");
+    EXPECT_TRUE(has(output("settings open"), "page Settings\ngroup Tweaks\n"))
+        << "without its bundle, the application's texts are its English keys";
+    EXPECT_TRUE(has(output("settings tap Orvane"), "page Orvane  < Settings  [捐赠]\n")) << "the pane's own";
 }
 
 TEST_F(TouchTest, OnTheScannerTheBarsCancelTakesTheFingerAndCoversTheCameraSwitch) {
