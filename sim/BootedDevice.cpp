@@ -1,4 +1,5 @@
 #include "BootedDevice.h"
+#include "CommandOptions.h"
 #include "Demo.h"
 
 #include "DeviceProcesses.h"
@@ -102,9 +103,9 @@ namespace BootedDevice {
 
 std::span<const Command> deviceCommands() {
     static constexpr Command commands[] = {
-        {"boot", "boot [--lease]",
+        {"boot", "boot [--lease] [--serve [--port N]]",
          "start the device; it stays on until shutdown (with --lease, until the process that ran orvane-sim "
-         "ends)",
+         "ends); with --serve, serve its page as serve does",
          notBooted},
         {"status", "status [--json]",
          "whether the device is booted, its processes and its control socket; --json as one JSON object",
@@ -170,11 +171,12 @@ int boot(const Place& place, bool lease, std::ostream& out, std::ostream& errors
 }
 
 std::optional<bool> statusRequest(std::span<const std::string> words) {
-    if (words.size() == 1 && words[0] == "status")
-        return false;
-    if (words.size() == 2 && words[0] == "status" && words[1] == "--json")
-        return true;
-    return std::nullopt;
+    if (words.empty() || words[0] != "status")
+        return std::nullopt;
+    const auto options = parseCommandOptions(words.subspan(1), jsonOption);
+    if (!options || !options->operands.empty())
+        return std::nullopt;
+    return options->has("json");
 }
 
 int statusWhenOff(const std::filesystem::path& root, bool json, std::ostream& out) {

@@ -33,7 +33,8 @@ std::optional<CommandOptions> parseCommandOptions(Arguments words, std::span<con
     opterr = 0;
     const int count = static_cast<int>(copies.size());
     for (int found; (found = ::getopt_long(count, argv.data(), "", table.data(), nullptr)) != -1;) {
-        if (found < first)
+        // An option given twice is a misuse too: which of the two was meant is not for the command to guess.
+        if (found < first || parsed.has(options[static_cast<std::size_t>(found - first)].name))
             return std::nullopt;
         parsed.given.emplace_back(options[static_cast<std::size_t>(found - first)].name,
                                   optarg ? optarg : "");

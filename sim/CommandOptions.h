@@ -25,7 +25,7 @@ struct CommandOptions {
     std::optional<std::string> value(std::string_view name) const;
 };
 
-// Nothing for an option the command does not take, or one without its value.
+// Nothing for an option the command does not take, one without its value, or one given twice.
 std::optional<CommandOptions> parseCommandOptions(Arguments words, std::span<const CommandOption> options);
 
 // `--json`, which the commands that answer programs as well as people take.

@@ -203,13 +203,13 @@ Json ControlCenterCommands::describeJson() const {
 
 int ControlCenterCommands::install(std::span<const std::string> arguments, std::ostream& out,
                                    std::ostream& errors) {
-    const bool allowDowngrade = !arguments.empty() && arguments.back() == "--allow-downgrade";
-    if (allowDowngrade)
-        arguments = arguments.first(arguments.size() - 1);
-    if (arguments.size() == 2 && arguments[0] == "--package")
-        return installFromPackage(arguments[1], allowDowngrade, out, errors);
-    if (!arguments.empty())
+    static constexpr CommandOption installOptions[] = {{"package", true}, {"allow-downgrade"}};
+    const auto options = parseCommandOptions(arguments, installOptions);
+    if (!options || !options->operands.empty())
         return usageError("install", errors);
+    const bool allowDowngrade = options->has("allow-downgrade");
+    if (const auto package = options->value("package"))
+        return installFromPackage(*package, allowDowngrade, out, errors);
     const auto installed = installBuild(_stagedBundles, allowDowngrade);
     if (!installed.refusal.empty()) {
         errors << "cannot install the build: " << installed.refusal << "\n";
@@ -278,9 +278,11 @@ int ControlCenterCommands::packages(std::span<const std::string> arguments, std:
 
 int ControlCenterCommands::open(std::span<const std::string> arguments, std::ostream& out,
                                 std::ostream& errors) {
-    const bool widthGiven = arguments.size() == 2 && arguments[0] == "--width";
-    const auto newWidth = widthGiven ? parsePositive<double>(arguments[1]) : std::nullopt;
-    if (!(arguments.empty() || newWidth))
+    static constexpr CommandOption openOptions[] = {{"width", true}};
+    const auto options = parseCommandOptions(arguments, openOptions);
+    const auto widthText = options ? options->value("width") : std::nullopt;
+    const auto newWidth = widthText ? parsePositive<double>(*widthText) : std::nullopt;
+    if (!options || !options->operands.empty() || (widthText && !newWidth))
         return usageError("open", errors);
     if (const auto problem = sectionLoadProblem()) {
         errors << "the section bundle could not be loaded: " << *problem << "\n";

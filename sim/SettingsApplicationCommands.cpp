@@ -1,5 +1,6 @@
 #include "SettingsApplicationCommands.h"
 
+#include "CommandOptions.h"
 #include "Foundation/DeviceClock.h"
 #include "Foundation/NSDateFormatter.h"
 #include "Foundation/PlatformHost.h"
@@ -33,7 +34,8 @@ bool wellFormed(std::string_view verb, std::size_t words) {
 int runSettings(SettingsApplication& application, std::span<const std::string> arguments, std::ostream& out,
                 std::ostream& errors) {
     const std::string verb = arguments.empty() ? std::string() : arguments[0];
-    const bool json = verb == "show" && arguments.size() == 2 && arguments[1] == "--json";
+    const auto shown = verb == "show" ? parseCommandOptions(arguments.subspan(1), jsonOption) : std::nullopt;
+    const bool json = shown && shown->operands.empty() && shown->has("json");
     if (!wellFormed(verb, arguments.size()) && !json)
         return usage(settingsUsage, errors);
     if (verb == "open")

@@ -1,4 +1,5 @@
 #include "BootedDevice.h"
+#include "CommandOptions.h"
 #include "Device/EventLog.h"
 #include "DevicePage.h"
 #include "DeviceProcesses.h"
@@ -391,9 +392,11 @@ DeviceAnswer Supervisor::toFront(const DeviceRequest& request) {
 // One page server for the device, started by the first `serve`; a later one is told where it is.
 DeviceAnswer Supervisor::servePage(std::span<const std::string> arguments) {
     constexpr int highestPort = 65535;
-    const auto port = arguments.size() == 2 && arguments[0] == "--port" ? parsePositive<int>(arguments[1])
-                                                                        : std::optional<int>(0);
-    if (!port || *port > highestPort || (arguments.size() != 0 && arguments.size() != 2))
+    static constexpr CommandOption serveOptions[] = {{"port", true}};
+    const auto options = parseCommandOptions(arguments, serveOptions);
+    const auto portText = options ? options->value("port") : std::nullopt;
+    const auto port = portText ? parsePositive<int>(*portText) : std::optional<int>(0);
+    if (!options || !options->operands.empty() || !port || *port > highestPort)
         return failure(2, "usage: serve [--port N]");
     if (!_page) {
         std::string error;

@@ -1,4 +1,5 @@
 #include "BootedDevice.h"
+#include "CommandOptions.h"
 #include "Demo.h"
 #include "Device/DeviceRoot.h"
 #include "Device/EventLogHost.h"
@@ -208,18 +209,16 @@ struct BootOptions {
 
 // boot [--lease] [--serve [--port N]]
 std::optional<BootOptions> bootOptions(const std::vector<std::string>& command) {
+    static constexpr CommandOption bootFlags[] = {{"lease"}, {"serve"}, {"port", true}};
+    const auto given = parseCommandOptions(std::span(command).subspan(1), bootFlags);
+    if (!given || !given->operands.empty() || (given->has("port") && !given->has("serve")))
+        return std::nullopt;
     BootOptions options;
-    for (std::size_t at = 1; at < command.size(); ++at) {
-        if (command[at] == "--lease" && !options.lease) {
-            options.lease = true;
-        } else if (command[at] == "--serve" && options.serve.empty()) {
-            options.serve = {"serve"};
-        } else if (command[at] == "--port" && options.serve.size() == 1 && at + 1 < command.size()) {
-            options.serve.insert(options.serve.end(), {"--port", command[++at]});
-        } else {
-            return std::nullopt;
-        }
-    }
+    options.lease = given->has("lease");
+    if (given->has("serve"))
+        options.serve = {"serve"};
+    if (const auto port = given->value("port"))
+        options.serve.insert(options.serve.end(), {"--port", *port});
     return options;
 }
 
@@ -229,8 +228,10 @@ std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vec
     const auto& name = command.empty() ? std::string() : command[0];
     if (name == "boot") {
         const auto boot = bootOptions(command);
-        if (!boot)
-            return std::nullopt;
+        if (!boot) {
+            std::cerr << "usage: boot [--lease] [--serve [--port N]]\n";
+            return 2;
+        }
         const int status = BootedDevice::boot(place, boot->lease, std::cout, std::cerr);
         if (status != 0 || boot->serve.empty())
             return status;

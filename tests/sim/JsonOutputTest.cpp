@@ -197,6 +197,8 @@ TEST(CommandOptions, OptionsParseAsGetoptLongParsesThemAndEachParseStartsAfresh)
     EXPECT_FALSE(parseCommandOptions(std::vector<std::string>{"--jsn"}, options));
     EXPECT_FALSE(parseCommandOptions(std::vector<std::string>{"-j"}, options));
     EXPECT_FALSE(parseCommandOptions(std::vector<std::string>{"--json=yes"}, options));
+    EXPECT_FALSE(parseCommandOptions(std::vector<std::string>{"--kind", "a", "--kind=b"}, options))
+        << "twice";
     EXPECT_FALSE(parseCommandOptions(std::vector<std::string>{}, options)->has("json"));
 }
 

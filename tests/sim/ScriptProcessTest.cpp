@@ -451,6 +451,16 @@ TEST(SimulatorProcess, OptionsTakeTheirValueJoinedOrAsTheNextWordAndADoubleDashE
     // The command's own words are not the simulator's options.
     const auto width = runShell(sim + " --device " + device.root().string() + " open --width 300");
     EXPECT_EQ(width.output, "Control Center open, 300 wide; no section (install it first)\n");
+    // A command's options take their value both ways too, and one given twice is a misuse.
+    const auto joined = runShell(sim + " --device " + device.root().string() + " open --width=300");
+    EXPECT_EQ(joined.output, "Control Center open, 300 wide; no section (install it first)\n");
+    const auto twice =
+        runShell(sim + " --device " + device.root().string() + " open --width=300 --width 200");
+    EXPECT_EQ(twice.status, 2) << twice.output;
+    const auto portAlone = runShell(sim + " --device " + device.root().string() + " boot --port 8080");
+    EXPECT_EQ(portAlone.status, 2) << portAlone.output;
+    EXPECT_NE(portAlone.output.find("usage: boot [--lease] [--serve [--port N]]"), std::string::npos)
+        << portAlone.output;
 }
 
 TEST(SimulatorProcess, ANewDeviceIsAnnouncedAndAFolderOfOtherFilesIsRefused) {
