@@ -1,6 +1,7 @@
 #include "CameraCommands.h"
 
 #include "AVFoundation/AVCaptureHost.h"
+#include "Foundation/NSOperationQueue.h"
 #include "Foundation/NSRunLoop.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UINavigationController.h"
@@ -127,9 +128,14 @@ int CameraCommands::showPicture(const std::string& file, std::ostream& out, std:
     const auto screen = shownScreen();
     if (!screen)
         return 0;
+    // A frame is counted once its result waits on the main queue: the look is over when that has run too.
     const auto enough = AVCaptureHost::framesReadCount() + AVCaptureHost::framesForAWholeLook();
     NSRunLoop::mainRunLoop().runUntil(
-        [&] { return shownScreen() != screen || AVCaptureHost::framesReadCount() >= enough; }, longestRead);
+        [&] {
+            return shownScreen() != screen || (AVCaptureHost::framesReadCount() >= enough &&
+                                               NSOperationQueue::mainQueue().operationCount() == 0);
+        },
+        longestRead);
     return 0;
 }
 
