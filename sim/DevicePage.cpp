@@ -11,11 +11,13 @@
 #include "Foundation/RunLoopSourceHost.h"
 #include "Watch.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <deque>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
@@ -33,6 +35,10 @@ using namespace std::chrono_literals;
 constexpr auto shortestFrame = 33ms;
 // The lines a page that opens is given of the log before those that come after.
 constexpr std::size_t recentLines = 400;
+// Pages that may have named a picture they are yet to send.
+constexpr std::size_t maximumNamedUploads = 64;
+// The longest name a dropped picture keeps, in bytes.
+constexpr std::size_t longestUploadName = 100;
 // The farthest a finger can be from the screen's corner, in points, to be a point at all.
 constexpr double farthestPoint = 100000;
 
@@ -150,6 +156,9 @@ struct DevicePage::State {
     OwnedDescriptor logWatch;
     std::optional<RunLoopSource> logSource;
 
+    // The name of the picture each page is about to send, told just before it.
+    std::map<PageServer::Client, std::string> uploadNames;
+
     std::ostringstream settingsPrinted;
     std::unique_ptr<SettingsWatcher> settings;
     std::string settingsText;
@@ -199,6 +208,13 @@ struct DevicePage::State {
             parsed.is_object() && parsed.contains("action") && parsed["action"].is_string()
                 ? parsed["action"].get<std::string>()
                 : std::string();
+        if (action == "camera-file" && parsed.contains("name") && parsed["name"].is_string()) {
+            uploadNames[client] = uploadedFileName(parsed["name"].get<std::string>());
+            // Pages that named a picture and went before sending it are forgotten, oldest first.
+            if (uploadNames.size() > maximumNamedUploads)
+                uploadNames.erase(uploadNames.begin());
+            return;
+        }
         if (!commands) {
             answer(client, action, {2, {}, "the page has no such action\n"});
             return;
@@ -212,11 +228,24 @@ struct DevicePage::State {
         });
     }
 
+    // The camera is shown the picture under the name it was dropped with, in a folder of its page's own.
     void upload(PageServer::Client client, const std::filesystem::path& file) {
-        later([this, client, file] {
-            answer(client, "camera-file", device.run({"camera", "show", file.string()}));
+        const auto named = uploadNames.find(client);
+        const std::string name = named == uploadNames.end() ? "picture" : named->second;
+        if (named != uploadNames.end())
+            uploadNames.erase(named);
+        later([this, client, file, name] {
+            const auto folder = file.parent_path() / (file.filename().string() + ".named");
             std::error_code error;
+            std::filesystem::remove_all(folder, error);
+            std::filesystem::create_directory(folder, error);
+            if (!error)
+                std::filesystem::rename(file, folder / name, error);
+            answer(client, "camera-file",
+                   error ? DeviceAnswer{1, {}, "cannot keep the picture: " + error.message() + "\n"}
+                         : device.run({"camera", "show", (folder / name).string()}));
             std::filesystem::remove(file, error);
+            std::filesystem::remove_all(folder, error);
             dirty = true;
         });
     }
@@ -356,6 +385,30 @@ void DevicePage::runOutsideTurn() {
     if (_state->drawDue())
         _state->draw();
     _state->scheduleDraw();
+}
+
+std::string uploadedFileName(std::string_view name) {
+    if (const auto slash = name.find_last_of("/\\"); slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    std::string kept;
+    for (std::size_t at = 0; at < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[at]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : 2;
+        length = std::min(length, name.size() - at);
+        const auto character = name.substr(at, length);
+        at += length;
+        // C0 controls, DEL and the C1 controls (U+0080 to U+009F, 0xC2 0x80 to 0xC2 0x9F in UTF-8).
+        const bool control = lead < 0x20 || lead == 0x7f ||
+                             (lead == 0xc2 && length == 2 && static_cast<unsigned char>(character[1]) < 0xa0);
+        if (control)
+            continue;
+        if (kept.size() + character.size() > longestUploadName)
+            break;
+        kept += character;
+    }
+    if (kept.find_first_not_of(". ") == std::string::npos)
+        return "picture";
+    return kept;
 }
 
 std::filesystem::path installedPageFolder() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The booted device on a web page: the supervisor's side of the page's server. After every change it draws
@@ -54,6 +55,11 @@ class DevicePage {
     explicit DevicePage(std::unique_ptr<State> state);
     std::unique_ptr<State> _state;
 };
+
+// A dropped file's name (UTF-8, as the page's messages are) as the device keeps it: its last part only,
+// without control characters, cut to at most a hundred bytes between characters; "picture" for a name with
+// nothing left of it.
+std::string uploadedFileName(std::string_view name);
 
 // Where the page's files are installed: the folder "page" beside the running simulator.
 std::filesystem::path installedPageFolder();

@@ -1,5 +1,7 @@
 #include "SheetDrawing.h"
 
+#include "AVFoundation/AVCaptureHost.h"
+#include "AVFoundation/AVCaptureVideoPreviewLayer.h"
 #include "Device/DeviceRoot.h"
 #include "DeviceProfile.h"
 #include "MessageUI/MFMailComposeViewController.h"
@@ -184,10 +186,21 @@ void drawPost(const SLComposeViewController& post, CGRect screen, Touchables& to
                              content.origin.y + inset, thumbnailSide, thumbnailSide));
 }
 
+// What the camera sees, upright as the phone is held, filling the area as the camera's own preview does.
+void drawViewfinder(CGRect area) {
+    const auto session = AVCaptureSession::make();
+    session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureHost::currentCamera()));
+    const auto preview = AVCaptureVideoPreviewLayer::layerWithSession(session);
+    preview->setVideoGravity(AVLayerVideoGravityResizeAspectFill);
+    preview->connection()->setVideoOrientation(AVCaptureVideoOrientationPortrait);
+    preview->setFrame(area);
+    preview->renderInContext(UIGraphicsGetCurrentContext());
+}
+
 // The camera: what it points at fills the screen between a dark top bar and the shutter bar.
 void drawCamera(const UIImagePickerController& picker, CGRect screen, Touchables& touchables) {
     fill(screen, 0, 0, 0);
-    fill(CGRectMake(0, 44, screen.size.width, screen.size.height - 44 - 96), 0.25, 0.27, 0.25);
+    drawViewfinder(CGRectMake(0, 44, screen.size.width, screen.size.height - 44 - 96));
     const CGFloat bottom = screen.size.height - 96;
     const bool videos = std::ranges::find(picker.mediaTypes(), kUTTypeMovie) != picker.mediaTypes().end();
     text(videos ? "VIDEO    PHOTO" : "PHOTO", CGRectMake(0, bottom, screen.size.width, 24),

@@ -197,7 +197,11 @@
       showAnswer({ status: 1, out: "", errors: `${file.name} is larger than the camera takes (64 MiB)` });
       return;
     }
-    file.arrayBuffer().then((bytes) => send(bytes));
+    file.arrayBuffer().then((bytes) => {
+      // The device keeps the picture under the name it was dropped with.
+      act("camera-file", { name: file.name });
+      send(bytes);
+    });
   }
   const picture = document.getElementById("picture");
   picture.addEventListener("change", () => sendPicture(picture.files[0]));

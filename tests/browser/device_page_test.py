@@ -92,20 +92,32 @@ class DevicePageTest(unittest.TestCase):
             "reader.readAsDataURL(window.orvane.lastPicture);")
         return base64.b64decode(encoded)
 
+    def settings_shown(self):
+        return self.device.run("settings", "show")
+
     def wait_for_state(self, text):
-        wait_until(lambda: text in self.page_state(), f"the page's state to say {text!r}")
+        wait_until(lambda: text in self.page_state(), f"the page's state to say {text!r}", seen=self.page_state)
 
     def wait_for_event(self, text):
-        wait_until(lambda: text in self.page_events(), f"the page's event log to show {text!r}")
+        wait_until(lambda: text in self.page_events(), f"the page's event log to show {text!r}",
+                   seen=lambda: self.page_events()[-2000:])
 
     def wait_for_same_pixels(self):
         """The page shows what `screenshot` draws for the same state, byte for byte."""
         # Not asked too often: each screenshot is a command, after which the page draws the screen again.
-        wait_until(lambda: self.page_picture() == self.device.screenshot(), "the page to show the screenshot",
-                   interval=0.5)
+        sizes = []
+
+        def same():
+            shown, drawn = self.page_picture(), self.device.screenshot()
+            sizes[:] = [f"the page's picture {len(shown)} bytes, the screenshot {len(drawn)} bytes",
+                        self.page_state()]
+            return shown == drawn
+
+        wait_until(same, "the page to show the screenshot", interval=0.5, seen=lambda: sizes)
 
     def click_on_screen(self, name, hold=False, still=True):
-        point = wait_until(lambda: self.device.touchable(name), f"{name} on the screen")
+        point = wait_until(lambda: self.device.touchable(name), f"{name} on the screen",
+                           seen=lambda: self.device.run("touchable"))
         # Where the person clicks is on what the page shows: the picture of the screen as it is now (which
         # the screenshot matches only while nothing on it moves).
         if still:
@@ -114,7 +126,8 @@ class DevicePageTest(unittest.TestCase):
             "const s = document.getElementById('screen');"
             "return [s.clientWidth, s.naturalWidth, window.orvane.scale];")
         css_per_point = geometry[0] / geometry[1] * geometry[2]
-        self.browser.press("#screen", point[0] * css_per_point, point[1] * css_per_point, 800 if hold else 60)
+        # A tap lifts at once, so that however slowly a loaded machine delivers it, it is no long press.
+        self.browser.press("#screen", point[0] * css_per_point, point[1] * css_per_point, 800 if hold else 0)
 
     def open_control_center(self):
         self.browser.click("#open-cc")
@@ -145,11 +158,14 @@ class DevicePageTest(unittest.TestCase):
         wait_until(lambda: self.browser.run("return document.body.dataset.front") == "settings", "Settings in front")
         self.click_on_screen('row "Orvane"')
         self.click_on_screen('row "Button 3"')
-        wait_until(lambda: "WhatsApp  (icon" in self.device.run("settings", "show"), "the list with icons")
+        wait_until(lambda: "WhatsApp  (icon" in self.device.run("settings", "show"), "the list with icons",
+                   seen=self.settings_shown)
         self.click_on_screen('row "WhatsApp"')
-        wait_until(lambda: "WhatsApp  (icon 29 x 29)  (chosen)" in self.device.run("settings", "show"), "the choice")
+        wait_until(lambda: "WhatsApp  (icon 29 x 29)  (chosen)" in self.device.run("settings", "show"), "the choice",
+                   seen=self.settings_shown)
         self.click_on_screen('button "\u2039 Orvane"')
-        wait_until(lambda: "Button 3 = WhatsApp" in self.device.run("settings", "show"), "the page one back")
+        wait_until(lambda: "Button 3 = WhatsApp" in self.device.run("settings", "show"), "the page one back",
+                   seen=self.settings_shown)
         self.open_control_center()
         self.assertIn("FUNCTION_3 = \"APP-WhatsApp\"", self.device.run("defaults", "read"))
         # Slot 3 of the picture the page shows holds WhatsApp's green.
@@ -192,6 +208,8 @@ class DevicePageTest(unittest.TestCase):
             "document.getElementById('screen').dispatchEvent("
             "  new DragEvent('drop', {dataTransfer: held, bubbles: true, cancelable: true}));", encoded)
         self.wait_for_event('title="Scan Result"')
+        # The camera sees the file under the name it was dropped with.
+        self.wait_for_state("camera sees code.png")
         self.wait_for_state("presented: UIAlertController")
         self.device.run("choose", "Cancel")
 

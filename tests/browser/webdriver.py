@@ -104,12 +104,15 @@ class Browser:
             self.driver.kill()
 
 
-def wait_until(condition, what, timeout=20, interval=0.05):
+def wait_until(condition, what, timeout=60, interval=0.05, seen=None):
+    """The condition's first true value, asked until it has one; past the timeout (long enough for a loaded
+    machine), a failure that says what was seen last (`seen()`, else the condition's last value)."""
     deadline = time.monotonic() + timeout
     while True:
         value = condition()
         if value:
             return value
         if time.monotonic() > deadline:
-            raise AssertionError(f"timed out waiting for {what}")
+            last = seen() if seen else value
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}; last seen: {last!r}")
         time.sleep(interval)

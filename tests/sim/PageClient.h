@@ -49,7 +49,7 @@ class PageClient {
     }
 
     // What arrives until the server closes, `until` appears in it, or the time runs out.
-    std::string read(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
+    std::string read(std::chrono::milliseconds timeout = std::chrono::milliseconds(20000),
                      const std::string& until = {}) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (std::chrono::steady_clock::now() < deadline) {
@@ -74,7 +74,7 @@ class PageClient {
 
     // One HTTP response: its head, then as many bytes as its Content-Length says (or until the server
     // closes, or the time runs out).
-    std::string readResponse(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+    std::string readResponse(std::chrono::milliseconds timeout = std::chrono::milliseconds(20000)) {
         read(timeout, "\r\n\r\n");
         const auto headEnd = _received.find("\r\n\r\n");
         if (headEnd == std::string::npos)

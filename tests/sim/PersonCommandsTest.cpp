@@ -1,3 +1,4 @@
+#include "CoreGraphics/CGContext.h"
 #include "CoreGraphics/CGImage.h"
 #include "SimulatorFixture.h"
 #include "support/DeviceEvents.h"
@@ -175,6 +176,37 @@ TEST_F(ScreenTest, TheCameraTakesOnlyWhatTheDeviceCanReadAndTheMailSheetShowsIts
     EXPECT_TRUE(greyAt(image, 300, 90, 250)) << "the card under the navigation bar";
     EXPECT_FALSE(greyAt(image, 72, 244, 250)) << "the photo's thumbnail";
     EXPECT_TRUE(greyAt(image, 300, 500, 0x35)) << "Control Center, dimmed, below the card";
+}
+
+TEST_F(ScreenTest, TheCamerasViewfinderShowsWhatTheCameraSeesUpright) {
+    output("defaults write DEFAULT_ACTION_SYS-Mail Camera");
+    openWith("SYS-Mail");
+    output("tap 1");
+    auto image = screen();
+    ASSERT_NE(image, nullptr);
+    // Between the top bar (44 points) and the shutter's bar (96 points).
+    const int across = int(image->width() / 4);
+    const int middle = 44 + (int(image->height() / 2) - 44 - 96) / 2;
+    EXPECT_TRUE(greyAt(image, across, middle, 115)) << "the empty scene's grey";
+
+    // Red above blue, held upright; CoreGraphics fills from the bottom up.
+    const auto context = CGBitmapContextCreate(400, 300);
+    CGContextSetRGBFillColor(context, 1, 0, 0, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, 400, 300));
+    CGContextSetRGBFillColor(context, 0, 0, 1, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, 400, 150));
+    const auto picture = CGBitmapContextCreateImage(context);
+    ASSERT_EQ(picture->pixelAt(200, 10), (CGImage::RGBA{255, 0, 0, 255})) << "red on top";
+    const auto file = root.root() / "red-over-blue.png";
+    const auto bytes = CGImagePNGRepresentation(picture);
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    output("camera show " + file.string());
+    image = screen();
+    const auto colourAt = [&](int y) { return image->pixelAt(std::size_t(2 * across), std::size_t(2 * y)); };
+    EXPECT_EQ(colourAt(middle - 20), (CGImage::RGBA{255, 0, 0, 255})) << "red above the middle";
+    EXPECT_EQ(colourAt(middle + 20), (CGImage::RGBA{0, 0, 255, 255})) << "blue below it";
+    EXPECT_TRUE(greyAt(image, across, middle - 120, 115)) << "the scene's grey around the picture";
 }
 
 TEST_F(ScreenTest, AMenuWithoutATitleHasNoHairlineAboveItsFirstItem) {
