@@ -356,11 +356,15 @@ std::shared_ptr<UIImage> ControlCenterCommands::drawScreen(Touchables& touchable
     return screenshotOfView(container);
 }
 
+// What is presented is found where its drawing lays it out; the row through the section's own hit test,
+// which needs no drawing.
 std::optional<Touchable> ControlCenterCommands::touchableAt(CGPoint point) {
-    Touchables touchables;
-    if (!drawScreen(touchables))
+    if (!sectionLoaded())
         return std::nullopt;
     if (const auto topmost = _presented.topmost()) {
+        Touchables touchables;
+        if (!drawScreen(touchables))
+            return std::nullopt;
         if (const auto* navigation = std::get_if<std::shared_ptr<UINavigationController>>(&*topmost))
             return navigationTouchableAt(**navigation, point);
         const auto* found = touchables.at(point);

@@ -142,7 +142,10 @@ struct DevicePage::State {
 
     std::deque<std::function<void()>> work;
     bool dirty = true;
-    std::chrono::steady_clock::time_point lastDraw{};
+    // Someone did something (on a page or with a command): the answer to it is drawn as soon as the
+    // pictures' rate allows, however recently an unchanged screen was drawn for the log or the settings.
+    bool asked = true;
+    std::chrono::steady_clock::time_point lastDraw{}, lastPicture{};
     std::shared_ptr<NSTimer> frameTimer;
     std::shared_ptr<const std::string> picture = std::make_shared<const std::string>();
     std::string stateText;
@@ -185,7 +188,7 @@ struct DevicePage::State {
         // The picture it has not seen: drawn again and sent to every page, since nothing was drawn while no
         // page was open and an unchanged picture goes to nobody.
         picture = std::make_shared<const std::string>();
-        dirty = true;
+        dirty = asked = true;
         wake();
     }
 
@@ -224,7 +227,7 @@ struct DevicePage::State {
             for (const auto& words : commands)
                 answered = device.run(words);
             answer(client, action, answered);
-            dirty = true;
+            dirty = asked = true;
         });
     }
 
@@ -246,7 +249,7 @@ struct DevicePage::State {
                          : device.run({"camera", "show", (folder / name).string()}));
             std::filesystem::remove(file, error);
             std::filesystem::remove_all(folder, error);
-            dirty = true;
+            dirty = asked = true;
         });
     }
 
@@ -269,7 +272,7 @@ struct DevicePage::State {
 
     void draw() {
         lastDraw = std::chrono::steady_clock::now();
-        dirty = false;
+        dirty = asked = false;
         auto frame = device.frame(screenFile, picture->empty());
         if (frame.status == BootedDevice::PageFrame::unchanged && frame.settingsInFront != pictureOfSettings)
             frame = device.frame(screenFile, true);
@@ -279,6 +282,7 @@ struct DevicePage::State {
                 picture = std::make_shared<const std::string>(std::move(*drawn));
                 pictureOfSettings = frame.settingsInFront;
                 server->broadcastPicture(picture);
+                lastPicture = lastDraw;
             }
         }
         settingsFront = frame.settingsInFront;
@@ -293,15 +297,21 @@ struct DevicePage::State {
         }
     }
 
+    // Thirty pictures a second at most; a screen that did not change is drawn again for the log, the
+    // settings or a moving picture no more often than that either.
+    std::chrono::steady_clock::time_point nextDraw() const {
+        return (asked ? lastPicture : lastDraw) + shortestFrame;
+    }
+
     bool drawDue() const {
         return (dirty || moving) && server->clientCount() > 0 &&
-               std::chrono::steady_clock::now() - lastDraw >= shortestFrame;
+               std::chrono::steady_clock::now() >= nextDraw();
     }
 
     void scheduleDraw() {
         if (!(dirty || moving) || server->clientCount() == 0 || frameTimer)
             return;
-        const auto wait = shortestFrame - (std::chrono::steady_clock::now() - lastDraw);
+        const auto wait = nextDraw() - std::chrono::steady_clock::now();
         frameTimer = NSTimer::scheduledTimerWithTimeInterval(
             std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(wait, 1ms)).count(),
             false, [this](NSTimer&) {
@@ -369,7 +379,7 @@ std::string DevicePage::url() const {
 }
 
 void DevicePage::changed() {
-    _state->dirty = true;
+    _state->dirty = _state->asked = true;
 }
 
 bool DevicePage::hasWork() const {
