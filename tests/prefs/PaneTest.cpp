@@ -279,7 +279,7 @@ TEST_F(PaneTest, OnAChineseDeviceThePagesReadInChineseAndTheFileKeepsTheEnglishI
     EXPECT_EQ(shown(*root, "按钮 1"), "Facebook 帖子") << "a list shows its choice's title in Chinese";
     EXPECT_EQ(cell(*root, "还原按钮")->alignment(), PSTableCellAlignmentCenter) << "a reset button by its id";
     EXPECT_EQ(root->navigationItem()->rightBarButtonItem()->title(), "捐赠");
-    EXPECT_EQ(footers(*root).back(), "Orvane \u00A9 2015-2026 Velquin。为常在控制中心分享的人而作。");
+    EXPECT_EQ(footers(*root).back(), "Orvane \u00A9 2015-2026 Velquin。为常在控制中心共享的人而作。");
 
     tap(*root, "按钮 3");
     const auto picker = std::dynamic_pointer_cast<IconListItemsController>(navigation->topViewController());

@@ -52,7 +52,7 @@ TEST_F(LanguagesTest, OnAChineseDeviceTheStorePromptAndTheMenusReadInChinese) {
     EXPECT_EQ(springBoardEvents().back(), activated("com.tencent.xin")) << "an item runs its action";
 
     hold("SYS-Photo");
-    EXPECT_EQ(titles(), (Titles{"拍照或录像", "从相簿中选取", "扫码", "打开照片", "取消"}));
+    EXPECT_EQ(titles(), (Titles{"拍照或录像", "从照片图库中选取", "扫码", "打开照片", "取消"}));
     closePresentedController();
     EXPECT_EQ(readSettingsValue("FUNCTION_1", std::nullopt), CFPropertyList::string("SYS-Photo"));
 }
@@ -66,8 +66,8 @@ TEST_F(LanguagesTest, TraditionalChineseAndJapaneseDevicesReadTheirOwnTables) {
 
     speak("<string>ja-JP</string>");
     hold("SYS-Mail");
-    EXPECT_EQ(titles(), (Titles{"新規メール", "写真またはビデオを撮る", "ライブラリから選択", "メールを開く",
-                                "キャンセル"}));
+    EXPECT_EQ(titles(), (Titles{"新規メール", "写真またはビデオを撮る", "フォトライブラリから選択",
+                                "メールを開く", "キャンセル"}));
 }
 
 TEST_F(LanguagesTest, AnUnofferedLanguageShowsEnglishAndAMissingEntryShowsItsKey) {
