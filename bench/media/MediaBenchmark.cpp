@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <random>
 
@@ -173,12 +174,31 @@ long residentKilobytes() {
     return usage.ru_maxrss;
 }
 
+template <typename Step> double millisecondsOf(const Step& step) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The path's steps one after another, each timed on its own: what the sheet adds is the rest.
+void timeEachStep(benchmark::State& state) {
+    std::shared_ptr<UIImage> decoded, upright;
+    state.counters["decode_ms"] = millisecondsOf([&] { decoded = UIImage::imageWithData(cameraJPEG()); });
+    state.counters["upright_ms"] = millisecondsOf([&] { upright = normaliseImageOrientation(decoded); });
+    decoded.reset();
+    std::vector<std::uint8_t> png;
+    state.counters["png_ms"] = millisecondsOf([&] { png = UIImagePNGRepresentation(*upright); });
+    if (png.empty())
+        state.SkipWithError("the upright photo did not encode");
+}
+
 void pickerTakeToMail(benchmark::State& state) {
     cameraJPEG();
     for (auto _ : state) {
         if (!takePhotoIntoMail())
             state.SkipWithError("the mail got no attachment");
     }
+    timeEachStep(state);
     // Peak memory of one run, in a fresh child process so that earlier benchmarks do not count.
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)

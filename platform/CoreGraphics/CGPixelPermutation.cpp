@@ -28,8 +28,6 @@ std::optional<std::ptrdiff_t> whole(CGFloat value) {
     return static_cast<std::ptrdiff_t>(rounded);
 }
 
-// Turned pixels are moved in square tiles, so that both the rows read and the rows written stay in cache.
-constexpr std::size_t tile = 64;
 // A destination this large is not read again before it has left the caches: its pixels are streamed past
 // them, in whole lines, instead of each line being read in first to be overwritten.
 constexpr std::size_t streamedFromBytes = 4u << 20;
@@ -153,24 +151,23 @@ void moveBlock(const Layout& layout, std::size_t row, std::size_t column, std::s
 #endif
 }
 
+// Rows [row, row + rows) across the whole image, `rows` a multiple of 4 up to 16: as many source streams,
+// which the prefetcher follows, and each step fills four whole device lines of 16 pixels.
+void turnStrip(const Layout& layout, std::size_t row, std::size_t rows) {
+    std::size_t column = 0;
+    for (; column + 4 <= layout.imageWidth; column += 4)
+        moveBlock(layout, row, column, rows);
+    movePixels(layout, row, row + rows, column, layout.imageWidth);
+}
+
 // Each row lands on one device column.
 void turnRowsIntoColumns(const Layout& layout) {
-    for (std::size_t row0 = 0; row0 < layout.imageHeight; row0 += tile) {
-        const std::size_t tileRowEnd = std::min(layout.imageHeight, row0 + tile);
-        for (std::size_t column0 = 0; column0 < layout.imageWidth; column0 += tile) {
-            const std::size_t columnEnd = std::min(layout.imageWidth, column0 + tile);
-            std::size_t column = column0;
-            for (; column + 4 <= columnEnd; column += 4) {
-                std::size_t row = row0;
-                for (; row + 16 <= tileRowEnd; row += 16)
-                    moveBlock(layout, row, column, 16);
-                for (; row + 4 <= tileRowEnd; row += 4)
-                    moveBlock(layout, row, column, 4);
-                movePixels(layout, row, tileRowEnd, column, column + 4);
-            }
-            movePixels(layout, row0, tileRowEnd, column, columnEnd);
-        }
-    }
+    std::size_t row = 0;
+    for (; row + 16 <= layout.imageHeight; row += 16)
+        turnStrip(layout, row, 16);
+    for (; row + 4 <= layout.imageHeight; row += 4)
+        turnStrip(layout, row, 4);
+    movePixels(layout, row, layout.imageHeight, 0, layout.imageWidth);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,6 +59,9 @@ struct CGContext {
     std::vector<PendingPath> path;
     // Nothing has been drawn yet: the bitmap is all transparent.
     bool pristine = true;
+    // The bitmap's memory may still hold an earlier bitmap's pixels: it is cleared before anything reads
+    // it or draws on part of it.
+    bool uncleared = true;
 };
 
 namespace {
@@ -183,7 +187,15 @@ void paintImage(cairo_t* cairo, CGRect rect, const CGImage& image, CGFloat alpha
 
 // Images made of the context keep what it showed then: before the context draws again, they get a copy and
 // the context keeps the memory its surface draws on.
+void clearIfNeeded(CGContext& context) {
+    if (!std::exchange(context.uncleared, false))
+        return;
+    CGPixelMemory::clear(context.pixels->data(), context.pixels->size() * sizeof(std::uint32_t));
+    cairo_surface_mark_dirty(context.surface.get());
+}
+
 void prepareToWrite(CGContext& context) {
+    clearIfNeeded(context);
     context.pristine = false;
     if (context.pixels.use_count() == 1)
         return;
@@ -308,6 +320,9 @@ bool drawImageByPermutation(CGContext& context, CGRect rect, const CGImage& imag
                                                     image.height(), context.width, context.height);
     if (!permutation)
         return false;
+    // An image covering the whole bitmap leaves nothing of what its memory held before.
+    if (image.width() * image.height() == context.width * context.height)
+        context.uncleared = false;
     prepareToWrite(context);
     cairo_surface_flush(context.surface.get());
     permutation->apply(image.pixels(), image.width(), image.height(), *context.pixels, context.width);
@@ -326,7 +341,7 @@ CGContextRef CGBitmapContextCreate(std::size_t width, std::size_t height) {
     if (!CGImage::isWithinLimits(width, height))
         return nullptr;
     auto context = std::make_shared<CGContext>();
-    context->pixels = std::make_shared<CGPixelBuffer>(width * height);
+    context->pixels = std::make_shared<CGPixelBuffer>(width * height, CGPixelAllocator<std::uint32_t>(true));
     context->surface.reset(
         cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(context->pixels->data()),
                                             CAIRO_FORMAT_ARGB32, int(width), int(height), int(width) * 4));
@@ -341,6 +356,7 @@ CGContextRef CGBitmapContextCreate(std::size_t width, std::size_t height) {
 CGImageRef CGBitmapContextCreateImage(const CGContextRef& context) {
     if (!context)
         return nullptr;
+    clearIfNeeded(*context);
     cairo_surface_flush(context->surface.get());
     return CGImage::make(context->width, context->height,
                          std::shared_ptr<const CGPixelBuffer>(context->pixels));

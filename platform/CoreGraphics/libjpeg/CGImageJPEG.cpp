@@ -119,7 +119,8 @@ CGImageRef CGImageCreateWithJPEGData(std::span<const std::uint8_t> bytes) {
     if (bytes.empty())
         return nullptr;
     Decompressor decompressor;
-    CGPixelBuffer pixels;
+    // Every row is written before the image is made: a decoding error drops the buffer instead.
+    CGPixelBuffer pixels{CGPixelAllocator<std::uint32_t>(true)};
     if (!decode(decompressor, bytes, pixels))
         return nullptr;
     return CGImageCreateWithPixelBuffer(decompressor.info.output_width, decompressor.info.output_height,
