@@ -185,8 +185,6 @@ void paintImage(cairo_t* cairo, CGRect rect, const CGImage& image, CGFloat alpha
     cairo_paint_with_alpha(cairo, alpha);
 }
 
-// Images made of the context keep what it showed then: before the context draws again, they get a copy and
-// the context keeps the memory its surface draws on.
 void clearIfNeeded(CGContext& context) {
     if (!std::exchange(context.uncleared, false))
         return;
@@ -194,6 +192,8 @@ void clearIfNeeded(CGContext& context) {
     cairo_surface_mark_dirty(context.surface.get());
 }
 
+// Images made of the context keep what it showed then: before the context draws again, they get a copy and
+// the context keeps the memory its surface draws on.
 void prepareToWrite(CGContext& context) {
     clearIfNeeded(context);
     context.pristine = false;
