@@ -74,6 +74,7 @@ class QRCodeReaderViewController : public UIViewController,
         const std::shared_ptr<UIImagePickerController>& picker,
         const std::optional<UIImagePickerMediaInfo>& info) override;
     void loadView(CGRect rect) override;
+    bool scansWithCamera() const override { return true; }
     void scanAnimate();
 
     void viewDidLoad() override;

@@ -75,7 +75,7 @@ std::span<const CommandEntry<CameraCommands>> CameraCommands::commandTable() {
 }
 
 std::shared_ptr<UIViewController> CameraCommands::shownScreen() const {
-    const auto navigation = _presented.topmostOf<UINavigationController>();
+    const auto navigation = _presented.topmostScanner();
     return navigation ? navigation->topViewController() : nullptr;
 }
 

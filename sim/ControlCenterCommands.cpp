@@ -88,9 +88,9 @@ Touchable switchTouchable(const UIView& control, const UIView& screen) {
             {}};
 }
 
-// What the finger at `point` presses on a navigation controller over Control Center (the scanner), by the
-// view tree's hit test: the bar's right button, or the scanner's camera switch where the bar leaves it bare.
-std::optional<Touchable> navigationTouchableAt(const UINavigationController& navigation, CGPoint point) {
+// What the finger at `point` presses on the scanner over Control Center, by the view tree's hit test: the
+// bar's right button, or the scanner's camera switch where the bar leaves it bare.
+std::optional<Touchable> scannerTouchableAt(const UINavigationController& navigation, CGPoint point) {
     const auto& screen = *navigation.view();
     const auto top = navigation.topViewController();
     const auto cameraSwitch = top ? cameraSwitchOf(*top) : nullptr;
@@ -107,15 +107,15 @@ std::optional<Touchable> navigationTouchableAt(const UINavigationController& nav
 
 // The camera switch is offered only where a finger reaches it: its place is the top right corner, which
 // the navigation bar covers when there is one.
-void navigationTouchables(const UINavigationController& navigation, Touchables& touchables) {
+void scannerTouchables(const UINavigationController& navigation, Touchables& touchables) {
     const auto& screen = *navigation.view();
     const auto top = navigation.topViewController();
     if (const auto control = top ? cameraSwitchOf(*top) : nullptr) {
         const auto touchable = switchTouchable(*control, screen);
         const CGRect frame = touchable.frame;
         const auto reached =
-            navigationTouchableAt(navigation, CGPointMake(frame.origin.x + frame.size.width / 2,
-                                                          frame.origin.y + frame.size.height / 2));
+            scannerTouchableAt(navigation, CGPointMake(frame.origin.x + frame.size.width / 2,
+                                                       frame.origin.y + frame.size.height / 2));
         if (reached && reached->name == touchable.name)
             touchables.add(touchable);
     }
@@ -345,8 +345,8 @@ std::shared_ptr<UIImage> ControlCenterCommands::drawScreen(Touchables& touchable
     const auto& container = *_loader.containerView();
     if (const auto topmost = _presented.topmost()) {
         auto screen = screenshotOfScreen(container, *topmost, touchables);
-        if (const auto* navigation = std::get_if<std::shared_ptr<UINavigationController>>(&*topmost))
-            navigationTouchables(**navigation, touchables);
+        if (const auto* scanner = std::get_if<PresentedScanner>(&*topmost))
+            scannerTouchables(*scanner->navigation, touchables);
         return screen;
     }
     if (const auto& section = _loader.section())
@@ -365,8 +365,8 @@ std::optional<Touchable> ControlCenterCommands::touchableAt(CGPoint point) {
         Touchables touchables;
         if (!drawScreen(touchables))
             return std::nullopt;
-        if (const auto* navigation = std::get_if<std::shared_ptr<UINavigationController>>(&*topmost))
-            return navigationTouchableAt(**navigation, point);
+        if (const auto* scanner = std::get_if<PresentedScanner>(&*topmost))
+            return scannerTouchableAt(*scanner->navigation, point);
         const auto* found = touchables.at(point);
         return found ? std::optional(*found) : std::nullopt;
     }

@@ -33,9 +33,8 @@ std::string answeringCommand(const Presented& presented) {
             [](const std::shared_ptr<UIActivityViewController>&) -> Command {
                 return "share ACTIVITY|cancel";
             },
-            [](const std::shared_ptr<UINavigationController>&) -> Command {
-                return "camera show FILE, or scan cancel";
-            },
+            [](const PresentedScanner&) -> Command { return "camera show FILE, or scan cancel"; },
+            [](const std::shared_ptr<UINavigationController>&) -> Command { return "dismiss"; },
             [](const std::shared_ptr<UIViewController>&) -> Command { return "dismiss"; },
         },
         presented);

@@ -81,6 +81,7 @@ std::shared_ptr<UIImage> screenshotOfScreen(const UIView& section, const Present
                        [&](const std::shared_ptr<UIActivityViewController>& sheet) {
                            drawSheetOverScreen(*sheet, screen, touchables);
                        },
+                       [&](const PresentedScanner& scanner) { page(*scanner.navigation); },
                        [&](const std::shared_ptr<UINavigationController>& navigation) { page(*navigation); },
                        [&](const std::shared_ptr<UIViewController>& other) { page(*other); },
                    },

@@ -24,15 +24,20 @@ class UIImagePickerController;
 class UINavigationController;
 class UIViewController;
 
+// The scanner: a navigation container whose page on top reads codes from the camera. It is a kind apart from
+// other navigation containers, though a navigation controller too, so that no host takes one for the other.
+template <typename Pointer> struct ScannerKind { Pointer navigation; };
+using PresentedScanner = ScannerKind<std::shared_ptr<UINavigationController>>;
+
 // What is presented, as its kind: an alert or a menu, a mail, message or post sheet, a picker, a share sheet,
-// a navigation container (the scanner's, or any other pages), or any other controller. Each kind is a type of
-// its own, so that a host chooses what to do by kind (std::visit, or std::get_if for one kind), and a kind
-// added here does not compile until every visit handles it.
+// the scanner, a navigation container of other pages, or any other controller. Each kind is a type of its
+// own, so that a host chooses what to do by kind (std::visit, or std::get_if for one kind), and a kind added
+// here does not compile until every visit handles it.
 template <template <typename...> typename Pointer>
-using PresentedKind = std::variant<Pointer<UIAlertController>, Pointer<MFMailComposeViewController>,
-                                   Pointer<MFMessageComposeViewController>, Pointer<SLComposeViewController>,
-                                   Pointer<UIImagePickerController>, Pointer<UIActivityViewController>,
-                                   Pointer<UINavigationController>, Pointer<UIViewController>>;
+using PresentedKind = std::variant<
+    Pointer<UIAlertController>, Pointer<MFMailComposeViewController>, Pointer<MFMessageComposeViewController>,
+    Pointer<SLComposeViewController>, Pointer<UIImagePickerController>, Pointer<UIActivityViewController>,
+    ScannerKind<Pointer<UINavigationController>>, Pointer<UINavigationController>, Pointer<UIViewController>>;
 using Presented = PresentedKind<std::shared_ptr>;
 
 // One function a kind, for std::visit over what is presented: a kind without a function of its own does not
@@ -67,7 +72,9 @@ class ORVANE_EXPORT PresentationHost {
     virtual void didPresentPicker(const std::shared_ptr<UIImagePickerController>& picker, bool animated) = 0;
     virtual void didPresentShareSheet(const std::shared_ptr<UIActivityViewController>& sheet,
                                       bool animated) = 0;
-    // Pages in a navigation container, as the scanner is shown.
+    // The scanner, in the navigation container it is shown in.
+    virtual void didPresentScanner(const std::shared_ptr<UINavigationController>& scanner, bool animated) = 0;
+    // Other pages in a navigation container.
     virtual void didPresentNavigation(const std::shared_ptr<UINavigationController>& navigation,
                                       bool animated) = 0;
     // Any other controller.
@@ -87,6 +94,7 @@ class ORVANE_EXPORT PresentationStack : public PresentationHost {
     void didPresentPostSheet(const std::shared_ptr<SLComposeViewController>& sheet, bool animated) override;
     void didPresentPicker(const std::shared_ptr<UIImagePickerController>& picker, bool animated) override;
     void didPresentShareSheet(const std::shared_ptr<UIActivityViewController>& sheet, bool animated) override;
+    void didPresentScanner(const std::shared_ptr<UINavigationController>& scanner, bool animated) override;
     void didPresentNavigation(const std::shared_ptr<UINavigationController>& navigation,
                               bool animated) override;
     void didPresentPage(const std::shared_ptr<UIViewController>& page, bool animated) override;
@@ -102,6 +110,8 @@ class ORVANE_EXPORT PresentationStack : public PresentationHost {
         const auto* kind = shown ? std::get_if<std::shared_ptr<Controller>>(&*shown) : nullptr;
         return kind ? *kind : nullptr;
     }
+    // The navigation container of the scanner when the scanner is on top, else nothing.
+    std::shared_ptr<UINavigationController> topmostScanner() const;
     // The person dismisses the topmost presented controller, as a sheet is swiped away; false when nothing is
     // shown.
     bool dismissTopmost();
@@ -110,6 +120,9 @@ class ORVANE_EXPORT PresentationStack : public PresentationHost {
     // Each presented kind is kept as it was presented, without keeping it alive.
     template <typename Controller> void keep(const std::shared_ptr<Controller>& presented) {
         _shown.emplace_back(std::in_place_type<std::weak_ptr<Controller>>, presented);
+    }
+    void keepScanner(const std::shared_ptr<UINavigationController>& scanner) {
+        _shown.emplace_back(ScannerKind<std::weak_ptr<UINavigationController>>{scanner});
     }
     std::vector<Presented> shownKinds() const;
 

@@ -10,8 +10,31 @@
 
 #include <algorithm>
 
+namespace {
+
+template <typename Controller>
+std::shared_ptr<Controller> held(const std::shared_ptr<Controller>& controller) {
+    return controller;
+}
+template <typename Controller> std::shared_ptr<Controller> held(const std::weak_ptr<Controller>& controller) {
+    return controller.lock();
+}
+template <typename Pointer> auto held(const ScannerKind<Pointer>& scanner) {
+    return held(scanner.navigation);
+}
+
+// The same kind, held: what a weak entry of the stack still points to.
+template <typename Controller> Presented strong(const std::weak_ptr<Controller>& controller) {
+    return Presented(std::in_place_type<std::shared_ptr<Controller>>, controller.lock());
+}
+Presented strong(const ScannerKind<std::weak_ptr<UINavigationController>>& scanner) {
+    return PresentedScanner{scanner.navigation.lock()};
+}
+
+} // namespace
+
 std::shared_ptr<UIViewController> presentedController(const Presented& presented) {
-    return std::visit([](const auto& controller) -> std::shared_ptr<UIViewController> { return controller; },
+    return std::visit([](const auto& kind) -> std::shared_ptr<UIViewController> { return held(kind); },
                       presented);
 }
 
@@ -40,6 +63,10 @@ void PresentationStack::didPresentShareSheet(const std::shared_ptr<UIActivityVie
     keep(sheet);
 }
 
+void PresentationStack::didPresentScanner(const std::shared_ptr<UINavigationController>& scanner, bool) {
+    keepScanner(scanner);
+}
+
 void PresentationStack::didPresentNavigation(const std::shared_ptr<UINavigationController>& navigation,
                                              bool) {
     keep(navigation);
@@ -52,8 +79,7 @@ void PresentationStack::didPresentPage(const std::shared_ptr<UIViewController>& 
 void PresentationStack::didDismiss(const std::shared_ptr<UIViewController>& presented, bool) {
     std::erase_if(_shown, [&](const PresentedKind<std::weak_ptr>& entry) {
         const auto shown = std::visit(
-            [](const auto& controller) -> std::shared_ptr<UIViewController> { return controller.lock(); },
-            entry);
+            [](const auto& kind) -> std::shared_ptr<UIViewController> { return held(kind); }, entry);
         return !shown || shown == presented;
     });
 }
@@ -61,12 +87,7 @@ void PresentationStack::didDismiss(const std::shared_ptr<UIViewController>& pres
 std::vector<Presented> PresentationStack::shownKinds() const {
     std::vector<Presented> kinds;
     for (const auto& entry : _shown) {
-        auto kind = std::visit(
-            [](const auto& weak) {
-                using Controller = typename std::decay_t<decltype(weak)>::element_type;
-                return Presented(std::in_place_type<std::shared_ptr<Controller>>, weak.lock());
-            },
-            entry);
+        auto kind = std::visit([](const auto& weak) { return strong(weak); }, entry);
         // A controller whose presenter went away is no longer shown, even while something else holds it.
         if (const auto controller = presentedController(kind);
             controller && controller->presentingViewController())
@@ -87,6 +108,12 @@ std::optional<Presented> PresentationStack::topmost() const {
     if (kinds.empty())
         return std::nullopt;
     return std::move(kinds.back());
+}
+
+std::shared_ptr<UINavigationController> PresentationStack::topmostScanner() const {
+    const auto shown = topmost();
+    const auto* scanner = shown ? std::get_if<PresentedScanner>(&*shown) : nullptr;
+    return scanner ? scanner->navigation : nullptr;
 }
 
 bool PresentationStack::dismissTopmost() {

@@ -71,5 +71,9 @@ void UINavigationController::layoutAndDisplayIfNeeded() {
 }
 
 void UINavigationController::presentTo(PresentationHost& host, bool animated) {
-    host.didPresentNavigation(std::static_pointer_cast<UINavigationController>(shared_from_this()), animated);
+    const auto self = std::static_pointer_cast<UINavigationController>(shared_from_this());
+    if (const auto top = topViewController(); top && top->scansWithCamera())
+        host.didPresentScanner(self, animated);
+    else
+        host.didPresentNavigation(self, animated);
 }

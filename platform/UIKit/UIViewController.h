@@ -75,6 +75,10 @@ class ORVANE_EXPORT UIViewController : public NSObject {
     // The controller the person sees of this one's chain: the last one presented above it, or itself.
     virtual std::shared_ptr<UIViewController> visibleViewController();
 
+    // A page that reads codes from what the camera sees says so, with or without a camera on the device: a
+    // navigation container with such a page on top is presented as a scanner.
+    virtual bool scansWithCamera() const { return false; }
+
   protected:
     UIViewController();
     // Tells the host what has been presented, by its kind: each kind the host knows overrides this with its

@@ -44,6 +44,9 @@ class KindRecorder : public PresentationHost {
     void didPresentShareSheet(const std::shared_ptr<UIActivityViewController>& sheet, bool) override {
         heard("share", sheet);
     }
+    void didPresentScanner(const std::shared_ptr<UINavigationController>& scanner, bool) override {
+        heard("scanner", scanner);
+    }
     void didPresentNavigation(const std::shared_ptr<UINavigationController>& navigation, bool) override {
         heard("navigation", navigation);
     }
@@ -62,6 +65,12 @@ class KindRecorder : public PresentationHost {
     }
 };
 
+// A page that reads codes from the camera, as the scanner's does.
+class ScanningPage : public UIViewController {
+    OBJC_OBJECT(ScanningPage, UIViewController)
+    bool scansWithCamera() const override { return true; }
+};
+
 // One controller of each kind a host hears, in the order of the host's callbacks.
 std::vector<std::shared_ptr<UIViewController>> oneOfEachKind() {
     return {
@@ -71,6 +80,7 @@ std::vector<std::shared_ptr<UIViewController>> oneOfEachKind() {
         SLComposeViewController::composeViewControllerForServiceType(SLServiceTypeTwitter),
         UIImagePickerController::make(),
         UIActivityViewController::initWithActivityItems({}, {}),
+        UINavigationController::make(ScanningPage::make()),
         UINavigationController::make(UIViewController::make()),
         UIViewController::make()};
 }
@@ -91,9 +101,10 @@ TEST_F(PresentationHostTest, EachKindArrivesThroughTheCallbackOfItsKind) {
         root->presentViewController(controller, false, nullptr);
         root->dismissViewControllerAnimated(false, nullptr);
     }
-    EXPECT_EQ(host.callbacks, (Lines{"alert", "dismissed", "mail", "dismissed", "message", "dismissed",
-                                     "post", "dismissed", "picker", "dismissed", "share", "dismissed",
-                                     "navigation", "dismissed", "page", "dismissed"}));
+    EXPECT_EQ(host.callbacks,
+              (Lines{"alert", "dismissed", "mail", "dismissed", "message", "dismissed", "post", "dismissed",
+                     "picker", "dismissed", "share", "dismissed", "scanner", "dismissed", "navigation",
+                     "dismissed", "page", "dismissed"}));
     for (std::size_t index = 0; index < kinds.size(); ++index) {
         EXPECT_EQ(host.controllers.at(2 * index), kinds[index]) << host.callbacks.at(2 * index);
         EXPECT_EQ(host.controllers.at(2 * index + 1), kinds[index]);
@@ -129,6 +140,24 @@ TEST_F(PresentationHostTest, TheStackAnswersWhatIsOnTopByItsKindOnly) {
 
     EXPECT_TRUE(person.dismissTopmost());
     EXPECT_EQ(person.topmostOf<MFMailComposeViewController>(), mail);
+}
+
+TEST_F(PresentationHostTest, AScannerIsKeptApartFromOtherNavigation) {
+    PresentationFixture person;
+    const auto pages = UINavigationController::make(UIViewController::make());
+    root->presentViewController(pages, false, nullptr);
+    EXPECT_EQ(person.topmostScanner(), nullptr) << "pages in a navigation container are no scanner";
+    EXPECT_EQ(person.topmostOf<UINavigationController>(), pages);
+    root->dismissViewControllerAnimated(false, nullptr);
+
+    const auto scanner = UINavigationController::make(ScanningPage::make());
+    root->presentViewController(scanner, false, nullptr);
+    EXPECT_EQ(person.topmostScanner(), scanner);
+    EXPECT_EQ(person.topmostOf<UINavigationController>(), nullptr) << "the scanner is not taken for pages";
+    EXPECT_EQ(person.shown(), (std::vector<std::shared_ptr<UIViewController>>{scanner}));
+    EXPECT_TRUE(person.dismissTopmost());
+    EXPECT_EQ(person.topmostScanner(), nullptr);
+    EXPECT_FALSE(person.topmost());
 }
 
 } // namespace
