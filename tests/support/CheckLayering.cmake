@@ -1,14 +1,12 @@
 # Fails when a plug-in source or a public platform header reaches what a plug-in must not see: a backend
 # library, a backend file of the platform, a host-only header, or (for a platform header) a framework above
 # its own. Run with -DSOURCE_DIR=<the source tree> and -DLAYERS=<the layers file the platform's build writes:
-# its folders and what lies below each>; -DEXTRA_FILE=<file> checks one more file as plug-in code.
+# its folders, what lies below each, and the host-only headers>; -DEXTRA_FILE=<file> checks one more file as
+# plug-in code.
 cmake_minimum_required(VERSION 3.25)
 set(backend_pattern "^(cairo|pango|uv\\.h|uv/|plist/|ZXing/|zxing|png\\.h|libdeflate\\.h|jpeglib\\.h|libexif/|exif)")
 set(backend_folder_pattern "/(cairo|pango|libuv|libplist|posix|zxing|libpng|libjpeg|libexif)/")
-# Host-only: these, and every platform header named "...Host.h" (the interfaces a host implements or drives).
-set(host_headers "Caddex/CaddexLoader.h" "Device/DeviceRoot.h" "Device/EventLog.h"
-                 "Device/TemporaryDeviceRoot.h")
-set(host_header_pattern "^[A-Za-z]+/[A-Za-z]+Host\\.h$")
+# The layers file also names the host-only headers: a list, and every platform header named "...Host.h".
 include(${LAYERS})
 
 set(failures "")
