@@ -1,10 +1,10 @@
 #include "BootedDevice.h"
 #include "CommandOptions.h"
 #include "Demo.h"
+#include "Foundation/FoundationHost.h"
 
 #include "DeviceProcesses.h"
 #include "Foundation/NSRunLoop.h"
-#include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
 #include "JsonOutput.h"
 #include "Simulator.h"
@@ -249,7 +249,7 @@ int serveApplication(std::string_view role, Simulator& device, const std::filesy
     // A client wakes the run loop, which hands its connection over and returns. The request is served after
     // that turn, on the main thread: one at a time, each in full, as a person's actions reach a phone, and a
     // command that runs the loop itself (a scanner reading the camera's frames) never runs inside it.
-    const auto requests = RunLoopSource::readable(PlatformHost::badge(), listening->get(), [&] {
+    const auto requests = FoundationHost::readable(listening->get(), [&] {
         if (OwnedDescriptor connection(::accept4(listening->get(), nullptr, nullptr, SOCK_CLOEXEC));
             connection)
             waiting.push_back(std::move(connection));
@@ -259,8 +259,8 @@ int serveApplication(std::string_view role, Simulator& device, const std::filesy
         stopping = true;
         runLoop.stop();
     };
-    const RunLoopSource signals[] = {RunLoopSource::signal(PlatformHost::badge(), SIGTERM, stop),
-                                     RunLoopSource::signal(PlatformHost::badge(), SIGINT, stop)};
+    const RunLoopSource signals[] = {FoundationHost::signal(SIGTERM, stop),
+                                     FoundationHost::signal(SIGINT, stop)};
     if (!requests || !signals[0] || !signals[1]) {
         DeviceProcesses::tellReady(ready, std::string(role) + " cannot watch its socket on its run loop");
         return 1;

@@ -4,13 +4,13 @@
 #include "CommandOptions.h"
 #include "Device/DeviceRoot.h"
 #include "Foundation/NSBundle.h"
-#include "Foundation/PlatformHost.h"
 #include "PackageInstaller.h"
 #include "ParseNumber.h"
 #include "Screenshot.h"
 #include "Script.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UINavigationBar.h"
 #include "UIKit/UINavigationController.h"
 #include "UIKit/UIScreen.h"
@@ -334,7 +334,7 @@ int ControlCenterCommands::setLocked(bool locked, std::string_view name,
                                      std::ostream& errors) {
     if (!arguments.empty())
         return usageError(name, errors);
-    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), locked);
+    SpringBoardHost::setLocked(*SpringBoard::sharedApplication(), locked);
     out << "device " << name << "ed\n";
     return 0;
 }

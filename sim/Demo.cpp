@@ -1,11 +1,11 @@
 #include "Demo.h"
+#include "Device/DeviceHost.h"
 
 #include "CommandOptions.h"
 #include "Commands.h"
 #include "Device/DeviceRoot.h"
 #include "Device/EventLogHost.h"
 #include "DeviceProfile.h"
-#include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "Simulator.h"
 #include "Watch.h"
@@ -339,7 +339,7 @@ int runDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
     const auto pictures = options.screenshots.value_or(root.string() + "-screenshots");
     if (!makeFolder(pictures, errors))
         return 1;
-    DeviceRoot::set(PlatformHost::badge(), root);
+    DeviceHost::setRoot(root);
     out << "Orvane on a fresh simulated device at " << root.string() << "\n\n";
     int status = walkSettings(out, errors);
     if (status == 0)

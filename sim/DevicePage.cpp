@@ -1,4 +1,5 @@
 #include "DevicePage.h"
+#include "Foundation/FoundationHost.h"
 
 #include "BootedDevice.h"
 #include "Device/DeviceRoot.h"
@@ -7,7 +8,6 @@
 #include "DeviceProfile.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
-#include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
 #include "Watch.h"
 
@@ -353,7 +353,7 @@ std::unique_ptr<DevicePage> DevicePage::start(std::uint16_t port, const std::fil
         error = "cannot watch the event log in " + logFolder.string();
         return nullptr;
     }
-    state->logSource = RunLoopSource::readable(PlatformHost::badge(), state->logWatch.get(), [page] {
+    state->logSource = FoundationHost::readable(state->logWatch.get(), [page] {
         char drained[4096];
         while (::read(page->logWatch.get(), drained, sizeof drained) > 0) {
         }

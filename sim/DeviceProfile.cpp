@@ -4,14 +4,16 @@
 
 #include "AVFoundation/AVCaptureHost.h"
 #include "Device/DeviceRoot.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSLocale.h"
-#include "Foundation/PlatformHost.h"
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SocialHost.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/MediaHost.h"
+#include "UIKit/UIKitHost.h"
 #include "UIKit/UIScreen.h"
 
 #include <algorithm>
@@ -304,32 +306,32 @@ const DeviceProfile& defaultDeviceProfile() {
 }
 
 void applyDeviceProfile(const DeviceProfile& profile) {
-    UIScreen::mainScreen().setBounds(PlatformHost::badge(),
-                                     CGRectMake(0, 0, profile.screenSize.width, profile.screenSize.height));
-    UIScreen::mainScreen().setScale(PlatformHost::badge(), profile.screenScale);
-    UIDevice::currentDevice().setUserInterfaceIdiom(PlatformHost::badge(), profile.idiom);
-    UIDevice::currentDevice().setModel(PlatformHost::badge(),
-                                       profile.idiom == UIUserInterfaceIdiomPad ? "iPad" : "iPhone");
+    UIKitHost::setBounds(UIScreen::mainScreen(),
+                         CGRectMake(0, 0, profile.screenSize.width, profile.screenSize.height));
+    UIKitHost::setScale(UIScreen::mainScreen(), profile.screenScale);
+    UIKitHost::setUserInterfaceIdiom(UIDevice::currentDevice(), profile.idiom);
+    UIKitHost::setModel(UIDevice::currentDevice(),
+                        profile.idiom == UIUserInterfaceIdiomPad ? "iPad" : "iPhone");
     // After the screen: Control Center's view spans the screen it is made for.
     SpringBoardHost::reset();
-    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), profile.locked);
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(),
-                                                                 profile.frontMostAppOrientation);
-    SBControlCenterController::sharedInstance()->setWidth(PlatformHost::badge(), profile.controlCenterWidth);
+    SpringBoardHost::setLocked(*SpringBoard::sharedApplication(), profile.locked);
+    SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(),
+                                                profile.frontMostAppOrientation);
+    SpringBoardHost::setWidth(*SBControlCenterController::sharedInstance(), profile.controlCenterWidth);
     for (const auto& application : profile.applications)
         SpringBoardHost::installApplication(application);
     SpringBoardHost::registerClasses(profile.missingClasses);
-    MessageUIHost::setCanSendMail(PlatformHost::badge(), profile.mailAccount);
-    MessageUIHost::setCanSendText(PlatformHost::badge(), profile.messages);
-    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), profile.messageAttachments);
-    SocialHost::setAccounts(PlatformHost::badge(), profile.socialAccounts);
-    MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), profile.photoLibrary);
-    AVCaptureHost::setCameras(PlatformHost::badge(), profile.cameras);
-    MediaHost::setCameraAvailable(PlatformHost::badge(), !profile.cameras.empty());
+    MessageUIHost::setCanSendMail(profile.mailAccount);
+    MessageUIHost::setCanSendText(profile.messages);
+    MessageUIHost::setCanSendAttachments(profile.messageAttachments);
+    SocialHost::setAccounts(profile.socialAccounts);
+    MediaHost::setPhotoLibraryAvailable(profile.photoLibrary);
+    AVCaptureHost::setCameras(profile.cameras);
+    MediaHost::setCameraAvailable(!profile.cameras.empty());
     if (profile.languages)
         setDeviceLanguages(*profile.languages);
     else
-        NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+        FoundationHost::reloadPreferredLanguages();
 }
 
 void stockPhotoLibrary(const DeviceProfile& profile) {

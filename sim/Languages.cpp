@@ -1,9 +1,9 @@
 #include "Languages.h"
 
 #include "Device/EventLog.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSLocale.h"
-#include "Foundation/PlatformHost.h"
 
 #include <algorithm>
 
@@ -47,7 +47,7 @@ bool setDeviceLanguages(const std::vector<std::string>& languages) {
     }
     preferences.setObject(CFPropertyList::array(std::move(list)), preferredLanguagesKey);
     const bool written = preferences.writeToFile(globalPreferencesPath, true);
-    NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+    FoundationHost::reloadPreferredLanguages();
     if (written)
         EventLog::record("device.languages", {{"languages", joined}});
     return written;

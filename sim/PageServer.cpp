@@ -1,7 +1,7 @@
 #include "PageServer.h"
+#include "Foundation/FoundationHost.h"
 
 #include "Foundation/NSRunLoop.h"
-#include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
 
 #include <algorithm>
@@ -387,7 +387,7 @@ std::unique_ptr<PageServer> PageServer::start(std::uint16_t port, const std::fil
     }
     state->token = *token;
     lws_set_log_level(0, nullptr);
-    void* loops[] = {RunLoopSource::nativeLoop(PlatformHost::badge())};
+    void* loops[] = {FoundationHost::nativeLoop()};
     lws_context_creation_info info{};
     info.port = port;
     info.iface = "127.0.0.1";

@@ -1,11 +1,11 @@
 #include "PersonCommands.h"
 
 #include "CommandOptions.h"
-#include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "PresentedAnswers.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UIAlertController.h"
 #include "UIKit/UIButton.h"
 #include "UIKit/UIGestureRecognizer.h"
@@ -225,7 +225,7 @@ int PersonCommands::orientation(std::span<const std::string> arguments, std::ost
     const auto value = arguments.size() == 1 ? integerFrom(arguments[0], 0, 4) : std::nullopt;
     if (!value)
         return printUsageError(commandTable(), "orientation", errors);
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), *value);
+    SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), *value);
     out << "front-most application orientation " << *value << "\n";
     return 0;
 }

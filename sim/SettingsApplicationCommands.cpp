@@ -1,9 +1,9 @@
 #include "SettingsApplicationCommands.h"
+#include "Foundation/FoundationHost.h"
 
 #include "CommandOptions.h"
 #include "Foundation/DeviceClock.h"
 #include "Foundation/NSDateFormatter.h"
-#include "Foundation/PlatformHost.h"
 #include "SettingsScreenshot.h"
 
 #include <nlohmann/json.hpp>
@@ -86,12 +86,12 @@ std::optional<NSDate> parseMoment(std::span<const std::string> words) {
 
 int runClock(std::span<const std::string> arguments, std::ostream& out, std::ostream& errors) {
     if (arguments.size() == 1 && arguments[0] == "system") {
-        DeviceClock::set(PlatformHost::badge(), std::nullopt);
+        FoundationHost::setClock(std::nullopt);
     } else if (!arguments.empty()) {
         const auto moment = arguments.size() <= 2 ? parseMoment(arguments) : std::nullopt;
         if (!moment)
             return usage(clockUsage, errors);
-        DeviceClock::set(PlatformHost::badge(), *moment);
+        FoundationHost::setClock(*moment);
     }
     const auto formatter = NSDateFormatter::make();
     formatter->setDateFormat("yyyy-MM-dd HH:mm:ss");

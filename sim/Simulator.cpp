@@ -1,4 +1,5 @@
 #include "Simulator.h"
+#include "UIKit/UIKitHost.h"
 
 #include "Demo.h"
 
@@ -7,7 +8,6 @@
 #include "AVFoundation/AVCaptureHost.h"
 #include "Device/DeviceRoot.h"
 #include "Foundation/NSRunLoop.h"
-#include "Foundation/PlatformHost.h"
 #include "Languages.h"
 #include "ParseNumber.h"
 #include "SettingsScreenshot.h"
@@ -66,7 +66,7 @@ int wait(Arguments arguments, std::ostream&, std::ostream& errors) {
 
 Simulator::Simulator(const DeviceProfile& profile, std::filesystem::path stagedBundles) {
     applyDeviceProfile(profile);
-    PresentationHost::setCurrent(PlatformHost::badge(), &_presented);
+    UIKitHost::setPresentationHost(&_presented);
     stockPhotoLibrary(profile);
     stockSystemApplications(stagedBundles);
     _loader = std::make_unique<CaddexLoader>(SBControlCenterController::sharedInstance());
@@ -164,7 +164,7 @@ Simulator::~Simulator() {
     _controlCenter.reset();
     _loader.reset();
     SpringBoardHost::unregisterClasses();
-    PresentationHost::setCurrent(PlatformHost::badge(), nullptr);
+    UIKitHost::setPresentationHost(nullptr);
 }
 
 int Simulator::run(std::span<const std::string> words, std::ostream& out, std::ostream& errors) {

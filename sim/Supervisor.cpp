@@ -3,9 +3,9 @@
 #include "Device/EventLog.h"
 #include "DevicePage.h"
 #include "DeviceProcesses.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
-#include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
 #include "JsonOutput.h"
 #include "ParseNumber.h"
@@ -183,9 +183,9 @@ int Supervisor::run(int ready) {
         runLoop.stop();
     };
     // Watched from the start, so that a signal while the applications start still ends the device whole.
-    const RunLoopSource signals[] = {RunLoopSource::signal(PlatformHost::badge(), SIGTERM, stop),
-                                     RunLoopSource::signal(PlatformHost::badge(), SIGINT, stop),
-                                     RunLoopSource::signal(PlatformHost::badge(), SIGHUP, stop)};
+    const RunLoopSource signals[] = {FoundationHost::signal(SIGTERM, stop),
+                                     FoundationHost::signal(SIGINT, stop),
+                                     FoundationHost::signal(SIGHUP, stop)};
     std::string error;
     for (auto& application : _apps)
         if (const auto problem = start(application)) {
@@ -205,7 +205,7 @@ int Supervisor::run(int ready) {
     // As in the applications: a client wakes the run loop, and its request is served after that turn, once
     // it is whole; so are the page's. Clients are read as their bytes come, so that one that sends slowly
     // or not at all holds up no other.
-    const auto requests = RunLoopSource::readable(PlatformHost::badge(), _listening.get(), [&] {
+    const auto requests = FoundationHost::readable(_listening.get(), [&] {
         accept(arriving);
         runLoop.stop();
     });
@@ -261,7 +261,7 @@ void Supervisor::accept(std::list<Arriving>& arriving) {
     auto& client = arriving.emplace_back();
     client.connection = std::move(connection);
     client.since = std::chrono::steady_clock::now();
-    client.source.emplace(RunLoopSource::readable(PlatformHost::badge(), client.connection.get(), [&client] {
+    client.source.emplace(FoundationHost::readable(client.connection.get(), [&client] {
         if (client.reader.readFrom(client.connection.get()))
             NSRunLoop::mainRunLoop().stop();
     }));

@@ -1,10 +1,10 @@
 #include "BootedDevice.h"
 #include "CommandOptions.h"
 #include "Demo.h"
+#include "Device/DeviceHost.h"
 #include "Device/DeviceRoot.h"
 #include "Device/EventLogHost.h"
 #include "DeviceProfile.h"
-#include "Foundation/PlatformHost.h"
 #include "ParseNumber.h"
 #include "Prompt.h"
 #include "Script.h"
@@ -186,7 +186,7 @@ int runCommands(const CommandRunner& run, const std::vector<std::string>& comman
 // One of the booted device's own processes.
 int serve(const Options& options, const BootedDevice::Place& place) {
     int ready = parsePositive<int>(*options.ready).value_or(-1);
-    EventLog::setProcessRole(PlatformHost::badge(), *options.serve);
+    DeviceHost::setProcessRole(*options.serve);
     if (*options.serve == BootedDevice::supervisorRole) {
         const auto lease = options.lease ? parsePositive<int>(*options.lease) : std::nullopt;
         return BootedDevice::serveSupervisor(place, ready,
@@ -249,7 +249,7 @@ std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vec
 } // namespace
 
 int main(int argc, char** argv) {
-    EventLog::setProcessRole(PlatformHost::badge(), "sim");
+    DeviceHost::setProcessRole("sim");
     const auto options = parseOptions(argc, argv);
     if (options && options->help) {
         std::cout << usage;
@@ -272,7 +272,7 @@ int main(int argc, char** argv) {
     if (!root)
         return 1;
     // The device's own processes work from "/", so they are given the root's whole path.
-    DeviceRoot::set(PlatformHost::badge(), options->serve ? *root : std::filesystem::path(*options->device));
+    DeviceHost::setRoot(options->serve ? *root : std::filesystem::path(*options->device));
     BootedDevice::Place place{*root, std::nullopt};
     std::error_code error;
     if (options->profile)

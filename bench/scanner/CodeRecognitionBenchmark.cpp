@@ -5,7 +5,6 @@
 #include "Foundation/NSOperationQueue.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
-#include "Foundation/PlatformHost.h"
 #include "support/BenchmarkDevice.h"
 #include "support/CodePictures.h"
 #include "support/RatioReporter.h"
@@ -88,7 +87,7 @@ struct StallRecorder : AVCaptureMetadataOutputObjectsDelegate {
 // Frames flow for a second per iteration while a 1 ms timer measures how late the main loop gets to it: the
 // longest such delay is the longest stall that frame delivery and result delivery cause.
 void mainThreadWhileFramesFlow(benchmark::State& state) {
-    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionBack});
+    AVCaptureHost::setCameras({AVCaptureDevicePositionBack});
     const auto camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
     AVCaptureHost::showPicture(*camera, frameWithCode());
     const auto session = AVCaptureSession::make();

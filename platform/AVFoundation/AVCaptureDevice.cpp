@@ -86,7 +86,8 @@ std::shared_ptr<AVCaptureDevice> capturingCamera() {
 
 } // namespace AVCaptureSessionRegistry
 
-void AVCaptureDevice::setCameras(Badge<PlatformHost>, const std::vector<AVCaptureDevicePosition>& positions) {
+void AVCaptureDevice::setCameras(Badge<AVCaptureHost>,
+                                 const std::vector<AVCaptureDevicePosition>& positions) {
     auto& list = cameras();
     list.clear();
     for (const auto position : positions)
@@ -95,7 +96,7 @@ void AVCaptureDevice::setCameras(Badge<PlatformHost>, const std::vector<AVCaptur
                      [](const auto& a, const auto& b) { return a->position() < b->position(); });
 }
 
-void AVCaptureDevice::setScene(Badge<PlatformHost>, std::shared_ptr<const AVCaptureScene> scene) {
+void AVCaptureDevice::setScene(Badge<AVCaptureHost>, std::shared_ptr<const AVCaptureScene> scene) {
     _scene = std::move(scene);
     _view = 0;
     _frame = _scene ? _scene->view(0) : emptyFrame();
@@ -115,6 +116,6 @@ const CGImageRef& AVCaptureDevice::frameToDeliver() {
     return _frame;
 }
 
-std::shared_ptr<AVCaptureDevice> AVCaptureDevice::capturingCamera(Badge<PlatformHost>) {
+std::shared_ptr<AVCaptureDevice> AVCaptureDevice::capturingCamera(Badge<AVCaptureHost>) {
     return AVCaptureSessionRegistry::capturingCamera();
 }

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+class AVCaptureHost;
+
 inline constexpr std::string_view AVMediaTypeVideo = "vide";
 inline constexpr std::string_view AVMediaTypeAudio = "soun";
 
@@ -59,9 +61,9 @@ class ORVANE_EXPORT AVCaptureDevice : public NSObject {
     // For hosts (AVCaptureHost): the cameras the device has, in place of the ones it had, back before front;
     // what a camera sees from now on, starting with the scene's first view (nothing: the empty scene); the
     // camera of the first running session that has one.
-    static void setCameras(Badge<PlatformHost>, const std::vector<AVCaptureDevicePosition>& positions);
-    void setScene(Badge<PlatformHost>, std::shared_ptr<const AVCaptureScene> scene);
-    static std::shared_ptr<AVCaptureDevice> capturingCamera(Badge<PlatformHost>);
+    static void setCameras(Badge<AVCaptureHost>, const std::vector<AVCaptureDevicePosition>& positions);
+    void setScene(Badge<AVCaptureHost>, std::shared_ptr<const AVCaptureScene> scene);
+    static std::shared_ptr<AVCaptureDevice> capturingCamera(Badge<AVCaptureHost>);
 
     // A scene's views are each shown for at least this many frames (a tenth of a second, a hand's pace).
     static constexpr int framesPerViewAtLeast = 3;

@@ -3,7 +3,6 @@
 #include "AVFoundation/AVCaptureMetadataOutput.h"
 #include "AVFoundation/AVCaptureSession.h"
 #include "CoreGraphics/CGContext.h"
-#include "Foundation/PlatformHost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,31 +126,29 @@ class WholeScene : public AVCaptureScene {
 
 } // namespace
 
-namespace AVCaptureHost {
-
-void setCameras(Badge<PlatformHost> badge, const std::vector<AVCaptureDevicePosition>& positions) {
-    AVCaptureDevice::setCameras(badge, positions);
+void AVCaptureHost::setCameras(const std::vector<AVCaptureDevicePosition>& positions) {
+    AVCaptureDevice::setCameras(badge(), positions);
 }
 
-void stopRunningSessions() {
-    AVCaptureSession::stopRunningSessions(PlatformHost::badge());
+void AVCaptureHost::stopRunningSessions() {
+    AVCaptureSession::stopRunningSessions(badge());
 }
 
-std::shared_ptr<AVCaptureDevice> currentCamera() {
-    if (auto capturing = AVCaptureDevice::capturingCamera(PlatformHost::badge()))
+std::shared_ptr<AVCaptureDevice> AVCaptureHost::currentCamera() {
+    if (auto capturing = AVCaptureDevice::capturingCamera(badge()))
         return capturing;
     return AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
 }
 
-std::uint64_t framesReadCount() {
-    return AVCaptureMetadataOutput::framesReadCount(PlatformHost::badge());
+std::uint64_t AVCaptureHost::framesReadCount() {
+    return AVCaptureMetadataOutput::framesReadCount(badge());
 }
 
-std::uint64_t framesForAWholeLook() {
-    return AVCaptureMetadataOutput::framesForAWholeLook(PlatformHost::badge());
+std::uint64_t AVCaptureHost::framesForAWholeLook() {
+    return AVCaptureMetadataOutput::framesForAWholeLook(badge());
 }
 
-std::shared_ptr<const AVCaptureScene> sceneWithPicture(const CGImageRef& picture) {
+std::shared_ptr<const AVCaptureScene> AVCaptureHost::sceneWithPicture(const CGImageRef& picture) {
     if (!picture)
         return nullptr;
     if (picture->width() == AVCaptureDevice::frameWidth && picture->height() == AVCaptureDevice::frameHeight)
@@ -159,18 +156,16 @@ std::shared_ptr<const AVCaptureScene> sceneWithPicture(const CGImageRef& picture
     return std::make_shared<HeldPicture>(picture);
 }
 
-CGImageRef cameraFrameWithPicture(const CGImageRef& picture) {
+CGImageRef AVCaptureHost::cameraFrameWithPicture(const CGImageRef& picture) {
     const auto scene = sceneWithPicture(picture);
     return scene ? scene->view(0) : nullptr;
 }
 
-void showPicture(AVCaptureDevice& camera, const CGImageRef& picture) {
+void AVCaptureHost::showPicture(AVCaptureDevice& camera, const CGImageRef& picture) {
     if (auto scene = sceneWithPicture(picture))
-        camera.setScene(PlatformHost::badge(), std::move(scene));
+        camera.setScene(badge(), std::move(scene));
 }
 
-void clearPicture(AVCaptureDevice& camera) {
-    camera.setScene(PlatformHost::badge(), nullptr);
+void AVCaptureHost::clearPicture(AVCaptureDevice& camera) {
+    camera.setScene(badge(), nullptr);
 }
-
-} // namespace AVCaptureHost

@@ -104,11 +104,11 @@ std::uint64_t AVCaptureReading::framesForAWholeLook() {
     return MetadataRecognition::passCount() + 1;
 }
 
-std::uint64_t AVCaptureMetadataOutput::framesReadCount(Badge<PlatformHost>) {
+std::uint64_t AVCaptureMetadataOutput::framesReadCount(Badge<AVCaptureHost>) {
     return AVCaptureReading::framesRead();
 }
 
-std::uint64_t AVCaptureMetadataOutput::framesForAWholeLook(Badge<PlatformHost>) {
+std::uint64_t AVCaptureMetadataOutput::framesForAWholeLook(Badge<AVCaptureHost>) {
     return AVCaptureReading::framesForAWholeLook();
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class AVCaptureHost;
+
 class AVCaptureMetadataOutput;
 class NSOperationQueue;
 
@@ -49,8 +51,8 @@ class ORVANE_EXPORT AVCaptureMetadataOutput : public AVCaptureOutput {
 
     // For hosts (AVCaptureHost): the frames every output of the process has finished reading; how many of
     // them, counted from a view's first frame, make sure that view has been read in every way.
-    static std::uint64_t framesReadCount(Badge<PlatformHost>);
-    static std::uint64_t framesForAWholeLook(Badge<PlatformHost>);
+    static std::uint64_t framesReadCount(Badge<AVCaptureHost>);
+    static std::uint64_t framesForAWholeLook(Badge<AVCaptureHost>);
 
   protected:
     AVCaptureMetadataOutput();

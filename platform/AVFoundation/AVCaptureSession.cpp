@@ -110,6 +110,6 @@ void AVCaptureSession::deliverFrame() {
 
 AVCaptureOutput::AVCaptureOutput() : _connection(AVCaptureConnection::make()) {}
 
-void AVCaptureSession::stopRunningSessions(Badge<PlatformHost>) {
+void AVCaptureSession::stopRunningSessions(Badge<AVCaptureHost>) {
     AVCaptureSessionRegistry::stopAll();
 }

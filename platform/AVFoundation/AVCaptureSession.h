@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class AVCaptureHost;
+
 class AVCaptureOutput;
 class NSTimer;
 
@@ -60,7 +62,7 @@ class ORVANE_EXPORT AVCaptureSession : public NSObject {
     void startRunning();
     void stopRunning();
     // For hosts (AVCaptureHost::stopRunningSessions): every session that runs stops.
-    static void stopRunningSessions(Badge<PlatformHost>);
+    static void stopRunningSessions(Badge<AVCaptureHost>);
     bool isRunning() const { return _running; }
     // Counts the runs: a result from a run that has ended is not delivered in a later one.
     std::uint64_t runNumber() const { return _runNumber; }

@@ -3,7 +3,7 @@
 #include "Device/EventLog.h"
 #include "Foundation/NSBundle.h"
 #include "Foundation/NSNotificationCenter.h"
-#include "Foundation/PlatformHost.h"
+#include "SpringBoard/SpringBoardHost.h"
 
 #include <cstdio>
 
@@ -19,11 +19,11 @@ std::string formatNumber(CGFloat value) {
 
 CaddexLoader::CaddexLoader(std::shared_ptr<SBControlCenterController> controlCenter)
     : _controlCenter(std::move(controlCenter)) {
-    _controlCenter->setDismissHandler(PlatformHost::badge(), [this] { disappear(); });
+    SpringBoardHost::setDismissHandler(*_controlCenter, [this] { disappear(); });
 }
 
 CaddexLoader::~CaddexLoader() {
-    _controlCenter->setDismissHandler(PlatformHost::badge(), nullptr);
+    SpringBoardHost::setDismissHandler(*_controlCenter, nullptr);
     if (_container)
         _container->removeFromSuperview();
 }
@@ -52,7 +52,7 @@ bool CaddexLoader::appear(const std::function<void()>& onScreen) {
         _section->controlCenterWillAppear();
         fitContainer();
     }
-    _controlCenter->setVisible(PlatformHost::badge(), true);
+    SpringBoardHost::setVisible(*_controlCenter, true);
     if (onScreen)
         onScreen();
     EventLog::record("controlcenter.opened",
@@ -66,7 +66,7 @@ bool CaddexLoader::disappear() {
     if (!_controlCenter->isVisible())
         return false;
     NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCWillDisappearNotification, nullptr);
-    _controlCenter->setVisible(PlatformHost::badge(), false);
+    SpringBoardHost::setVisible(*_controlCenter, false);
     if (_section)
         _section->controlCenterDidDisappear();
     EventLog::record("controlcenter.closed");
@@ -74,7 +74,7 @@ bool CaddexLoader::disappear() {
 }
 
 void CaddexLoader::setControlCenterWidth(CGFloat width) {
-    _controlCenter->setWidth(PlatformHost::badge(), width);
+    SpringBoardHost::setWidth(*_controlCenter, width);
     if (_container) {
         CGRect frame = _container->frame();
         frame.size.width = width;

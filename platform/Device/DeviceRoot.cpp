@@ -11,7 +11,7 @@ std::filesystem::path& rootStorage() {
 
 namespace DeviceRoot {
 
-void set(Badge<PlatformHost>, const std::filesystem::path& root) {
+void set(Badge<DeviceHost>, const std::filesystem::path& root) {
     rootStorage() = std::filesystem::absolute(root).lexically_normal();
 }
 

@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <string_view>
 
+class DeviceHost;
+
 // The folder that plays the device's file system. Only hosts choose it; plug-ins use device paths such as
 // "/var/mobile/Library/Preferences/..." unchanged and every platform call resolves them below the root.
 namespace DeviceRoot {
 
-ORVANE_EXPORT void set(Badge<PlatformHost>, const std::filesystem::path& root);
+ORVANE_EXPORT void set(Badge<DeviceHost>, const std::filesystem::path& root);
 ORVANE_EXPORT const std::filesystem::path& current();
 
 // The host path of a device path: ".." never climbs out of the root, and symbolic links on the way are
@@ -23,6 +25,6 @@ inline const std::filesystem::path unresolvable = "/dev/null";
 // Paths resolve with openat2(RESOLVE_IN_ROOT) where the kernel has it, else (valgrind, some sandboxes and
 // older kernels answer ENOSYS) by a walk, one component at a time with O_NOFOLLOW, that keeps the same
 // guarantee. Tests force the walk to show that it does.
-ORVANE_EXPORT void forceComponentWalk(Badge<PlatformHost>, bool forced);
+ORVANE_EXPORT void forceComponentWalk(Badge<DeviceHost>, bool forced);
 
 } // namespace DeviceRoot

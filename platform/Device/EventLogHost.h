@@ -12,12 +12,14 @@
 #include <utility>
 #include <vector>
 
+class DeviceHost;
+
 // The hosts' side of the device's event log (the simulator and the tests): naming this process, reading and
 // clearing the log.
 namespace EventLog {
 
 // How this process is named in the log ("sim", "SpringBoard", "Settings"); the program's name until set.
-ORVANE_EXPORT void setProcessRole(Badge<PlatformHost>, std::string_view role);
+ORVANE_EXPORT void setProcessRole(Badge<DeviceHost>, std::string_view role);
 
 struct ORVANE_EXPORT Event {
     std::string time;

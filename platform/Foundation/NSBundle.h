@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+class FoundationHost;
+
 // A bundle folder on the device: Info.plist, resources, localised string tables and, for a loadable bundle,
 // a module (a shared object named by CFBundleExecutable). Paths are device paths.
 //
@@ -74,7 +76,7 @@ class ORVANE_EXPORT NSBundle : public NSObject {
     // For hosts: every key looked up in this bundle in this process, by table, so that the tables can be held
     // against what the code asks for.
     using LookedUpKeys = std::map<std::string, std::set<std::string, std::less<>>, std::less<>>;
-    const LookedUpKeys& lookedUpKeys(Badge<PlatformHost>) const { return _lookedUp; }
+    const LookedUpKeys& lookedUpKeys(Badge<FoundationHost>) const { return _lookedUp; }
 
     // The root dictionary of the resource "<name>.plist"; nothing when it is missing or not a readable
     // property-list dictionary. The file is read every time, but parsed again only when its bytes differ

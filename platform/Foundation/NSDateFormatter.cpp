@@ -37,7 +37,7 @@ bool isField(char letter) {
 
 namespace DeviceClock {
 
-void set(Badge<PlatformHost>, std::optional<NSDate> now) {
+void set(Badge<FoundationHost>, std::optional<NSDate> now) {
     fixedNow() = now;
 }
 

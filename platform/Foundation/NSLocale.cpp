@@ -62,7 +62,7 @@ const std::vector<std::string>& NSLocale::preferredLanguages() {
     return read->languages;
 }
 
-void NSLocale::reloadPreferredLanguages(Badge<PlatformHost>) {
+void NSLocale::reloadPreferredLanguages(Badge<FoundationHost>) {
     cached().reset();
 }
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+class FoundationHost;
+
 // Where the device keeps the languages the person chose, most wanted first, as the array "AppleLanguages".
 inline constexpr std::string_view globalPreferencesPath =
     "/var/mobile/Library/Preferences/.GlobalPreferences.plist";
@@ -21,7 +23,7 @@ class ORVANE_EXPORT NSLocale {
     // restart of the processes that show text.
     static const std::vector<std::string>& preferredLanguages();
     // For hosts: the processes restart, so the next look-up reads the languages again.
-    static void reloadPreferredLanguages(Badge<PlatformHost>);
+    static void reloadPreferredLanguages(Badge<FoundationHost>);
 
     // The canonical form of a language id: "_" becomes "-", the language is lower case, a script title case
     // ("Hans"), a region upper case ("CN"); the old English names of a few languages ("English", "Japanese")

@@ -2,6 +2,8 @@
 
 #include "objc/objc-api.h"
 
+#include "objc/Badge.h"
+
 #include "UIKit/UIViewController.h"
 
 #include <cstdint>
@@ -9,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+class MessageUIHost;
 
 enum MFMailComposeResult : int {
     MFMailComposeResultCancelled = 0,
@@ -43,6 +47,8 @@ class ORVANE_EXPORT MFMailComposeViewController : public UIViewController {
     OBJC_OBJECT(MFMailComposeViewController, UIViewController)
     // Whether the device has a mail account.
     static bool canSendMail();
+    // The device has a mail account, as its profile says.
+    static void setCanSendMail(Badge<MessageUIHost>, bool canSend);
 
     std::shared_ptr<MFMailComposeViewControllerDelegate> mailComposeDelegate() const {
         return _delegate.lock();

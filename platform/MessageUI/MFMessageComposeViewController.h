@@ -26,6 +26,9 @@ class ORVANE_EXPORT MFMessageComposeViewController : public UIViewController {
     // Whether the device can send messages, and attachments with them.
     static bool canSendText();
     static bool canSendAttachments();
+    // The device can send messages, and attachments with them, as its profile says.
+    static void setCanSendText(Badge<MessageUIHost>, bool canSend);
+    static void setCanSendAttachments(Badge<MessageUIHost>, bool canSend);
 
     std::shared_ptr<MFMessageComposeViewControllerDelegate> messageComposeDelegate() const {
         return _delegate.lock();

@@ -1,7 +1,6 @@
 #include "Device/EventLog.h"
 
 #include "MessageUI/MFMessageComposeViewController.h"
-#include "MessageUI/MessageUIHost.h"
 #include "UIKit/PresentationHost.h"
 
 #include <array>
@@ -63,15 +62,15 @@ void MFMessageComposeViewController::registerProperties(
     });
 }
 
-void MessageUIHost::setCanSendMail(Badge<PlatformHost>, bool canSend) {
+void MFMailComposeViewController::setCanSendMail(Badge<MessageUIHost>, bool canSend) {
     mailAccount = canSend;
 }
 
-void MessageUIHost::setCanSendText(Badge<PlatformHost>, bool canSend) {
+void MFMessageComposeViewController::setCanSendText(Badge<MessageUIHost>, bool canSend) {
     messaging = canSend;
 }
 
-void MessageUIHost::setCanSendAttachments(Badge<PlatformHost>, bool canSend) {
+void MFMessageComposeViewController::setCanSendAttachments(Badge<MessageUIHost>, bool canSend) {
     messageAttachments = canSend;
 }
 

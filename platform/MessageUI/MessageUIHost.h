@@ -1,14 +1,17 @@
 #pragma once
 
-#include "objc/objc-api.h"
-
 #include "objc/Badge.h"
 
-// The hosts' side of the device's mail and message accounts, as its profile says.
-namespace MessageUIHost {
+// The hosts' side of the device's mail and message accounts, as its profile says. The sheets' setters of
+// them take this class's badge.
+class MessageUIHost {
+  public:
+    MessageUIHost() = delete;
 
-ORVANE_EXPORT void setCanSendMail(Badge<PlatformHost>, bool canSend);
-ORVANE_EXPORT void setCanSendText(Badge<PlatformHost>, bool canSend);
-ORVANE_EXPORT void setCanSendAttachments(Badge<PlatformHost>, bool canSend);
+    static void setCanSendMail(bool canSend);
+    static void setCanSendText(bool canSend);
+    static void setCanSendAttachments(bool canSend);
 
-} // namespace MessageUIHost
+  private:
+    static Badge<MessageUIHost> badge() { return {}; }
+};

@@ -3,7 +3,6 @@
 #include "UIKit/PresentationHost.h"
 
 #include "Device/EventLog.h"
-#include "Social/SocialHost.h"
 
 #include <algorithm>
 
@@ -24,7 +23,8 @@ bool isServiceType(std::string_view serviceType) {
 
 } // namespace
 
-void SocialHost::setAccounts(Badge<PlatformHost>, std::vector<std::string> serviceTypesWithAccounts) {
+void SLComposeViewController::setAccounts(Badge<SocialHost>,
+                                          std::vector<std::string> serviceTypesWithAccounts) {
     accounts() = std::move(serviceTypesWithAccounts);
 }
 

@@ -2,6 +2,8 @@
 
 #include "objc/objc-api.h"
 
+#include "objc/Badge.h"
+
 #include "UIKit/UIImage.h"
 #include "UIKit/UIViewController.h"
 
@@ -10,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class SocialHost;
 
 inline constexpr std::string_view SLServiceTypeFacebook = "com.apple.social.facebook";
 inline constexpr std::string_view SLServiceTypeTwitter = "com.apple.social.twitter";
@@ -28,6 +32,8 @@ class ORVANE_EXPORT SLComposeViewController : public UIViewController {
 
     // Whether the device has an account for the service; false for a type that is not one of the four.
     static bool isAvailableForServiceType(std::string_view serviceType);
+    // The service types that have an account on the device, in place of the ones that had.
+    static void setAccounts(Badge<SocialHost>, std::vector<std::string> serviceTypes);
     // A sheet for one of the four service types; nothing for any other.
     static std::shared_ptr<SLComposeViewController>
     composeViewControllerForServiceType(std::string_view serviceType);

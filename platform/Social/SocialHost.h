@@ -1,17 +1,19 @@
 #pragma once
 
-#include "objc/objc-api.h"
-
 #include "objc/Badge.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
-// The hosts' side of the device's social accounts, as its profile says.
-namespace SocialHost {
+// The hosts' side of the device's social accounts, as its profile says. The post sheet's setter of them takes
+// this class's badge.
+class SocialHost {
+  public:
+    SocialHost() = delete;
 
-// The service types that have an account on the device, in place of the ones that had.
-ORVANE_EXPORT void setAccounts(Badge<PlatformHost>, std::vector<std::string> serviceTypes);
+    // The service types that have an account on the device, in place of the ones that had.
+    static void setAccounts(std::vector<std::string> serviceTypes);
 
-} // namespace SocialHost
+  private:
+    static Badge<SocialHost> badge() { return {}; }
+};

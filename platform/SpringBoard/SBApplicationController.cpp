@@ -6,7 +6,7 @@ SBApplicationController::applicationWithBundleIdentifier(std::string_view bundle
     return found == _applications.end() ? nullptr : found->second;
 }
 
-void SBApplicationController::addApplication(Badge<PlatformHost>,
+void SBApplicationController::addApplication(Badge<SpringBoardHost>,
                                              std::shared_ptr<SBApplication> application) {
     const std::string bundleIdentifier = application->bundleIdentifier();
     _applications.insert_or_assign(bundleIdentifier, std::move(application));

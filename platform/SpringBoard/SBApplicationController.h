@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+class SpringBoardHost;
+
 // The registry of installed applications.
 class ORVANE_EXPORT SBApplicationController : public NSObject {
     OBJC_OBJECT(SBApplicationController, NSObject)
@@ -20,7 +22,7 @@ class ORVANE_EXPORT SBApplicationController : public NSObject {
     std::shared_ptr<SBApplication> applicationWithBundleIdentifier(std::string_view bundleIdentifier) const;
 
     // Installs the application, replacing one with the same bundle identifier.
-    void addApplication(Badge<PlatformHost>, std::shared_ptr<SBApplication> application);
+    void addApplication(Badge<SpringBoardHost>, std::shared_ptr<SBApplication> application);
 
   protected:
     SBApplicationController() = default;

@@ -24,7 +24,7 @@ void SBControlCenterController::registerProperties(NSPropertyTable<SBControlCent
               [](const SBControlCenterController& controller) { return controller._viewController; });
 }
 
-void SBControlCenterController::setWidth(Badge<PlatformHost>, CGFloat width) {
+void SBControlCenterController::setWidth(Badge<SpringBoardHost>, CGFloat width) {
     CGRect frame = view()->frame();
     frame.size.width = width;
     view()->setFrame(frame);

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string_view>
 
+class SpringBoardHost;
+
 // Control Center. Its view spans the screen until the host gives it another width; that width is the
 // fallback width of a section. Its own view controller ("_viewController") presents sheets.
 class ORVANE_EXPORT SBControlCenterController : public UIViewController {
@@ -19,12 +21,12 @@ class ORVANE_EXPORT SBControlCenterController : public UIViewController {
     // Closes Control Center when it is visible, through the dismiss handler when there is one.
     void dismissAnimated(bool animated);
 
-    void setVisible(Badge<PlatformHost>, bool visible) { _visible = visible; }
+    void setVisible(Badge<SpringBoardHost>, bool visible) { _visible = visible; }
     // What closes Control Center on a dismissAnimated call (the section loader's disappearance).
-    void setDismissHandler(Badge<PlatformHost>, std::function<void()> handler) {
+    void setDismissHandler(Badge<SpringBoardHost>, std::function<void()> handler) {
         _dismissHandler = std::move(handler);
     }
-    void setWidth(Badge<PlatformHost>, CGFloat width);
+    void setWidth(Badge<SpringBoardHost>, CGFloat width);
 
   protected:
     SBControlCenterController();

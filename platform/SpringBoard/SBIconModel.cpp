@@ -6,12 +6,12 @@ SBIconModel::applicationIconForBundleIdentifier(std::string_view bundleIdentifie
     return found == _icons.end() ? nullptr : found->second;
 }
 
-void SBIconModel::addIcon(Badge<PlatformHost>, std::shared_ptr<SBApplicationIcon> icon) {
+void SBIconModel::addIcon(Badge<SpringBoardHost>, std::shared_ptr<SBApplicationIcon> icon) {
     const std::string bundleIdentifier = icon->application()->bundleIdentifier();
     _icons.insert_or_assign(bundleIdentifier, std::move(icon));
 }
 
-void SBIconModel::removeIcon(Badge<PlatformHost>, std::string_view bundleIdentifier) {
+void SBIconModel::removeIcon(Badge<SpringBoardHost>, std::string_view bundleIdentifier) {
     if (const auto found = _icons.find(bundleIdentifier); found != _icons.end())
         _icons.erase(found);
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+class SpringBoardHost;
+
 // An application's home-screen icon.
 class ORVANE_EXPORT SBApplicationIcon : public NSObject {
     OBJC_OBJECT(SBApplicationIcon, NSObject)
@@ -35,9 +37,9 @@ class ORVANE_EXPORT SBIconModel : public NSObject {
     applicationIconForBundleIdentifier(std::string_view bundleIdentifier) const;
 
     // Adds the icon of its application, replacing one with the same bundle identifier.
-    void addIcon(Badge<PlatformHost>, std::shared_ptr<SBApplicationIcon> icon);
+    void addIcon(Badge<SpringBoardHost>, std::shared_ptr<SBApplicationIcon> icon);
     // Takes the application's icon off the home screen, as when the person deletes it.
-    void removeIcon(Badge<PlatformHost>, std::string_view bundleIdentifier);
+    void removeIcon(Badge<SpringBoardHost>, std::string_view bundleIdentifier);
 
   protected:
     SBIconModel() = default;

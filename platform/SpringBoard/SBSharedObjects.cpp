@@ -43,6 +43,6 @@ std::shared_ptr<SBControlCenterController> SBControlCenterController::sharedInst
     return shared().controlCenterController;
 }
 
-void SpringBoard::resetSharedObjects(Badge<PlatformHost>) {
+void SpringBoard::resetSharedObjects(Badge<SpringBoardHost>) {
     shared() = SharedObjects();
 }

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class SpringBoardHost;
+
 // SpringBoard's application object. Its state is the device's, set by the host; what it is asked to do goes
 // to the device's event log.
 class ORVANE_EXPORT SpringBoard : public UIApplication {
@@ -20,10 +22,10 @@ class ORVANE_EXPORT SpringBoard : public UIApplication {
     bool openURL(const NSURL& url) override;
 
     // Fresh SpringBoard objects (nothing installed, unlocked, Control Center closed).
-    static void resetSharedObjects(Badge<PlatformHost>);
+    static void resetSharedObjects(Badge<SpringBoardHost>);
 
-    void setLocked(Badge<PlatformHost>, bool locked) { _locked = locked; }
-    void setFrontMostAppOrientation(Badge<PlatformHost>, int orientation) {
+    void setLocked(Badge<SpringBoardHost>, bool locked) { _locked = locked; }
+    void setFrontMostAppOrientation(Badge<SpringBoardHost>, int orientation) {
         _frontMostOrientation = orientation;
     }
 

@@ -1,12 +1,12 @@
 #include "SpringBoard/SpringBoardHost.h"
 
-#include "Foundation/PlatformHost.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SBIconController.h"
 #include "SpringBoard/SBIconModel.h"
 #include "SpringBoard/SBUIController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "UIKit/UIKitHost.h"
 #include "objc/runtime.h"
 
 #include <algorithm>
@@ -43,9 +43,7 @@ SBShortcutItems shortcutItems(const std::vector<std::string>& types) {
 
 } // namespace
 
-namespace SpringBoardHost {
-
-std::span<const std::string_view> classNames() {
+std::span<const std::string_view> SpringBoardHost::classNames() {
     static const auto names = [] {
         std::vector<std::string_view> all;
         for (const auto& method : classMethods())
@@ -55,41 +53,60 @@ std::span<const std::string_view> classNames() {
     return names;
 }
 
-void registerClasses(const std::set<std::string, std::less<>>& missing) {
+void SpringBoardHost::registerClasses(const std::set<std::string, std::less<>>& missing) {
     for (const auto& method : classMethods()) {
         if (missing.contains(method.className))
             continue;
         ObjCClass* registered = ObjCRuntime::registerClass(std::string(method.className), nullptr);
         registered->addClassMethod(std::string(method.selector), method.answer);
     }
-    UIApplication::setSharedApplication(PlatformHost::badge(), SpringBoard::sharedApplication());
+    UIKitHost::setSharedApplication(SpringBoard::sharedApplication());
 }
 
-void unregisterClasses() {
+void SpringBoardHost::unregisterClasses() {
     for (const auto name : classNames())
         ObjCRuntime::unregisterClass(name);
     if (UIApplication::sharedApplication() == SpringBoard::sharedApplication())
-        UIApplication::setSharedApplication(PlatformHost::badge(), nullptr);
+        UIKitHost::setSharedApplication(nullptr);
 }
 
-void reset() {
+void SpringBoardHost::reset() {
     const bool installed = UIApplication::sharedApplication() == SpringBoard::sharedApplication();
-    SpringBoard::resetSharedObjects(PlatformHost::badge());
+    SpringBoard::resetSharedObjects(badge());
     if (installed)
-        UIApplication::setSharedApplication(PlatformHost::badge(), SpringBoard::sharedApplication());
+        UIKitHost::setSharedApplication(SpringBoard::sharedApplication());
 }
 
-void installApplication(const InstalledApplication& application) {
+void SpringBoardHost::installApplication(const InstalledApplication& application) {
     auto installed =
         SBApplication::make(application.bundleIdentifier, shortcutItems(application.staticShortcutItemTypes),
                             shortcutItems(application.dynamicShortcutItemTypes));
     SBIconViewMap::homescreenMap()->iconModel()->addIcon(
-        PlatformHost::badge(), SBApplicationIcon::make(installed, application.launchEnabled));
-    SBApplicationController::sharedInstance()->addApplication(PlatformHost::badge(), std::move(installed));
+        badge(), SBApplicationIcon::make(installed, application.launchEnabled));
+    SBApplicationController::sharedInstance()->addApplication(badge(), std::move(installed));
 }
 
-void removeIcon(std::string_view bundleIdentifier) {
-    SBIconViewMap::homescreenMap()->iconModel()->removeIcon(PlatformHost::badge(), bundleIdentifier);
+void SpringBoardHost::removeIcon(std::string_view bundleIdentifier) {
+    SBIconViewMap::homescreenMap()->iconModel()->removeIcon(badge(), bundleIdentifier);
 }
 
-} // namespace SpringBoardHost
+void SpringBoardHost::setLocked(SpringBoard& springBoard, bool locked) {
+    springBoard.setLocked(badge(), locked);
+}
+
+void SpringBoardHost::setFrontMostAppOrientation(SpringBoard& springBoard, int orientation) {
+    springBoard.setFrontMostAppOrientation(badge(), orientation);
+}
+
+void SpringBoardHost::setVisible(SBControlCenterController& controlCenter, bool visible) {
+    controlCenter.setVisible(badge(), visible);
+}
+
+void SpringBoardHost::setDismissHandler(SBControlCenterController& controlCenter,
+                                        std::function<void()> handler) {
+    controlCenter.setDismissHandler(badge(), std::move(handler));
+}
+
+void SpringBoardHost::setWidth(SBControlCenterController& controlCenter, CGFloat width) {
+    controlCenter.setWidth(badge(), width);
+}

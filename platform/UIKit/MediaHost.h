@@ -1,18 +1,17 @@
 #pragma once
 
-#include "objc/objc-api.h"
-
 #include "objc/Badge.h"
 
-#include <string>
-#include <vector>
+// The hosts' side of the device's photo library and cameras for the picker (the simulator and the tests):
+// what the device has, as its profile says. The picker's setters of them take this class's badge.
+class MediaHost {
+  public:
+    MediaHost() = delete;
 
-// The hosts' side of the device's cameras, photo library and accounts for composing (the simulator and the
-// tests): what the device has, as its profile says.
-namespace MediaHost {
+    static void setPhotoLibraryAvailable(bool available);
+    // Whether any camera can take a picture; the device's cameras themselves belong to AVFoundation.
+    static void setCameraAvailable(bool available);
 
-ORVANE_EXPORT void setPhotoLibraryAvailable(Badge<PlatformHost>, bool available);
-// Whether any camera can take a picture; the device's cameras themselves belong to AVFoundation.
-ORVANE_EXPORT void setCameraAvailable(Badge<PlatformHost>, bool available);
-
-} // namespace MediaHost
+  private:
+    static Badge<MediaHost> badge() { return {}; }
+};

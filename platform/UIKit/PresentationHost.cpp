@@ -6,7 +6,7 @@ PresentationHost* currentHost = nullptr;
 
 } // namespace
 
-void PresentationHost::setCurrent(Badge<PlatformHost>, PresentationHost* host) {
+void PresentationHost::setCurrent(Badge<UIKitHost>, PresentationHost* host) {
     currentHost = host;
 }
 

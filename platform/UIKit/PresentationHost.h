@@ -21,6 +21,7 @@ class UIAlertController;
 class NSURL;
 class UIImage;
 class UIImagePickerController;
+class UIKitHost;
 class UINavigationController;
 class UIViewController;
 
@@ -58,7 +59,7 @@ class ORVANE_EXPORT PresentationHost {
 
     // Registers the host of this process (nullptr for none); a host unregisters itself before it is
     // destroyed.
-    static void setCurrent(Badge<PlatformHost>, PresentationHost* host);
+    static void setCurrent(Badge<UIKitHost>, PresentationHost* host);
     static PresentationHost* current();
 
     // An alert, or a menu (an alert controller in the action sheet style).

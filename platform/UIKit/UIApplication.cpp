@@ -13,7 +13,7 @@ std::shared_ptr<UIApplication> UIApplication::sharedApplication() {
     return sharedSlot();
 }
 
-void UIApplication::setSharedApplication(Badge<PlatformHost>, std::shared_ptr<UIApplication> application) {
+void UIApplication::setSharedApplication(Badge<UIKitHost>, std::shared_ptr<UIApplication> application) {
     sharedSlot() = std::move(application);
 }
 

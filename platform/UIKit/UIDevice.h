@@ -7,6 +7,8 @@
 
 #include <string>
 
+class UIKitHost;
+
 enum UIUserInterfaceIdiom {
     UIUserInterfaceIdiomUnspecified = -1,
     UIUserInterfaceIdiomPhone = 0,
@@ -21,8 +23,8 @@ class ORVANE_EXPORT UIDevice : public NSObject {
     UIUserInterfaceIdiom userInterfaceIdiom() const { return _idiom; }
     const std::string& model() const { return _model; }
 
-    void setUserInterfaceIdiom(Badge<PlatformHost>, UIUserInterfaceIdiom idiom) { _idiom = idiom; }
-    void setModel(Badge<PlatformHost>, std::string model) { _model = std::move(model); }
+    void setUserInterfaceIdiom(Badge<UIKitHost>, UIUserInterfaceIdiom idiom) { _idiom = idiom; }
+    void setModel(Badge<UIKitHost>, std::string model) { _model = std::move(model); }
 
   protected:
     UIDevice() = default;

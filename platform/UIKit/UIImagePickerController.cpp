@@ -4,7 +4,6 @@
 
 #include "Device/EventLog.h"
 #include "MobileCoreServices/UTType.h"
-#include "UIKit/MediaHost.h"
 
 #include <algorithm>
 
@@ -15,11 +14,11 @@ bool cameraAvailable = true;
 
 } // namespace
 
-void MediaHost::setPhotoLibraryAvailable(Badge<PlatformHost>, bool available) {
+void UIImagePickerController::setPhotoLibraryAvailable(Badge<MediaHost>, bool available) {
     photoLibraryAvailable = available;
 }
 
-void MediaHost::setCameraAvailable(Badge<PlatformHost>, bool available) {
+void UIImagePickerController::setCameraAvailable(Badge<MediaHost>, bool available) {
     cameraAvailable = available;
 }
 

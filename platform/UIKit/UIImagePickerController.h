@@ -2,6 +2,8 @@
 
 #include "objc/objc-api.h"
 
+#include "objc/Badge.h"
+
 #include "Foundation/NSURL.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIViewController.h"
@@ -12,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class MediaHost;
 
 enum UIImagePickerControllerSourceType {
     UIImagePickerControllerSourceTypePhotoLibrary = 0,
@@ -47,6 +51,10 @@ class ORVANE_EXPORT UIImagePickerController : public UIViewController {
     OBJC_OBJECT(UIImagePickerController, UIViewController)
     // The photo library is there unless the device has none; the camera when the device has a camera.
     static bool isSourceTypeAvailable(UIImagePickerControllerSourceType sourceType);
+    // What the device has, as its profile says: a photo library, and any camera that can take a picture (the
+    // cameras themselves belong to AVFoundation).
+    static void setPhotoLibraryAvailable(Badge<MediaHost>, bool available);
+    static void setCameraAvailable(Badge<MediaHost>, bool available);
     // Photos and videos from every available source; nothing from one that is not.
     static std::vector<std::string>
     availableMediaTypesForSourceType(UIImagePickerControllerSourceType sourceType);

@@ -6,6 +6,8 @@
 #include "Foundation/NSObject.h"
 #include "objc/Badge.h"
 
+class UIKitHost;
+
 // The device's screen, as the host describes it.
 class ORVANE_EXPORT UIScreen : public NSObject {
     OBJC_OBJECT(UIScreen, NSObject)
@@ -14,8 +16,8 @@ class ORVANE_EXPORT UIScreen : public NSObject {
     CGRect bounds() const { return _bounds; }
     CGFloat scale() const { return _scale; }
 
-    void setBounds(Badge<PlatformHost>, CGRect bounds) { _bounds = bounds; }
-    void setScale(Badge<PlatformHost>, CGFloat scale) { _scale = scale; }
+    void setBounds(Badge<UIKitHost>, CGRect bounds) { _bounds = bounds; }
+    void setScale(Badge<UIKitHost>, CGFloat scale) { _scale = scale; }
 
   protected:
     UIScreen() = default;

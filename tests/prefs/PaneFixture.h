@@ -1,9 +1,10 @@
 #pragma once
 
 #include "Foundation/DeviceClock.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSBundle.h"
-#include "Foundation/PlatformHost.h"
 #include "UIKit/UIApplication.h"
+#include "UIKit/UIKitHost.h"
 #include "UIKit/UINavigationController.h"
 #include "common/SectionSettings.h"
 #include "common/SettingsWriter.h"
@@ -49,12 +50,12 @@ class PaneTest : public ::testing::Test {
         ObjCRuntime::setLoadingBundle(bundle.get());
         registerPaneClasses();
         ObjCRuntime::setLoadingBundle(nullptr);
-        UIApplication::setSharedApplication(PlatformHost::badge(), application);
+        UIKitHost::setSharedApplication(application);
         resetFunctionRowIcons();
     }
     ~PaneTest() override {
-        DeviceClock::set(PlatformHost::badge(), std::nullopt);
-        UIApplication::setSharedApplication(PlatformHost::badge(), nullptr);
+        FoundationHost::setClock(std::nullopt);
+        UIKitHost::setSharedApplication(nullptr);
         resetFunctionRowIcons();
     }
 

@@ -1,3 +1,4 @@
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSLocale.h"
 #include "Foundation/NSPropertyListSerialization.h"
 #include "PaneFixture.h"
@@ -9,11 +10,11 @@
 namespace {
 
 TEST_F(PaneTest, TheAboutFooterCarriesTheYearsSince2015) {
-    DeviceClock::set(PlatformHost::badge(), midJune(2015));
+    FoundationHost::setClock(midJune(2015));
     auto page = show<OrvanePrefsListController>();
     EXPECT_NE(footers(*page).back().find("\u00A9 2015 "), std::string::npos) << footers(*page).back();
 
-    DeviceClock::set(PlatformHost::badge(), midJune(2026));
+    FoundationHost::setClock(midJune(2026));
     EXPECT_NE(footers(*page).back().find("2015 "), std::string::npos) << "the footer is set once per loading";
     page = show<OrvanePrefsListController>();
     EXPECT_NE(footers(*page).back().find("\u00A9 2015-2026 "), std::string::npos) << footers(*page).back();
@@ -265,12 +266,12 @@ TEST_F(PaneTest, ThePickersIconsAreReadOnceAndAFailedLoadIsTriedAgain) {
 void speak(const TemporaryDevice& device, std::string_view languages) {
     device.writeText(globalPreferencesPath, xmlPlist("<dict><key>AppleLanguages</key><array>" +
                                                      std::string(languages) + "</array></dict>"));
-    NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+    FoundationHost::reloadPreferredLanguages();
 }
 
 TEST_F(PaneTest, OnAChineseDeviceThePagesReadInChineseAndTheFileKeepsTheEnglishIds) {
     speak(device, "<string>zh-Hans-CN</string>");
-    DeviceClock::set(PlatformHost::badge(), midJune(2026));
+    FoundationHost::setClock(midJune(2026));
     const auto root = show<OrvanePrefsListController>();
     std::vector<std::string> headers;
     for (const auto& section : root->table()->sections())

@@ -5,6 +5,7 @@
 
 #include "AVFoundation/AVCaptureHost.h"
 #include "ActionFixture.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSLocale.h"
 #include "Preferences/PSListController.h"
 #include "SpringBoard/SpringBoard.h"
@@ -67,7 +68,7 @@ class StringsTablesTest : public ActionTest {
         ObjCRuntime::setLoadingBundle(pane.get());
         registerPaneClasses();
         ObjCRuntime::setLoadingBundle(nullptr);
-        AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionBack});
+        AVCaptureHost::setCameras({AVCaptureDevicePositionBack});
     }
     ~StringsTablesTest() override { closePresentedController(); }
 
@@ -92,11 +93,11 @@ class StringsTablesTest : public ActionTest {
         freshSpringBoard(UIUserInterfaceIdiomPad);
         holdEveryFunction(); // the iPad's store names
         freshSpringBoard();
-        SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
+        SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), 3);
         write("LANDSCAPE_ENABLED", CFPropertyList::boolean(false));
         presentLandscapeAlertIfNeeded();
         closePresentedController();
-        SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 1);
+        SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), 1);
         controlCenterOpen();
         tap("SYS-Photo", "Scan");
         const auto navigation =
@@ -127,7 +128,7 @@ class StringsTablesTest : public ActionTest {
 
     // The keys each table of the bundle was asked for.
     static std::map<std::string, Keys, std::less<>> lookedUp(std::string_view bundle) {
-        return NSBundle::bundleWithPath(bundle)->lookedUpKeys(PlatformHost::badge());
+        return FoundationHost::lookedUpKeys(*NSBundle::bundleWithPath(bundle));
     }
 };
 

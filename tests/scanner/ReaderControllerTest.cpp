@@ -1,4 +1,3 @@
-#include "Foundation/PlatformHost.h"
 #include "ScannerFixture.h"
 
 #include "Foundation/NSRunLoop.h"
@@ -139,7 +138,7 @@ TEST_F(ReaderControllerTest, TheSwitchAlternatesCamerasReplacingTheFirstInput) {
 }
 
 TEST_F(ReaderControllerTest, WithoutCamerasTheOverlayShowsOnBlackAndCancelWorks) {
-    AVCaptureHost::setCameras(PlatformHost::badge(), {});
+    AVCaptureHost::setCameras({});
     makeReader();
     EXPECT_EQ(reader->session(), nullptr);
     EXPECT_EQ(reader->previewLayer(), nullptr);
@@ -152,7 +151,7 @@ TEST_F(ReaderControllerTest, WithoutCamerasTheOverlayShowsOnBlackAndCancelWorks)
     reader->clickLeftBarButton();
     EXPECT_EQ(delegate->cancels, 1);
 
-    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionBack});
+    AVCaptureHost::setCameras({AVCaptureDevicePositionBack});
     makeReader();
     EXPECT_EQ(reader->switchCameraButton(), nullptr) << "no front camera, no switch";
     reader->switchDeviceInput();

@@ -2,7 +2,7 @@
 
 #include "AVFoundation/AVCaptureHost.h"
 #include "Foundation/NSBundle.h"
-#include "Foundation/PlatformHost.h"
+#include "UIKit/UIKitHost.h"
 #include "UIKit/UIScreen.h"
 #include "scanner/QRCodeReaderViewController.h"
 #include "support/DeviceEvents.h"
@@ -18,9 +18,8 @@ class ScannerTest : public ::testing::Test {
     ScannerTest() {
         install(ORVANE_BUNDLES_DIR "/OrvaneCC.bundle", "/Library/Caddex/Bundles/OrvaneCC.bundle");
         install(ORVANE_BUNDLES_DIR "/SpringBoard.app", "/System/Library/CoreServices/SpringBoard.app");
-        UIScreen::mainScreen().setBounds(PlatformHost::badge(), CGRectMake(0, 0, 320, 568));
-        AVCaptureHost::setCameras(PlatformHost::badge(),
-                                  {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+        UIKitHost::setBounds(UIScreen::mainScreen(), CGRectMake(0, 0, 320, 568));
+        AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     }
     ~ScannerTest() override {
         if (reader)

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Foundation/PlatformHost.h"
 #include "SectionFixture.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UIAlertController.h"
 #include "UIKit/UIDevice.h"
+#include "UIKit/UIKitHost.h"
 #include "support/DeviceEvents.h"
 #include "support/PresentationFixture.h"
 
@@ -22,7 +22,7 @@ class ActionTest : public SectionTest {
         resetSectionState();
         SpringBoardHost::unregisterClasses();
         SpringBoardHost::reset();
-        UIDevice::currentDevice().setUserInterfaceIdiom(PlatformHost::badge(), UIUserInterfaceIdiomPhone);
+        UIKitHost::setUserInterfaceIdiom(UIDevice::currentDevice(), UIUserInterfaceIdiomPhone);
     }
 
     // An empty SpringBoard, with a section created on it; the settings file stays.
@@ -33,7 +33,7 @@ class ActionTest : public SectionTest {
         SpringBoardHost::reset();
         SpringBoardHost::registerClasses();
         install("com.apple.AppStore");
-        UIDevice::currentDevice().setUserInterfaceIdiom(PlatformHost::badge(), idiom);
+        UIKitHost::setUserInterfaceIdiom(UIDevice::currentDevice(), idiom);
         section = makeSection();
         clearEvents();
     }
@@ -58,13 +58,13 @@ class ActionTest : public SectionTest {
     // Control Center as the loader opens and closes it.
     void controlCenterOpen() {
         section->controlCenterWillAppear();
-        SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), true);
+        SpringBoardHost::setVisible(*SBControlCenterController::sharedInstance(), true);
         NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCDidAppearNotification, nullptr);
     }
     void controlCenterClosed() {
         NSNotificationCenter::defaultCenter().postNotificationName(CaddexCCWillDisappearNotification,
                                                                    nullptr);
-        SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), false);
+        SpringBoardHost::setVisible(*SBControlCenterController::sharedInstance(), false);
         section->controlCenterDidDisappear();
     }
 

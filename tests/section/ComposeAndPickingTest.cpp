@@ -1,9 +1,9 @@
 #include "ActionFixture.h"
-#include "Foundation/PlatformHost.h"
 #include "MessageUI/MessageUIHost.h"
 #include "MobileCoreServices/UTType.h"
 #include "Social/SocialHost.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/MediaHost.h"
 #include "UIKit/UIActivityViewController.h"
 #include "section/ComposeSheets.h"
@@ -29,9 +29,9 @@ class ComposeAndPicking : public ActionTest {
   protected:
     ~ComposeAndPicking() override {
         restoreEveryComposeAccount();
-        MediaHost::setCameraAvailable(PlatformHost::badge(), true);
-        MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), true);
-        SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 1);
+        MediaHost::setCameraAvailable(true);
+        MediaHost::setPhotoLibraryAvailable(true);
+        SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), 1);
     }
 
     template <typename Controller> std::shared_ptr<Controller> shown() const {
@@ -125,10 +125,10 @@ TEST_F(ComposeAndPicking, MailAndMessageResultsOtherThanCancelledCloseControlCen
     EXPECT_NE(sectionState().presentedController, nullptr);
     EXPECT_TRUE(springBoardEvents().empty());
 
-    MessageUIHost::setCanSendMail(PlatformHost::badge(), false);
+    MessageUIHost::setCanSendMail(false);
     tap("SYS-Mail", "Mail");
     EXPECT_TRUE(presentation.shown().empty()) << "the message sheet closed, and no mail sheet opened";
-    MessageUIHost::setCanSendText(PlatformHost::badge(), false);
+    MessageUIHost::setCanSendText(false);
     tap("SYS-Message", "Message");
     EXPECT_TRUE(presentation.shown().empty());
 }
@@ -166,7 +166,7 @@ TEST_F(ComposeAndPicking, AVideoTakesTheTypeItsFileGivesAndAnUnreadableOneOpensT
         EXPECT_TRUE(shown<MFMailComposeViewController>()->attachments().empty()) << url->absoluteString();
     }
 
-    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), false);
+    MessageUIHost::setCanSendAttachments(false);
     tap("SYS-Message", "Camera");
     ASSERT_TRUE(PersonAnswers::pickPhoto(*shown<UIImagePickerController>(), cameraPhoto(), "IMG_0009.JPG"));
     message = shown<MFMessageComposeViewController>();
@@ -209,11 +209,11 @@ TEST_F(ComposeAndPicking, APostGetsThePhotoAsPickedAndOnlyADonePostClosesControl
         EXPECT_EQ(springBoardEvents(), Lines{dismissedControlCenter()}) << functionId;
     }
 
-    SocialHost::setAccounts(PlatformHost::badge(), {});
+    SocialHost::setAccounts({});
     tap("SYS-Facebook", "Post");
     EXPECT_TRUE(presentation.shown().empty());
-    SocialHost::setAccounts(PlatformHost::badge(), {std::string(SLServiceTypeFacebook)});
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
+    SocialHost::setAccounts({std::string(SLServiceTypeFacebook)});
+    SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), 3);
     tap("SYS-Facebook", "Post");
     EXPECT_EQ(shownAlert(), "Landscape mode is currently not supported.");
     tap("SYS-Facebook", "Camera");
@@ -226,7 +226,7 @@ TEST_F(ComposeAndPicking, APostGetsThePhotoAsPickedAndOnlyADonePostClosesControl
 
 TEST_F(ComposeAndPicking, TheShareSheetGetsTheVideoURLOrTheUprightPhotoAndACancelClosesControlCenter) {
     ccDismissOn();
-    MediaHost::setCameraAvailable(PlatformHost::badge(), false);
+    MediaHost::setCameraAvailable(false);
     tap("SYS-Photo", "Camera");
     auto picker = shown<UIImagePickerController>();
     ASSERT_NE(picker, nullptr);
@@ -287,7 +287,7 @@ TEST_F(ComposeAndPicking, CancellingThePickerResetsTheModeAndLeavesControlCenter
     EXPECT_TRUE(presentation.shown().empty()) << "no photo: no post";
     EXPECT_EQ(int(sectionState().pickerMode), -1);
 
-    MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), false);
+    MediaHost::setPhotoLibraryAvailable(false);
     tap("SYS-Mail", "Camera");
     EXPECT_TRUE(presentation.shown().empty()) << "no library: no picker, even for the camera";
     EXPECT_EQ(int(sectionState().pickerMode), 1) << "the mode waits for the next opener";

@@ -1,4 +1,5 @@
 #include "ActionFixture.h"
+#include "Foundation/FoundationHost.h"
 
 #include "Foundation/NSLocale.h"
 #include "section/Presentation.h"
@@ -15,7 +16,7 @@ class LanguagesTest : public ActionTest {
     void speak(std::string_view languages) {
         device.writeText(globalPreferencesPath, xmlPlist("<dict><key>AppleLanguages</key><array>" +
                                                          std::string(languages) + "</array></dict>"));
-        NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+        FoundationHost::reloadPreferredLanguages();
     }
     static std::shared_ptr<UIAlertController> shown() {
         return std::dynamic_pointer_cast<UIAlertController>(sectionState().presentedController);

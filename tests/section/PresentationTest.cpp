@@ -1,8 +1,8 @@
 #include "ActionFixture.h"
 
-#include "Foundation/PlatformHost.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UIAlertController.h"
 #include "section/Presentation.h"
 
@@ -40,7 +40,7 @@ TEST_F(ActionTest, TheAppStorePromptOffersThePageAndLeavesControlCenterOpen) {
 
 TEST_F(ActionTest, TheLandscapeGuardSpeaksUnlessTheApplicationIsUprightOrLandscapeIsAllowed) {
     for (const int orientation : {0, 1, 2, 3, 4}) {
-        SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), orientation);
+        SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), orientation);
         const bool shown = presentLandscapeAlertIfNeeded();
         EXPECT_EQ(shown, orientation == 0 || orientation > 2) << "orientation " << orientation;
         EXPECT_EQ(shownAlert(), shown ? "Landscape mode is currently not supported." : "");
@@ -55,7 +55,7 @@ TEST_F(ActionTest, TheLandscapeGuardSpeaksUnlessTheApplicationIsUprightOrLandsca
         }
     }
     write("LANDSCAPE_ENABLED", CFPropertyList::boolean(true));
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
+    SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), 3);
     EXPECT_FALSE(presentLandscapeAlertIfNeeded());
 }
 

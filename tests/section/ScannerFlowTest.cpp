@@ -1,9 +1,9 @@
 #include "ActionFixture.h"
 
 #include "AVFoundation/AVCaptureHost.h"
-#include "Foundation/PlatformHost.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "UIKit/UINavigationController.h"
 #include "UIKit/UIPasteboard.h"
 #include "section/ComposeSheets.h"
@@ -27,8 +27,7 @@ std::string resultAlert(std::string_view text) {
 class ScannerFlowTest : public ActionTest {
   protected:
     ScannerFlowTest() {
-        AVCaptureHost::setCameras(PlatformHost::badge(),
-                                  {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+        AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     }
     ~ScannerFlowTest() override { closePresentedController(); }
 
@@ -115,12 +114,12 @@ TEST_F(ScannerFlowTest, CopyPutsTheTextOnThePasteboardAndDismissesControlCenterO
         EXPECT_EQ(UIPasteboard::generalPasteboard().string(), "a text with spaces");
         EXPECT_EQ(springBoardEvents(), ccDismiss ? Events{dismissedControlCenter()} : Events{}) << ccDismiss;
         EXPECT_EQ(sectionState().presentedController, nullptr);
-        SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), true);
+        SpringBoardHost::setVisible(*SBControlCenterController::sharedInstance(), true);
     }
     // Control Center already gone: nothing to dismiss.
     const auto reader = openScanner();
     codeRead(*reader, "hidden");
-    SBControlCenterController::sharedInstance()->setVisible(PlatformHost::badge(), false);
+    SpringBoardHost::setVisible(*SBControlCenterController::sharedInstance(), false);
     clearEvents();
     ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "Copy"));
     EXPECT_EQ(springBoardEvents(), Events{});
@@ -160,7 +159,7 @@ TEST_F(ScannerFlowTest, AnEmptyOrAbsentResultAndACancelledScanCloseTheScannerAnd
 }
 
 TEST_F(ScannerFlowTest, NotUprightWithoutLandscapeTheLandscapeAlertComesInsteadOfTheScanner) {
-    SpringBoard::sharedApplication()->setFrontMostAppOrientation(PlatformHost::badge(), 3);
+    SpringBoardHost::setFrontMostAppOrientation(*SpringBoard::sharedApplication(), 3);
     EXPECT_EQ(openScanner(), nullptr);
     EXPECT_EQ(shownAlert(), "Landscape mode is currently not supported.");
     ASSERT_TRUE(PersonAnswers::chooseActionWithTitle(*slotAlert(), "OK"));

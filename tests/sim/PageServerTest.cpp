@@ -1,6 +1,6 @@
 #include "sim/PageServer.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSRunLoop.h"
-#include "Foundation/PlatformHost.h"
 #include "Foundation/RunLoopSourceHost.h"
 #include "PageClient.h"
 #include "support/TemporaryDevice.h"
@@ -44,7 +44,7 @@ class PageServerTest : public ::testing::Test {
     template <typename Exchange> auto exchange(Exchange talk) {
         int wake[2];
         EXPECT_EQ(::pipe(wake), 0);
-        const auto source = RunLoopSource::readable(PlatformHost::badge(), wake[0], [] {});
+        const auto source = FoundationHost::readable(wake[0], [] {});
         auto done = std::async(std::launch::async, [&] {
             auto result = talk();
             EXPECT_EQ(::write(wake[1], "x", 1), 1);

@@ -3,7 +3,6 @@
 #include "CoreFoundation/CFNotificationCenter.h"
 #include "Device/DeviceRoot.h"
 #include "Device/TemporaryDeviceRoot.h"
-#include "Foundation/PlatformHost.h"
 
 #include <cstdint>
 #include <cstdlib>

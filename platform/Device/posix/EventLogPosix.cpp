@@ -146,7 +146,7 @@ void record(std::string_view kind, std::span<const Field> fields) {
     }
 }
 
-void setProcessRole(Badge<PlatformHost>, std::string_view role) {
+void setProcessRole(Badge<DeviceHost>, std::string_view role) {
     processRole() = role;
 }
 

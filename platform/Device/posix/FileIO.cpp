@@ -120,7 +120,7 @@ int openByWalking(int rootFd, const std::filesystem::path& relative, int flags, 
 
 namespace DeviceRoot {
 
-void forceComponentWalk(Badge<PlatformHost>, bool forced) {
+void forceComponentWalk(Badge<DeviceHost>, bool forced) {
     componentWalkForced() = forced;
 }
 

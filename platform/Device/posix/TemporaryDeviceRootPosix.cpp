@@ -1,7 +1,6 @@
 #include "Device/TemporaryDeviceRoot.h"
 
-#include "Device/DeviceRoot.h"
-#include "Foundation/PlatformHost.h"
+#include "Device/DeviceHost.h"
 
 #include <cstdlib>
 #include <string>
@@ -14,7 +13,7 @@ std::unique_ptr<TemporaryDeviceRoot> TemporaryDeviceRoot::make(std::string_view 
     std::string pattern = (folder / (std::string(prefix) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data()))
         return nullptr;
-    DeviceRoot::set(PlatformHost::badge(), pattern);
+    DeviceHost::setRoot(pattern);
     return std::unique_ptr<TemporaryDeviceRoot>(new TemporaryDeviceRoot(pattern));
 }
 

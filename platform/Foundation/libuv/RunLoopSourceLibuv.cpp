@@ -24,7 +24,7 @@ void callBack(void* data) {
 
 } // namespace
 
-RunLoopSource RunLoopSource::readable(Badge<PlatformHost>, int descriptor, std::function<void()> callback) {
+RunLoopSource RunLoopSource::readable(Badge<FoundationHost>, int descriptor, std::function<void()> callback) {
     requireMainThread("watching a descriptor on the main run loop");
     auto state = std::make_unique<State>();
     state->callback = std::move(callback);
@@ -38,7 +38,7 @@ RunLoopSource RunLoopSource::readable(Badge<PlatformHost>, int descriptor, std::
     return RunLoopSource(std::move(state));
 }
 
-RunLoopSource RunLoopSource::signal(Badge<PlatformHost>, int number, std::function<void()> callback) {
+RunLoopSource RunLoopSource::signal(Badge<FoundationHost>, int number, std::function<void()> callback) {
     requireMainThread("watching a signal on the main run loop");
     auto state = std::make_unique<State>();
     state->callback = std::move(callback);
@@ -49,7 +49,7 @@ RunLoopSource RunLoopSource::signal(Badge<PlatformHost>, int number, std::functi
     return RunLoopSource(std::move(state));
 }
 
-void* RunLoopSource::nativeLoop(Badge<PlatformHost>) {
+void* RunLoopSource::nativeLoop(Badge<FoundationHost>) {
     return UVHandles::mainLoop();
 }
 

@@ -5,7 +5,6 @@
 #include "Foundation/NSOperationQueue.h"
 #include "Foundation/NSRunLoop.h"
 #include "Foundation/NSTimer.h"
-#include "Foundation/PlatformHost.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +28,7 @@ struct MetadataRecorder : AVCaptureMetadataOutputObjectsDelegate {
 class CaptureFixture : public testing::Test {
   protected:
     void SetUp() override {
-        AVCaptureHost::setCameras(PlatformHost::badge(),
-                                  {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+        AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
         camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
         session = AVCaptureSession::make();
         output = AVCaptureMetadataOutput::make();

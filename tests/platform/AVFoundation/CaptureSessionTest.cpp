@@ -1,14 +1,13 @@
 #include "AVFoundation/AVCaptureHost.h"
 #include "AVFoundation/AVCaptureMetadataOutput.h"
 #include "AVFoundation/AVCaptureVideoPreviewLayer.h"
-#include "Foundation/PlatformHost.h"
 #include "UIKit/UIImage.h"
+#include "UIKit/UIKitHost.h"
 #include "platform/CoreGraphics/GraphicsTestSupport.h"
 #include "support/CodePictures.h"
 
 TEST(CaptureDeviceTest, CamerasComeFromTheDeviceBackFirst) {
-    AVCaptureHost::setCameras(PlatformHost::badge(),
-                              {AVCaptureDevicePositionFront, AVCaptureDevicePositionBack});
+    AVCaptureHost::setCameras({AVCaptureDevicePositionFront, AVCaptureDevicePositionBack});
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     ASSERT_EQ(cameras.size(), 2u);
     EXPECT_EQ(cameras[0]->position(), AVCaptureDevicePositionBack);
@@ -16,10 +15,10 @@ TEST(CaptureDeviceTest, CamerasComeFromTheDeviceBackFirst) {
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo), cameras[0]);
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeAudio), nullptr);
 
-    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionFront});
+    AVCaptureHost::setCameras({AVCaptureDevicePositionFront});
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)->position(),
               AVCaptureDevicePositionFront);
-    AVCaptureHost::setCameras(PlatformHost::badge(), {});
+    AVCaptureHost::setCameras({});
     EXPECT_EQ(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo), nullptr);
     EXPECT_EQ(AVCaptureHost::currentCamera(), nullptr);
     EXPECT_EQ(AVCaptureDeviceInput::deviceInputWithDevice(nullptr), nullptr);
@@ -127,8 +126,7 @@ TEST(CaptureDeviceTest, APrintLargerThanTheFrameIsScaledDownAsLittleAsItMustThen
 }
 
 TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
-    AVCaptureHost::setCameras(PlatformHost::badge(),
-                              {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+    AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     const auto back = AVCaptureDeviceInput::deviceInputWithDevice(cameras[0]);
     const auto front = AVCaptureDeviceInput::deviceInputWithDevice(cameras[1]);
@@ -156,8 +154,7 @@ TEST(CaptureSessionTest, TakesOneCameraInputAndLinksItsOutputs) {
 }
 
 TEST(CaptureSessionTest, TheHostPointsTheCameraARunningSessionUses) {
-    AVCaptureHost::setCameras(PlatformHost::badge(),
-                              {AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
+    AVCaptureHost::setCameras({AVCaptureDevicePositionBack, AVCaptureDevicePositionFront});
     const auto cameras = AVCaptureDevice::devicesWithMediaType(AVMediaTypeVideo);
     EXPECT_EQ(AVCaptureHost::currentCamera(), cameras[0]);
     const auto session = AVCaptureSession::make();
@@ -171,8 +168,8 @@ TEST(CaptureSessionTest, TheHostPointsTheCameraARunningSessionUses) {
 }
 
 TEST(CaptureSessionTest, ThePreviewShowsTheCameraTurnedToItsOrientationOrBlack) {
-    UIScreen::mainScreen().setScale(PlatformHost::badge(), 1);
-    AVCaptureHost::setCameras(PlatformHost::badge(), {AVCaptureDevicePositionBack});
+    UIKitHost::setScale(UIScreen::mainScreen(), 1);
+    AVCaptureHost::setCameras({AVCaptureDevicePositionBack});
     const auto camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
     const auto session = AVCaptureSession::make();
     const auto preview = AVCaptureVideoPreviewLayer::layerWithSession(session);
@@ -202,5 +199,5 @@ TEST(CaptureSessionTest, ThePreviewShowsTheCameraTurnedToItsOrientationOrBlack) 
     shown = render();
     EXPECT_TRUE(isNear(shown->pixelAt(35, 80), red, 8));
     EXPECT_TRUE(isNear(shown->pixelAt(55, 80), blue, 8));
-    UIScreen::mainScreen().setScale(PlatformHost::badge(), 2);
+    UIKitHost::setScale(UIScreen::mainScreen(), 2);
 }

@@ -1,5 +1,5 @@
-#include "Foundation/PlatformHost.h"
 #include "LoaderFixture.h"
+#include "SpringBoard/SpringBoardHost.h"
 #include "support/DeviceEvents.h"
 
 #include <filesystem>
@@ -28,7 +28,7 @@ class TestSectionLoaderTest : public LoaderTest {
 };
 
 TEST_F(TestSectionLoaderTest, TheSectionViewSitsInAContainerAsWideAsControlCenter) {
-    controlCenter->setWidth(PlatformHost::badge(), 320);
+    SpringBoardHost::setWidth(*controlCenter, 320);
     loadTestSection();
     ASSERT_NE(loader->section(), nullptr);
     const auto& container = loader->containerView();
@@ -69,7 +69,7 @@ TEST_F(TestSectionLoaderTest, LoadingAgainKeepsTheFirstSection) {
 }
 
 TEST_F(TestSectionLoaderTest, AnAppearanceAsksForTheHeightAfterWillAppearAndAnnouncesItselfLast) {
-    controlCenter->setWidth(PlatformHost::badge(), 320);
+    SpringBoardHost::setWidth(*controlCenter, 320);
     loadTestSection();
     EXPECT_TRUE(loader->appear());
     EXPECT_TRUE(controlCenter->isVisible());
@@ -96,7 +96,7 @@ TEST_F(TestSectionLoaderTest, TheHeightIsAskedForAgainAtEachAppearance) {
 }
 
 TEST_F(TestSectionLoaderTest, AWidthChangeWhileControlCenterSlidesInIsInPlaceForDidAppear) {
-    controlCenter->setWidth(PlatformHost::badge(), 320);
+    SpringBoardHost::setWidth(*controlCenter, 320);
     loadTestSection();
     loader->appear([this] { loader->setControlCenterWidth(300); });
     EXPECT_EQ(events,

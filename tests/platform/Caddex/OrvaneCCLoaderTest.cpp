@@ -1,6 +1,6 @@
-#include "Foundation/PlatformHost.h"
 #include "LoaderFixture.h"
 #include "SpringBoard/SpringBoard.h"
+#include "SpringBoard/SpringBoardHost.h"
 
 #include <filesystem>
 
@@ -10,7 +10,7 @@ namespace {
 class OrvaneCCLoaderTest : public LoaderTest {
   protected:
     OrvaneCCLoaderTest() {
-        controlCenter->setWidth(PlatformHost::badge(), 320);
+        SpringBoardHost::setWidth(*controlCenter, 320);
         const auto installed = device.hostPath(CaddexLoader::sectionBundlePath);
         std::filesystem::create_directories(installed);
         std::filesystem::copy(ORVANE_BUNDLES_DIR "/OrvaneCC.bundle", installed,
@@ -40,13 +40,13 @@ TEST_F(OrvaneCCLoaderTest, AWidthThatChangesBeforeDidAppearIsLaidOutAtDidAppear)
 }
 
 TEST_F(OrvaneCCLoaderTest, ALockedDeviceCollapsesAndHidesTheSection) {
-    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), true);
+    SpringBoardHost::setLocked(*SpringBoard::sharedApplication(), true);
     ASSERT_TRUE(loader->loadSection());
     loader->appear();
     EXPECT_EQ(loader->containerView()->frame().size.height, 0);
     EXPECT_TRUE(loader->section()->view()->isHidden());
     loader->disappear();
-    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), false);
+    SpringBoardHost::setLocked(*SpringBoard::sharedApplication(), false);
     loader->appear();
     EXPECT_EQ(loader->containerView()->frame().size.height, 46);
     EXPECT_FALSE(loader->section()->view()->isHidden());

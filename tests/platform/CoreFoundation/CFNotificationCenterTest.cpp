@@ -1,6 +1,6 @@
 #include "CoreFoundation/CFNotificationCenter.h"
+#include "Device/DeviceHost.h"
 #include "Foundation/NSRunLoop.h"
-#include "Foundation/PlatformHost.h"
 #include "support/TemporaryDevice.h"
 
 #include <csignal>
@@ -98,13 +98,13 @@ TEST(DarwinNotifyCenter, TheRunFolderHoldsOneFilePerNameHoweverManyProcessesPost
 TEST(DarwinNotifyCenter, OnlyTheSameDeviceHearsAPost) {
     TemporaryDevice device;
     TemporaryDevice elsewhere; // the child posts on this one
-    DeviceRoot::set(PlatformHost::badge(), device.root());
+    DeviceHost::setRoot(device.root());
     NotificationCounter counter(name);
     NotificationCounter marker("com.example.marker");
     inAnotherProcess([&] {
-        DeviceRoot::set(PlatformHost::badge(), elsewhere.root());
+        DeviceHost::setRoot(elsewhere.root());
         post();
-        DeviceRoot::set(PlatformHost::badge(), device.root());
+        DeviceHost::setRoot(device.root());
         post("com.example.marker");
     });
     // The marker, posted after the other device's post, shows that what came in has been delivered.

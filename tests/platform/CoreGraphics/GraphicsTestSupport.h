@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CoreGraphics/CGContext.h"
-#include "Foundation/PlatformHost.h"
 #include "UIKit/UIGraphics.h"
+#include "UIKit/UIKitHost.h"
 #include "UIKit/UIScreen.h"
 
 #include <gtest/gtest.h>
@@ -56,9 +56,9 @@ inline testing::AssertionResult isNear(RGBA actual, RGBA expected, int tolerance
 class ScreenScale {
   public:
     explicit ScreenScale(CGFloat scale) : _previous(UIScreen::mainScreen().scale()) {
-        UIScreen::mainScreen().setScale(PlatformHost::badge(), scale);
+        UIKitHost::setScale(UIScreen::mainScreen(), scale);
     }
-    ~ScreenScale() { UIScreen::mainScreen().setScale(PlatformHost::badge(), _previous); }
+    ~ScreenScale() { UIKitHost::setScale(UIScreen::mainScreen(), _previous); }
     ScreenScale(const ScreenScale&) = delete;
     ScreenScale& operator=(const ScreenScale&) = delete;
 

@@ -1,9 +1,9 @@
 #include "CoreFoundation/CFNotificationCenter.h"
+#include "Device/DeviceHost.h"
 #include "Device/TemporaryDeviceRoot.h"
 #include "Foundation/NSDictionary.h"
 #include "Foundation/NSDistributedLock.h"
 #include "Foundation/NSFileManager.h"
-#include "Foundation/PlatformHost.h"
 #include "support/TemporaryDevice.h"
 
 #include <fstream>
@@ -35,10 +35,10 @@ std::size_t entries(const fs::path& folder) {
 class DeviceWithOutside : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
-        DeviceRoot::forceComponentWalk(PlatformHost::badge(), GetParam());
+        DeviceHost::forceComponentWalk(GetParam());
         std::ofstream(outside.root() / "secret.plist") << secret;
     }
-    void TearDown() override { DeviceRoot::forceComponentWalk(PlatformHost::badge(), false); }
+    void TearDown() override { DeviceHost::forceComponentWalk(false); }
     void link(std::string_view devicePath, const fs::path& target) const {
         fs::create_directories(device.hostPath(devicePath).parent_path());
         fs::create_symlink(target, device.root() / fs::path(devicePath).relative_path());

@@ -1,6 +1,6 @@
 #include "Device/EventLog.h"
+#include "Device/DeviceHost.h"
 #include "Device/EventLogHost.h"
-#include "Foundation/PlatformHost.h"
 #include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
 
@@ -23,7 +23,7 @@ std::string logText(const TemporaryDevice& device) {
 
 TEST(EventLog, FieldsComeBackAsWrittenOneLineEach) {
     TemporaryDevice device;
-    EventLog::setProcessRole(PlatformHost::badge(), "tester");
+    DeviceHost::setProcessRole("tester");
     const std::string awkward = "two words, \"quoted\" \\ back\nnew line\ttab\x01\x7f caf\xc3\xa9 a=b";
     EventLog::record("kind.one", {{"plain", "/var/x?a=b"}, {"awkward", awkward}, {"empty", ""}});
     EventLog::record("bad kind", {{"bad key", "v"}});
@@ -190,7 +190,7 @@ TEST(EventLog, ProcessesWritingAtOnceLeaveWholeLines) {
 
 TEST(EventLog, NothingIsWrittenBeforeAHostChoosesTheDeviceRoot) {
     const TemporaryDevice device;
-    DeviceRoot::set(PlatformHost::badge(), "/");
+    DeviceHost::setRoot("/");
     EventLog::record("stray");
     EXPECT_FALSE(std::filesystem::exists(DeviceRoot::resolve(EventLog::devicePath)));
 }

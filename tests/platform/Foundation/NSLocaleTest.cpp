@@ -1,4 +1,5 @@
 #include "Foundation/NSLocale.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSBundle.h"
 #include "support/DeviceEvents.h"
 #include "support/TemporaryDevice.h"
@@ -14,7 +15,7 @@ constexpr std::string_view bundlePath = "/Library/Caddex/Bundles/Words.bundle";
 void writeLanguages(const TemporaryDevice& device, std::string_view arrayItems) {
     device.writeText(globalPreferencesPath, xmlPlist("<dict><key>AppleLanguages</key><array>" +
                                                      std::string(arrayItems) + "</array></dict>"));
-    NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+    FoundationHost::reloadPreferredLanguages();
 }
 
 std::optional<std::string> chosen(const Ids& localizations, const Ids& preferences) {
@@ -46,11 +47,11 @@ TEST(NSLocaleTest, TheDeviceLanguagesComeFromTheGlobalPreferencesAndEnglishWhenI
                               "</array></dict>"));
     EXPECT_EQ(NSLocale::preferredLanguages(), (Ids{"zh-Hans-CN", "en"}))
         << "kept until the processes restart";
-    NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+    FoundationHost::reloadPreferredLanguages();
     EXPECT_EQ(NSLocale::preferredLanguages(), Ids{"ja"});
 
     device.writeText(globalPreferencesPath, "not a property list");
-    NSLocale::reloadPreferredLanguages(PlatformHost::badge());
+    FoundationHost::reloadPreferredLanguages();
     EXPECT_EQ(NSLocale::preferredLanguages(), Ids{"en"});
 
     writeLanguages(device, "<string>ja</string>");

@@ -1,4 +1,3 @@
-#include "Foundation/PlatformHost.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "MessageUI/MessageUIHost.h"
 #include "Social/SLComposeViewController.h"
@@ -65,7 +64,7 @@ TEST_F(ComposeSheets, MailAttachmentsAreLoggedAndEveryResultReachesTheDelegate) 
                      "mail.finished result=sent", "mail.finished result=failed"}));
 
     EXPECT_TRUE(MFMailComposeViewController::canSendMail());
-    MessageUIHost::setCanSendMail(PlatformHost::badge(), false);
+    MessageUIHost::setCanSendMail(false);
     EXPECT_FALSE(MFMailComposeViewController::canSendMail());
     recorder.reset();
     PersonAnswers::finishWithResult(*mail,
@@ -77,13 +76,13 @@ TEST_F(ComposeSheets, MessagesTakeAttachmentsOnlyWhereTheDeviceCanSendThem) {
     message->setMessageComposeDelegate(recorder);
     EXPECT_TRUE(message->addAttachmentData(pngHeader(), "public.png", "image.png"));
     EXPECT_FALSE(message->addAttachmentData({1}, "", "a.bin"));
-    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), false);
+    MessageUIHost::setCanSendAttachments(false);
     EXPECT_TRUE(MFMessageComposeViewController::canSendText());
     EXPECT_FALSE(MFMessageComposeViewController::canSendAttachments());
     EXPECT_FALSE(message->addAttachmentData({1}, "com.apple.quicktime-movie", "a.mov"));
     EXPECT_EQ(message->attachments().size(), 1u);
-    MessageUIHost::setCanSendText(PlatformHost::badge(), false);
-    MessageUIHost::setCanSendAttachments(PlatformHost::badge(), true);
+    MessageUIHost::setCanSendText(false);
+    MessageUIHost::setCanSendAttachments(true);
     EXPECT_FALSE(MFMessageComposeViewController::canSendAttachments()) << "no attachments without messaging";
     PersonAnswers::finishWithResult(*message, MessageComposeResultFailed);
     EXPECT_EQ(recorder->answers, (Lines{"message 2"}));
@@ -93,7 +92,7 @@ TEST_F(ComposeSheets, MessagesTakeAttachmentsOnlyWhereTheDeviceCanSendThem) {
 }
 
 TEST_F(ComposeSheets, PostsNeedAnAccountTakeImagesBeforeShowingAndAnswerTheirHandler) {
-    SocialHost::setAccounts(PlatformHost::badge(), {std::string(SLServiceTypeTwitter)});
+    SocialHost::setAccounts({std::string(SLServiceTypeTwitter)});
     EXPECT_TRUE(SLComposeViewController::isAvailableForServiceType(SLServiceTypeTwitter));
     EXPECT_FALSE(SLComposeViewController::isAvailableForServiceType(SLServiceTypeFacebook));
     EXPECT_FALSE(SLComposeViewController::isAvailableForServiceType("com.example.social"));

@@ -1,7 +1,7 @@
 #include "Foundation/DeviceClock.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSDateFormatter.h"
 #include "Foundation/NSPropertyListSerialization.h"
-#include "Foundation/PlatformHost.h"
 #include "Preferences/PSListController.h"
 #include "UIKit/UINavigationController.h"
 #include "support/TemporaryDevice.h"
@@ -141,17 +141,17 @@ TEST(PSListItemsController, TicksTheCurrentValueAndStoresTheChoiceThroughTheList
 }
 
 TEST(NSDateFormatter, FormatsTheDeviceClock) {
-    DeviceClock::set(PlatformHost::badge(), NSDate{0});
+    FoundationHost::setClock(NSDate{0});
     const auto formatter = NSDateFormatter::make();
     formatter->setDateFormat("yyyy");
     const std::string year = formatter->stringFromDate(NSDateNow());
     EXPECT_TRUE(year == "2001" || year == "2000") << year << ": the reference date in the device's zone";
-    DeviceClock::set(PlatformHost::badge(), NSDate{86400.0 * 365 * 14 + 86400 * 200});
+    FoundationHost::setClock(NSDate{86400.0 * 365 * 14 + 86400 * 200});
     EXPECT_EQ(formatter->stringFromDate(NSDateNow()), "2015");
     formatter->setDateFormat("'year' yy, M/dd");
     EXPECT_EQ(formatter->stringFromDate(NSDateNow()).substr(0, 8), "year 15,");
     EXPECT_EQ(formatter->stringFromDate(NSDate{1e300}), "") << "no calendar reaches it";
-    DeviceClock::set(PlatformHost::badge(), std::nullopt);
+    FoundationHost::setClock(std::nullopt);
     formatter->setDateFormat("yyyy");
     EXPECT_GE(formatter->stringFromDate(NSDateNow()), "2026");
 }

@@ -1,6 +1,5 @@
 #include "SpringBoard/SpringBoard.h"
 #include "Foundation/NSURL.h"
-#include "Foundation/PlatformHost.h"
 #include "SpringBoard/SBApplicationController.h"
 #include "SpringBoard/SBControlCenterController.h"
 #include "SpringBoard/SBIconController.h"
@@ -78,7 +77,7 @@ TEST_F(SpringBoardTest, UnregisteringForgetsEveryName) {
 TEST_F(SpringBoardTest, ResetMakesFreshObjectsThatClassMethodsThenAnswer) {
     SpringBoardHost::registerClasses();
     installNotes();
-    SpringBoard::sharedApplication()->setLocked(PlatformHost::badge(), true);
+    SpringBoardHost::setLocked(*SpringBoard::sharedApplication(), true);
     const auto before = SpringBoard::sharedApplication();
     SpringBoardHost::reset();
     EXPECT_NE(SpringBoard::sharedApplication(), before);
@@ -149,7 +148,7 @@ TEST_F(SpringBoardTest, KeyValueCodingReachesTheIconModelAndControlCenterViewCon
 TEST_F(SpringBoardTest, ControlCenterSpansTheScreenUntilGivenAnotherWidth) {
     const auto controlCenter = SBControlCenterController::sharedInstance();
     EXPECT_EQ(controlCenter->view()->frame(), UIScreen::mainScreen().bounds());
-    controlCenter->setWidth(PlatformHost::badge(), 300);
+    SpringBoardHost::setWidth(*controlCenter, 300);
     EXPECT_EQ(controlCenter->view()->frame().size.width, 300);
     EXPECT_EQ(controlCenter->view()->frame().size.height, UIScreen::mainScreen().bounds().size.height);
 }
@@ -158,8 +157,8 @@ TEST_F(SpringBoardTest, TheApplicationObjectReportsTheDeviceState) {
     const auto springBoard = SpringBoard::sharedApplication();
     EXPECT_FALSE(springBoard->isLocked());
     EXPECT_EQ(springBoard->_frontMostAppOrientation(), 1);
-    springBoard->setLocked(PlatformHost::badge(), true);
-    springBoard->setFrontMostAppOrientation(PlatformHost::badge(), 3);
+    SpringBoardHost::setLocked(*springBoard, true);
+    SpringBoardHost::setFrontMostAppOrientation(*springBoard, 3);
     EXPECT_TRUE(springBoard->isLocked());
     EXPECT_EQ(springBoard->_frontMostAppOrientation(), 3);
 }
@@ -197,7 +196,7 @@ TEST_F(SpringBoardTest, DismissingControlCenterClosesItOnlyWhenVisible) {
     const auto controlCenter = SBControlCenterController::sharedInstance();
     controlCenter->dismissAnimated(true);
     EXPECT_FALSE(controlCenter->isVisible());
-    controlCenter->setVisible(PlatformHost::badge(), true);
+    SpringBoardHost::setVisible(*controlCenter, true);
     controlCenter->dismissAnimated(false);
     EXPECT_FALSE(controlCenter->isVisible());
     EXPECT_EQ(loggedEvents(), (Lines{"springboard.dismissControlCenter animated=true",
@@ -207,10 +206,10 @@ TEST_F(SpringBoardTest, DismissingControlCenterClosesItOnlyWhenVisible) {
 TEST_F(SpringBoardTest, ADismissHandlerDecidesHowControlCenterCloses) {
     const auto controlCenter = SBControlCenterController::sharedInstance();
     int handled = 0;
-    controlCenter->setDismissHandler(PlatformHost::badge(), [&] { ++handled; });
+    SpringBoardHost::setDismissHandler(*controlCenter, [&] { ++handled; });
     controlCenter->dismissAnimated(true);
     EXPECT_EQ(handled, 0) << "nothing to close while Control Center is not visible";
-    controlCenter->setVisible(PlatformHost::badge(), true);
+    SpringBoardHost::setVisible(*controlCenter, true);
     controlCenter->dismissAnimated(true);
     EXPECT_EQ(handled, 1);
     EXPECT_TRUE(controlCenter->isVisible()) << "the handler, not the controller, hides it";

@@ -1,4 +1,3 @@
-#include "Foundation/PlatformHost.h"
 #include "MobileCoreServices/UTType.h"
 #include "UIKit/MediaHost.h"
 #include "UIKit/PresentationHost.h"
@@ -35,8 +34,8 @@ std::string mediaTypeOf(const UIImagePickerMediaInfo& info) {
 class MediaPicking : public ::testing::Test {
   protected:
     ~MediaPicking() override {
-        MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), true);
-        MediaHost::setCameraAvailable(PlatformHost::badge(), true);
+        MediaHost::setPhotoLibraryAvailable(true);
+        MediaHost::setCameraAvailable(true);
     }
     TemporaryDevice device;
     std::shared_ptr<UIImage> photo = UIImage::imageWithCGImage(
@@ -49,8 +48,8 @@ TEST_F(MediaPicking, SourcesFollowTheDeviceAndOfferPhotosAndVideos) {
     EXPECT_EQ(
         UIImagePickerController::availableMediaTypesForSourceType(UIImagePickerControllerSourceTypeCamera),
         (Types{"public.image", "public.movie"}));
-    MediaHost::setCameraAvailable(PlatformHost::badge(), false);
-    MediaHost::setPhotoLibraryAvailable(PlatformHost::badge(), false);
+    MediaHost::setCameraAvailable(false);
+    MediaHost::setPhotoLibraryAvailable(false);
     EXPECT_FALSE(UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypeCamera));
     EXPECT_FALSE(
         UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceTypePhotoLibrary));

@@ -1,11 +1,11 @@
 #include "UIKit/PresentationHost.h"
-#include "Foundation/PlatformHost.h"
 #include "MessageUI/MFMailComposeViewController.h"
 #include "MessageUI/MFMessageComposeViewController.h"
 #include "Social/SLComposeViewController.h"
 #include "UIKit/UIActivityViewController.h"
 #include "UIKit/UIAlertController.h"
 #include "UIKit/UIImagePickerController.h"
+#include "UIKit/UIKitHost.h"
 #include "UIKit/UINavigationController.h"
 
 #include "support/ComposeAccounts.h"
@@ -21,8 +21,8 @@ using Lines = std::vector<std::string>;
 // Hears what is presented by kind and keeps the callback and the controller it heard.
 class KindRecorder : public PresentationHost {
   public:
-    KindRecorder() { PresentationHost::setCurrent(PlatformHost::badge(), this); }
-    ~KindRecorder() override { PresentationHost::setCurrent(PlatformHost::badge(), nullptr); }
+    KindRecorder() { UIKitHost::setPresentationHost(this); }
+    ~KindRecorder() override { UIKitHost::setPresentationHost(nullptr); }
     KindRecorder(const KindRecorder&) = delete;
     KindRecorder& operator=(const KindRecorder&) = delete;
 

@@ -1,7 +1,7 @@
 #include "UIKit/UIView.h"
-#include "Foundation/PlatformHost.h"
 #include "UIKit/UIApplication.h"
 #include "UIKit/UIGestureRecognizer.h"
+#include "UIKit/UIKitHost.h"
 #include "UIKit/UIScreen.h"
 #include "UIKit/UIViewController.h"
 
@@ -151,21 +151,21 @@ TEST(UIGestureRecognizerState, AnActionMayRemoveItsOwnRecognizer) {
 
 TEST(UIKitShared, AControllerStartsWithAPlainViewTheSizeOfTheScreen) {
     const CGRect screenBounds = UIScreen::mainScreen().bounds();
-    UIScreen::mainScreen().setBounds(PlatformHost::badge(), CGRectMake(0, 0, 375, 667));
+    UIKitHost::setBounds(UIScreen::mainScreen(), CGRectMake(0, 0, 375, 667));
     const auto controller = UIViewController::make();
     ASSERT_TRUE(controller->view());
     EXPECT_EQ(controller->view()->frame(), CGRectMake(0, 0, 375, 667));
     EXPECT_TRUE(controller->view()->subviews().empty());
-    UIScreen::mainScreen().setBounds(PlatformHost::badge(), screenBounds);
+    UIKitHost::setBounds(UIScreen::mainScreen(), screenBounds);
 }
 
 TEST(UIKitShared, TheApplicationSlotHoldsWhatTheHostInstalledAndOpensNothingByItself) {
     EXPECT_EQ(UIApplication::sharedApplication(), nullptr);
     const auto application = UIApplication::make();
-    UIApplication::setSharedApplication(PlatformHost::badge(), application);
+    UIKitHost::setSharedApplication(application);
     EXPECT_EQ(UIApplication::sharedApplication(), application);
     EXPECT_FALSE(UIApplication::sharedApplication()->openURL(*NSURL::URLWithString("https://example.com")));
-    UIApplication::setSharedApplication(PlatformHost::badge(), nullptr);
+    UIKitHost::setSharedApplication(nullptr);
 }
 
 } // namespace

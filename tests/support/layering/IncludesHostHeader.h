@@ -1,4 +1,4 @@
 #pragma once
 
-// What the layering test must refuse in plug-in code: the header that makes the badge host setters take.
-#include "Foundation/PlatformHost.h"
+// What the layering test must refuse in plug-in code: the header of a class whose badge host setters take.
+#include "Foundation/FoundationHost.h"

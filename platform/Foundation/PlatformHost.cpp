@@ -1,5 +1,0 @@
-#include "Foundation/PlatformHost.h"
-
-Badge<PlatformHost> PlatformHost::badge() {
-    return {};
-}
