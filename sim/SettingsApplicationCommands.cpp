@@ -2,7 +2,6 @@
 #include "Foundation/FoundationHost.h"
 
 #include "CommandOptions.h"
-#include "Foundation/DeviceClock.h"
 #include "Foundation/NSDateFormatter.h"
 #include "SettingsScreenshot.h"
 

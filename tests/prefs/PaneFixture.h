@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Foundation/DeviceClock.h"
 #include "Foundation/FoundationHost.h"
 #include "Foundation/NSBundle.h"
 #include "UIKit/UIApplication.h"

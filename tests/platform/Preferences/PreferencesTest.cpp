@@ -1,4 +1,3 @@
-#include "Foundation/DeviceClock.h"
 #include "Foundation/FoundationHost.h"
 #include "Foundation/NSDateFormatter.h"
 #include "Foundation/NSPropertyListSerialization.h"

@@ -1,3 +1,3 @@
 // What must not compile in plug-in code: a host-only header, named by HOST_HEADER
-// ("Foundation/PlatformHost.h").
+// ("Foundation/FoundationHost.h").
 #include HOST_HEADER
