@@ -15,7 +15,7 @@ TEST(FunctionCatalogue, SlotIdsAndCatalogueRowsAreTheSameSet) {
         catalogued.insert(info.functionId);
     const std::set<std::string_view> allowed(allowedFunctionIds.begin(), allowedFunctionIds.end());
     EXPECT_EQ(catalogued, allowed);
-    EXPECT_EQ(allowed.size(), 24u) << "an id is listed twice";
+    EXPECT_EQ(allowed.size(), allowedFunctionIds.size()) << "an id is listed twice";
     EXPECT_EQ(allowedFunctionIds.front(), "DISABLED");
 }
 

@@ -256,7 +256,7 @@ TEST(SettingsValueIgnored, NamesWhatTheKeyTakes) {
 
 TEST(SettingsKeys, AreTheKeysThatHaveDefaults) {
     const auto keys = settingsKeys();
-    EXPECT_EQ(keys.size(), 17u + 6u + 23u);
+    EXPECT_EQ(keys.size(), 17u + 6u + actionFunctionCount);
     for (const auto key : keys)
         EXPECT_TRUE(settingsDefault(key)) << key;
     EXPECT_EQ(std::set<std::string_view>(keys.begin(), keys.end()).size(), keys.size()) << "no key twice";

@@ -226,7 +226,7 @@ TEST_F(SettingsWriter, EachResetRemovesExactlyItsKeys) {
                                       "LANDSCAPE_ENABLED"};
     for (const auto& reset : resets)
         everyKey.insert(reset.removed.begin(), reset.removed.end());
-    ASSERT_EQ(everyKey.size(), 17u + 6u + 23u);
+    ASSERT_EQ(everyKey.size(), 17u + 6u + actionFunctionCount);
 
     for (const auto& reset : resets) {
         NSMutableDictionary full;
