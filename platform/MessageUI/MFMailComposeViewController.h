@@ -65,10 +65,9 @@ class ORVANE_EXPORT MFMailComposeViewController : public UIViewController {
     static void registerProperties(NSPropertyTable<MFMailComposeViewController>& table);
 
   private:
-    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    // Only hosts answer for the person: PersonAnswers (UIKit/PresentationHost.h), in the hosts' library,
+    // does what the person does with this controller.
     friend class PersonAnswers;
-    // What the person does.
-    void finishWithResult(MFMailComposeResult result);
 
     std::weak_ptr<MFMailComposeViewControllerDelegate> _delegate;
     std::vector<MFAttachment> _attachments;

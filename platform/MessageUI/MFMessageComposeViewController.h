@@ -46,10 +46,9 @@ class ORVANE_EXPORT MFMessageComposeViewController : public UIViewController {
     static void registerProperties(NSPropertyTable<MFMessageComposeViewController>& table);
 
   private:
-    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    // Only hosts answer for the person: PersonAnswers (UIKit/PresentationHost.h), in the hosts' library,
+    // does what the person does with this controller.
     friend class PersonAnswers;
-    // What the person does.
-    void finishWithResult(MessageComposeResult result);
 
     std::weak_ptr<MFMessageComposeViewControllerDelegate> _delegate;
     std::vector<MFAttachment> _attachments;

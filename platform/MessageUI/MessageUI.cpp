@@ -11,9 +11,6 @@ bool mailAccount = true;
 bool messaging = true;
 bool messageAttachments = true;
 
-constexpr std::array<std::string_view, 4> mailResults = {"cancelled", "saved", "sent", "failed"};
-constexpr std::array<std::string_view, 3> messageResults = {"cancelled", "sent", "failed"};
-
 // A PNG's size from its header, "WIDTHxHEIGHT"; empty for anything else.
 std::string pixelSizeOf(const std::vector<std::uint8_t>& data) {
     constexpr std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
@@ -84,15 +81,6 @@ void MFMailComposeViewController::addAttachmentData(std::vector<std::uint8_t> da
     recordAttachment("mail.attachment", "mime", _attachments.back());
 }
 
-void MFMailComposeViewController::finishWithResult(MFMailComposeResult result) {
-    EventLog::record("mail.finished", {{"result", mailResults.at(result)}});
-    if (const auto delegate = mailComposeDelegate())
-        delegate->mailComposeControllerDidFinishWithResult(
-            std::static_pointer_cast<MFMailComposeViewController>(shared_from_this()), result,
-            result == MFMailComposeResultFailed ? std::optional<std::string>("The mail could not be sent.")
-                                                : std::nullopt);
-}
-
 bool MFMessageComposeViewController::canSendText() {
     return messaging;
 }
@@ -108,13 +96,6 @@ bool MFMessageComposeViewController::addAttachmentData(std::vector<std::uint8_t>
     _attachments.push_back({std::move(data), std::move(typeIdentifier), std::move(fileName)});
     recordAttachment("message.attachment", "type", _attachments.back());
     return true;
-}
-
-void MFMessageComposeViewController::finishWithResult(MessageComposeResult result) {
-    EventLog::record("message.finished", {{"result", messageResults.at(result)}});
-    if (const auto delegate = messageComposeDelegate())
-        delegate->messageComposeViewControllerDidFinishWithResult(
-            std::static_pointer_cast<MFMessageComposeViewController>(shared_from_this()), result);
 }
 
 void MFMailComposeViewController::presentTo(PresentationHost& host, bool animated) {

@@ -54,14 +54,6 @@ bool SLComposeViewController::addImage(const std::shared_ptr<UIImage>& image) {
     return true;
 }
 
-void SLComposeViewController::finishWithResult(SLComposeViewControllerResult result) {
-    EventLog::record("social.finished",
-                     {{"service", _serviceType},
-                      {"result", result == SLComposeViewControllerResultDone ? "done" : "cancelled"}});
-    if (_completionHandler)
-        _completionHandler(result);
-}
-
 void SLComposeViewController::presentTo(PresentationHost& host, bool animated) {
     host.didPresentPostSheet(std::static_pointer_cast<SLComposeViewController>(shared_from_this()), animated);
 }

@@ -50,10 +50,9 @@ class ORVANE_EXPORT SLComposeViewController : public UIViewController {
     static void registerProperties(NSPropertyTable<SLComposeViewController>& table);
 
   private:
-    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    // Only hosts answer for the person: PersonAnswers (UIKit/PresentationHost.h), in the hosts' library,
+    // does what the person does with this controller.
     friend class PersonAnswers;
-    // What the person does.
-    void finishWithResult(SLComposeViewControllerResult result);
 
     std::string _serviceType;
     std::vector<std::shared_ptr<UIImage>> _images;

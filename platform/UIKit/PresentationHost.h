@@ -135,8 +135,8 @@ ORVANE_EXPORT std::shared_ptr<UIViewController> presentedController(const Presen
 
 // What the person does with what is presented, which only a host does for them: sends, saves or cancels a
 // sheet, chooses an alert's action, picks in a picker or cancels it, completes an activity of the share sheet
-// or cancels it. The controllers keep these to themselves and let this class alone in, so that a plug-in
-// cannot answer its own sheet.
+// or cancels it. Only this class, in the hosts' library, does it: the controllers declare none of it and let
+// this class alone in to their delegates and handlers, so that a plug-in cannot answer its own sheet.
 class ORVANE_EXPORT PersonAnswers {
   public:
     static void finishWithResult(MFMailComposeViewController& sheet, MFMailComposeResult result);

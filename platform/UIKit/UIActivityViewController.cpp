@@ -47,18 +47,6 @@ std::vector<std::string_view> UIActivityViewController::activityTypes() const {
     return {std::begin(everyActivity), std::end(everyActivity)};
 }
 
-bool UIActivityViewController::performActivity(std::string_view activityType) {
-    const auto offered = activityTypes();
-    if (std::ranges::find(offered, activityType) == offered.end())
-        return false;
-    finish(std::string(activityType), true);
-    return true;
-}
-
-void UIActivityViewController::cancel() {
-    finish(std::nullopt, false);
-}
-
 void UIActivityViewController::finish(const std::optional<std::string>& activityType, bool completed) {
     EventLog::record("share.finished", {{"activity", activityType ? std::string_view(*activityType) : "none"},
                                         {"completed", completed ? "true" : "false"}});

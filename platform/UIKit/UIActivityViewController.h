@@ -57,12 +57,9 @@ class ORVANE_EXPORT UIActivityViewController : public UIViewController {
     static void registerProperties(NSPropertyTable<UIActivityViewController>& table);
 
   private:
-    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    // Only hosts answer for the person: PersonAnswers (UIKit/PresentationHost.h), in the hosts' library,
+    // does what the person does with this controller.
     friend class PersonAnswers;
-    // What the person does: completes an offered activity (false for one not offered), or
-    // cancels.
-    bool performActivity(std::string_view activityType);
-    void cancel();
 
     void finish(const std::optional<std::string>& activityType, bool completed);
 

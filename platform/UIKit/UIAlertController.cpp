@@ -68,20 +68,6 @@ void UIAlertController::registerProperties(NSPropertyTable<UIAlertController>& t
     table.add("actions", &UIAlertController::actionsDescription);
 }
 
-bool UIAlertController::chooseActionWithTitle(std::string_view title) {
-    const auto found = std::find_if(_actions.begin(), _actions.end(),
-                                    [title](const auto& action) { return action->title() == title; });
-    if (found == _actions.end())
-        return false;
-    // The handler may drop the last owner of the alert; the action must outlive its own call.
-    const auto action = *found;
-    const auto self = shared_from_this();
-    dismissViewControllerAnimated(true, nullptr);
-    if (action->_handler)
-        action->_handler(*action);
-    return true;
-}
-
 void UIAlertController::presentTo(PresentationHost& host, bool animated) {
     host.didPresentAlert(std::static_pointer_cast<UIAlertController>(shared_from_this()), animated);
 }

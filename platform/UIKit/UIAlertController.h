@@ -39,7 +39,8 @@ class ORVANE_EXPORT UIAlertAction : public NSObject {
     UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler);
 
   private:
-    friend class UIAlertController;
+    // The person chooses the action (PersonAnswers), which runs its handler.
+    friend class PersonAnswers;
 
     std::string _title;
     UIAlertActionStyle _style;
@@ -79,11 +80,9 @@ class ORVANE_EXPORT UIAlertController : public UIViewController {
     static void registerProperties(NSPropertyTable<UIAlertController>& table);
 
   private:
-    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    // Only hosts answer for the person: PersonAnswers (UIKit/PresentationHost.h), in the hosts' library,
+    // does what the person does with this controller.
     friend class PersonAnswers;
-    // The person chooses the action with this title: the alert goes away, then the action's handler runs.
-    // Answers false, doing nothing, when the alert has no such action.
-    bool chooseActionWithTitle(std::string_view title);
 
     std::optional<std::string> _title;
     std::optional<std::string> _message;

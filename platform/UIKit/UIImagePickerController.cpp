@@ -58,27 +58,6 @@ bool UIImagePickerController::offers(std::string_view mediaType) const {
     return std::ranges::find(types, mediaType) != types.end();
 }
 
-bool UIImagePickerController::pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName) {
-    if (!photo || !offers(kUTTypeImage))
-        return false;
-    const auto pixels = std::to_string(CGImageGetWidth(photo->CGImage())) + "x" +
-                        std::to_string(CGImageGetHeight(photo->CGImage()));
-    EventLog::record("picker.picked", {{"media", kUTTypeImage},
-                                       {"file", fileName},
-                                       {"pixels", pixels},
-                                       {"orientation", std::to_string(int(photo->imageOrientation()))}});
-    deliver(kUTTypeImage, UIImagePickerControllerOriginalImage, photo);
-    return true;
-}
-
-bool UIImagePickerController::pickVideo(const std::shared_ptr<NSURL>& file) {
-    if (!file || !offers(kUTTypeMovie))
-        return false;
-    EventLog::record("picker.picked", {{"media", kUTTypeMovie}, {"url", file->absoluteString()}});
-    deliver(kUTTypeMovie, UIImagePickerControllerMediaURL, file);
-    return true;
-}
-
 void UIImagePickerController::deliver(std::string_view mediaType, std::string_view key,
                                       std::shared_ptr<NSObject> item) {
     UIImagePickerMediaInfo info;
@@ -87,13 +66,6 @@ void UIImagePickerController::deliver(std::string_view mediaType, std::string_vi
     if (const auto listener = delegate())
         listener->imagePickerControllerDidFinishPickingMediaWithInfo(
             std::static_pointer_cast<UIImagePickerController>(shared_from_this()), info);
-}
-
-void UIImagePickerController::cancel() {
-    EventLog::record("picker.cancelled");
-    if (const auto listener = delegate())
-        listener->imagePickerControllerDidCancel(
-            std::static_pointer_cast<UIImagePickerController>(shared_from_this()));
 }
 
 void UIImagePickerController::presentTo(PresentationHost& host, bool animated) {

@@ -80,13 +80,9 @@ class ORVANE_EXPORT UIImagePickerController : public UIViewController {
     static void registerProperties(NSPropertyTable<UIImagePickerController>& table);
 
   private:
-    // Only hosts answer for the person, through PersonAnswers (UIKit/PresentationHost.h).
+    // Only hosts answer for the person: PersonAnswers (UIKit/PresentationHost.h), in the hosts' library,
+    // does what the person does with this controller.
     friend class PersonAnswers;
-    // What the person does. A photo or video the picker does not offer (its media types) is
-    // refused: false, and nothing reaches the delegate.
-    bool pickPhoto(const std::shared_ptr<UIImage>& photo, std::string_view fileName);
-    bool pickVideo(const std::shared_ptr<NSURL>& file);
-    void cancel();
 
     bool offers(std::string_view mediaType) const;
     void deliver(std::string_view mediaType, std::string_view key, std::shared_ptr<NSObject> item);
