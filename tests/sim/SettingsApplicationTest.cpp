@@ -1,6 +1,6 @@
 #include "CoreGraphics/CGImage.h"
+#include "Foundation/FoundationHost.h"
 #include "Foundation/NSBundle.h"
-#include "Foundation/PlatformHost.h"
 #include "sim/ChildProcess.h"
 #include "sim/Simulator.h"
 #include "support/StringsTableChecks.h"
@@ -95,7 +95,7 @@ TEST_F(SettingsApplicationTest, TheApplicationsOwnTablesHoldWhatItLooksUpInEvery
     const auto bundle = NSBundle::bundleWithPath(SettingsApplication::bundlePath);
     ASSERT_TRUE(bundle) << "a fresh device has the Settings application's bundle";
     EXPECT_EQ(bundle->localizations(), strings_tables::shippedLanguages);
-    const auto& keys = bundle->lookedUpKeys(PlatformHost::badge());
+    const auto& keys = FoundationHost::lookedUpKeys(*bundle);
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys.at("Localizable"), (strings_tables::Keys{"Back", "Settings", "Tweaks"}));
     strings_tables::expectTablesHoldWhatIsLookedUp(
