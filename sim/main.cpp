@@ -13,12 +13,23 @@
 #include <fstream>
 #include <getopt.h>
 #include <iostream>
+#include <malloc.h>
 #include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+// Every picture of the screen draws into surfaces of a few megabytes that are freed as soon as it is
+// written. Left to malloc's defaults they come from fresh mappings each time, and faulting their pages in
+// again costs more than the drawing; kept in the heap (up to a bound), the next picture reuses them.
+void keepScreenSizedBlocks() {
+    constexpr int largestHeapBlock = 32 << 20;
+    constexpr int keptFreeTop = 64 << 20;
+    mallopt(M_MMAP_THRESHOLD, largestHeapBlock);
+    mallopt(M_TRIM_THRESHOLD, keptFreeTop);
+}
 
 constexpr const char* usage =
     "usage: orvane-sim [--screenshots DIR] [--package FILE] [--keep]\n"
@@ -249,6 +260,7 @@ std::optional<int> manageDevice(const BootedDevice::Place& place, const std::vec
 } // namespace
 
 int main(int argc, char** argv) {
+    keepScreenSizedBlocks();
     DeviceHost::setProcessRole("sim");
     const auto options = parseOptions(argc, argv);
     if (options && options->help) {
