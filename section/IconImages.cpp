@@ -8,6 +8,7 @@
 #include "common/FunctionCatalogue.h"
 #include "common/SectionSettings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -55,11 +56,17 @@ std::shared_ptr<UIImage> iconImageForFunction(const NSBundle& bundle, std::strin
     return iconStyle == 2 ? whiteGlyphImage(image) : image;
 }
 
+namespace {
+
+// Each channel of a premultiplied pixel times a coverage, rounded as the compositor rounds it.
+std::uint32_t timesCoverage(std::uint32_t channel, std::uint32_t coverage) {
+    const std::uint32_t product = channel * coverage + 0x80;
+    return (product + (product >> 8)) >> 8;
+}
+
 // Copy the glyph in, then paint white in difference mode through the glyph's own alpha: black turns white
 // inside the glyph, and nothing is painted outside it.
-std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) {
-    if (!image)
-        return nullptr;
+std::shared_ptr<UIImage> whiteGlyphDrawn(const std::shared_ptr<UIImage>& image) {
     const CGSize size = image->size();
     const CGRect rect = CGRectMake(0, 0, size.width, size.height);
     return drawnImage(size, image->scale(), [&](const CGContextRef& context) {
@@ -72,6 +79,40 @@ std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) 
         CGContextSetRGBFillColor(context, 1, 1, 1, 1);
         CGContextFillRect(context, rect);
     });
+}
+
+} // namespace
+
+// Drawing that through a mask composites the whole tile four times; an upright image gets the same pixels
+// straight. White in difference mode over a channel c of alpha a gives 255 - a + |c - a| at full alpha,
+// which the mask (a again) then blends over the glyph.
+std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) {
+    if (!image)
+        return nullptr;
+    if (image->imageOrientation() != UIImageOrientationUp)
+        return whiteGlyphDrawn(image);
+    const CGImageRef& source = image->CGImage();
+    const auto pixels = source->pixels();
+    std::vector<std::uint32_t> white(pixels.size());
+    for (std::size_t index = 0; index < pixels.size(); ++index) {
+        const std::uint32_t pixel = pixels[index];
+        const std::uint32_t alpha = pixel >> 24;
+        std::uint32_t result = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const std::uint32_t channel = (pixel >> shift) & 0xff;
+            const std::uint32_t inverted =
+                shift == 24 ? 0xff
+                            : std::min<std::uint32_t>(
+                                  0xff, 0xff - alpha + (channel > alpha ? channel - alpha : alpha - channel));
+            const std::uint32_t blended =
+                timesCoverage(channel, 0xff - alpha) + timesCoverage(inverted, alpha);
+            result |= std::min<std::uint32_t>(blended, 0xff) << shift;
+        }
+        white[index] = result;
+    }
+    return UIImage::imageWithCGImage(
+        CGImageCreate(CGImageGetWidth(source), CGImageGetHeight(source), std::move(white)), image->scale(),
+        UIImageOrientationUp);
 }
 
 namespace {
@@ -105,16 +146,13 @@ std::shared_ptr<const CGImage> circleCoverage(std::size_t width, std::size_t hei
     return coverages.emplace(key, clipped->CGImage()).first->second;
 }
 
-// Each channel of a premultiplied pixel times a coverage, rounded as the compositor rounds it. Only the rim
-// is partly covered.
+// A premultiplied pixel times a coverage. Only the rim is partly covered.
 std::uint32_t covered(std::uint32_t pixel, std::uint32_t coverage) {
     if (coverage == 0xff || coverage == 0)
         return coverage ? pixel : 0;
     std::uint32_t result = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const std::uint32_t product = ((pixel >> shift) & 0xff) * coverage + 0x80;
-        result |= ((product + (product >> 8)) >> 8) << shift;
-    }
+    for (int shift = 0; shift < 32; shift += 8)
+        result |= timesCoverage((pixel >> shift) & 0xff, coverage) << shift;
     return result;
 }
 

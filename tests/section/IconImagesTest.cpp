@@ -1,5 +1,6 @@
 #include "SectionFixture.h"
 
+#include "CoreGraphics/CGContext.h"
 #include "UIKit/UIBezierPath.h"
 #include "UIKit/UIImage.h"
 #include "UIKit/UIScreen.h"
@@ -163,6 +164,69 @@ TEST_F(IconTest, AnyPictureRoundsAsItDrawsThroughTheCircle) {
             << picture.width << "x" << picture.height << " at " << picture.scale;
     }
     EXPECT_EQ(roundedIconImage(nullptr), nullptr);
+}
+
+// What turning white is: the glyph copied in, then white painted in difference mode through its alpha.
+std::shared_ptr<UIImage> drawnWhite(const UIImage& image) {
+    const CGSize size = image.size();
+    const CGRect rect = CGRectMake(0, 0, size.width, size.height);
+    return drawnImage(size, image.scale(), [&](const CGContextRef& context) {
+        CGContextSetBlendMode(context, kCGBlendModeCopy);
+        image.drawInRect(rect);
+        CGContextSetBlendMode(context, kCGBlendModeDifference);
+        CGContextTranslateCTM(context, 0, size.height);
+        CGContextScaleCTM(context, 1, -1);
+        CGContextClipToMask(context, rect, image.CGImage());
+        CGContextSetRGBFillColor(context, 1, 1, 1, 1);
+        CGContextFillRect(context, rect);
+    });
+}
+
+TEST_F(IconTest, WhiteGlyphsArePixelForPixelTheGlyphDrawnWhite) {
+    int compared = 0;
+    for (const std::string_view id : allowedFunctionIds) {
+        for (const int size : {20, 30, 40, 50}) {
+            const auto black = icon(id, size, 1);
+            if (!black)
+                continue;
+            const auto white = whiteGlyphImage(black);
+            ASSERT_TRUE(white);
+            EXPECT_EQ(white->size(), black->size());
+            EXPECT_TRUE(samePixels(*white, *drawnWhite(*black))) << id << " " << size;
+            EXPECT_TRUE(samePixels(*white, *icon(id, size, 2))) << id << " " << size;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 40);
+}
+
+// Every channel value against every alpha, premultiplied or not (a channel above its alpha), in each channel
+// on its own, at odd sides and each scale; a turned picture too.
+TEST_F(IconTest, AnyPictureTurnsWhiteAsItDrawsWhite) {
+    const struct {
+        std::size_t width, height;
+        CGFloat scale;
+        UIImageOrientation orientation;
+    } pictures[] = {{256, 256, 2, UIImageOrientationUp}, {256, 256, 1, UIImageOrientationUp},
+                    {256, 256, 3, UIImageOrientationUp}, {37, 53, 3, UIImageOrientationUp},
+                    {50, 30, 2, UIImageOrientationLeft}, {1, 1, 1, UIImageOrientationUp}};
+    for (const auto& picture : pictures) {
+        std::vector<std::uint32_t> pixels(picture.width * picture.height);
+        for (std::size_t index = 0; index < pixels.size(); ++index) {
+            const std::uint32_t channel = index % 256;
+            const std::uint32_t alpha = (index / 256 + index) % 256;
+            pixels[index] = alpha << 24 | (channel * 3 / 4) << 16 | (255 - channel) << 8 | channel;
+        }
+        const auto image = UIImage::imageWithCGImage(CGImageCreate(picture.width, picture.height, pixels),
+                                                     picture.scale, picture.orientation);
+        ASSERT_TRUE(image);
+        const auto white = whiteGlyphImage(image);
+        ASSERT_TRUE(white);
+        EXPECT_EQ(white->size(), image->size());
+        EXPECT_TRUE(samePixels(*white, *drawnWhite(*image)))
+            << picture.width << "x" << picture.height << " at " << picture.scale;
+    }
+    EXPECT_EQ(whiteGlyphImage(nullptr), nullptr);
 }
 
 } // namespace
