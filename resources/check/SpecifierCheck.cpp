@@ -333,17 +333,33 @@ std::vector<std::string> shownTexts(const NSDictionary& plist) {
     return texts;
 }
 
+} // namespace
+
+std::string escapedText(std::string_view text) {
+    std::string escaped;
+    for (const char character : text) {
+        if (character == '"' || character == '\\')
+            escaped += '\\';
+        escaped += character == '\n' ? std::string("\\n") : std::string(1, character);
+    }
+    return escaped;
+}
+
+std::size_t offsetOfKey(std::string_view table, std::string_view key) {
+    return table.find("\"" + escapedText(key) + "\"");
+}
+
 int lineOfKey(std::string_view table, std::string_view key) {
-    std::string quotedKey = "\"";
-    for (const char character : key)
-        quotedKey += character == '"' ? std::string("\\\"") : std::string(1, character);
-    const auto at = table.find(quotedKey + "\"");
+    const auto at = offsetOfKey(table, key);
     return at == std::string_view::npos
                ? 1
                : 1 + static_cast<int>(std::count(table.begin(), table.begin() + at, '\n'));
 }
 
-} // namespace
+std::vector<std::string> specifierTexts(std::span<const std::uint8_t> plist) {
+    const auto specifiers = NSDictionary::dictionaryWithPropertyListData(plist);
+    return specifiers ? shownTexts(*specifiers) : std::vector<std::string>();
+}
 
 std::vector<SpecifierProblem> checkSpecifierStrings(std::span<const std::uint8_t> plist,
                                                     std::span<const std::uint8_t> table) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -21,6 +22,17 @@ std::vector<SpecifierProblem> checkSpecifierPlist(std::string_view name, std::sp
 
 // The placeholders of a text, in order: "%@", "%d", "%1$@" and the like; "%%" is text, not a placeholder.
 std::vector<std::string> placeholdersOf(std::string_view text);
+
+// The texts of a plist that a person reads, in the plist's order: what its items show as title, footer and
+// choices. Nothing for a plist that cannot be read.
+std::vector<std::string> specifierTexts(std::span<const std::uint8_t> plist);
+
+// A text as a strings table quotes it: quotes and backslashes escaped, line breaks as "\n".
+std::string escapedText(std::string_view text);
+// Where the entry of `key` starts in a strings table's text (its quoted key); npos when it has none.
+std::size_t offsetOfKey(std::string_view table, std::string_view key);
+// Its line; 1 when the table has none.
+int lineOfKey(std::string_view table, std::string_view key);
 
 // The problems of a strings table that translates a specifier plist: every text the plist shows (titles,
 // footers, the titles of a list's choices) must be a key of the table, and each value must keep the

@@ -1,11 +1,10 @@
 #include "SpecifierCheck.h"
+#include "support/ShellOutput.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
@@ -93,12 +92,7 @@ TEST(SpecifierCheck, TheBuildsCheckProgramFailsOnAWrongPlistWithItsLine) {
         std::string command = "ASAN_OPTIONS=detect_leaks=0 " ORVANE_PREFS_CHECK;
         for (const auto& file : files)
             command += " '" + file.string() + "'";
-        std::string output;
-        FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-        for (int c = pipe ? std::fgetc(pipe) : EOF; c != EOF; c = std::fgetc(pipe))
-            output += static_cast<char>(c);
-        const int status = pipe ? ::pclose(pipe) : -1;
-        return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, output);
+        return shellOutput(command);
     };
     std::vector<std::filesystem::path> shippedFiles;
     for (const auto* name : {"OrvanePrefs", "DefaultActions", "Colors"})
@@ -125,7 +119,7 @@ std::vector<SpecifierProblem> checkTable(const std::string& plist, const std::st
 }
 
 std::string shippedTable(const std::string& language, const std::string& name) {
-    std::ifstream in(std::string(ORVANE_PREFS_SOURCES) + "/" + language + ".lproj/" + name + ".strings",
+    std::ifstream in(std::string(ORVANE_PREFS_STAGED) + "/" + language + ".lproj/" + name + ".strings",
                      std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
