@@ -37,7 +37,8 @@ std::vector<std::string> sectionTableKeys(std::span<const std::uint8_t> language
             addOnce(keys, function.pad->appStoreName);
     }
     const auto table = parseStringsFile(languageTable);
-    for (const auto& [key, value] : table ? *table : std::map<std::string, std::string, std::less<>>()) {
+    for (const auto& entry : table ? *table : std::map<std::string, std::string, std::less<>>()) {
+        const std::string& key = entry.first;
         if (std::ranges::none_of(paneKeys,
                                  [&](const auto& page) { return std::ranges::count(page, key) > 0; }))
             addOnce(keys, key);
