@@ -1,5 +1,7 @@
 #include "CoreGraphics/CGPixelPermutation.h"
 
+#include "CoreGraphics/CGBands.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -38,6 +40,8 @@ struct Layout {
     // Where image pixel (0, 0) goes, and how far the target moves per image column and per image row.
     std::uint32_t* origin;
     std::ptrdiff_t columnStep, rowStep;
+    // Each image row lands on a device column.
+    bool turned;
     bool streamed;
 
     std::uint32_t* target(std::size_t row, std::size_t column) const {
@@ -63,19 +67,24 @@ __m128i reversed(__m128i four) {
 #endif
 
 // One image row onto `count` device pixels from `target`, backwards: target[i] = source[count - 1 - i].
-// The target is walked forwards, so that its stores fall on aligned, whole lines.
+// The source is read forwards, which the prefetcher follows, and the target is filled a whole aligned line
+// at a time from its end.
 void copyReversed(const Layout& layout, const std::uint32_t* source, std::uint32_t* target,
                   std::size_t count) {
+    std::uint32_t* const end = target + count;
     std::size_t i = 0;
 #if defined(__SSE2__)
-    for (; i < count && (reinterpret_cast<std::uintptr_t>(target + i) & 15) != 0; ++i)
-        target[i] = source[count - 1 - i];
-    for (; i + 4 <= count; i += 4)
-        store(layout, target + i,
-              reversed(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + count - 4 - i))));
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(end - i) & 63) != 0; ++i)
+        end[-1 - std::ptrdiff_t(i)] = source[i];
+    for (; i + 16 <= count; i += 16) {
+        std::uint32_t* const line = end - i - 16;
+        for (std::size_t four = 0; four < 4; ++four)
+            store(layout, line + 4 * four,
+                  reversed(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i + 12 - 4 * four))));
+    }
 #endif
     for (; i < count; ++i)
-        target[i] = source[count - 1 - i];
+        end[-1 - std::ptrdiff_t(i)] = source[i];
 }
 
 void copyForwards(const Layout& layout, const std::uint32_t* source, std::uint32_t* target,
@@ -96,8 +105,8 @@ void copyForwards(const Layout& layout, const std::uint32_t* source, std::uint32
 }
 
 // Each row lands on one device row, forwards or backwards.
-void copyRows(const Layout& layout) {
-    for (std::size_t row = 0; row < layout.imageHeight; ++row) {
+void copyRows(const Layout& layout, std::size_t row, std::size_t rowEnd) {
+    for (; row < rowEnd; ++row) {
         const std::uint32_t* source = layout.source(row, 0);
         if (layout.columnStep == 1)
             copyForwards(layout, source, layout.target(row, 0), layout.imageWidth);
@@ -151,23 +160,57 @@ void moveBlock(const Layout& layout, std::size_t row, std::size_t column, std::s
 #endif
 }
 
-// Rows [row, row + rows) across the whole image, `rows` a multiple of 4 up to 16: as many source streams,
-// which the prefetcher follows, and each step fills four whole device lines of 16 pixels.
-void turnStrip(const Layout& layout, std::size_t row, std::size_t rows) {
+// A quarter turn goes down a tile of this many rows one column of blocks at a time, so that each device row
+// gets a long run of lines before the next, and the tile's source lines, one per row, stay in the cache for
+// the four columns of blocks that read them.
+constexpr std::size_t tileRows = 512;
+
+// Asks for the source lines the next column of blocks after `column` reads, one per row of the tile.
+void prefetchNextLines(const Layout& layout, std::size_t row, std::size_t rowEnd, std::size_t column) {
+#if defined(__SSE2__)
+    if (column % 16 != 0 || column + 16 >= layout.imageWidth)
+        return;
+    for (; row < rowEnd; ++row)
+        _mm_prefetch(reinterpret_cast<const char*>(layout.source(row, column + 16)), _MM_HINT_T0);
+#endif
+}
+
+// Rows [row, rowEnd), at most a tile: blocks of 16 rows, then of 4, then single pixels for what is left.
+void turnTile(const Layout& layout, std::size_t row, std::size_t rowEnd) {
+    const std::size_t sixteensEnd = row + (rowEnd - row) / 16 * 16;
+    const std::size_t foursEnd = sixteensEnd + (rowEnd - sixteensEnd) / 4 * 4;
     std::size_t column = 0;
-    for (; column + 4 <= layout.imageWidth; column += 4)
-        moveBlock(layout, row, column, rows);
-    movePixels(layout, row, row + rows, column, layout.imageWidth);
+    for (; column + 4 <= layout.imageWidth; column += 4) {
+        prefetchNextLines(layout, row, foursEnd, column);
+        std::size_t block = row;
+        for (; block < sixteensEnd; block += 16)
+            moveBlock(layout, block, column, 16);
+        for (; block < foursEnd; block += 4)
+            moveBlock(layout, block, column, 4);
+    }
+    movePixels(layout, row, foursEnd, column, layout.imageWidth);
+    movePixels(layout, foursEnd, rowEnd, 0, layout.imageWidth);
 }
 
 // Each row lands on one device column.
-void turnRowsIntoColumns(const Layout& layout) {
-    std::size_t row = 0;
-    for (; row + 16 <= layout.imageHeight; row += 16)
-        turnStrip(layout, row, 16);
-    for (; row + 4 <= layout.imageHeight; row += 4)
-        turnStrip(layout, row, 4);
-    movePixels(layout, row, layout.imageHeight, 0, layout.imageWidth);
+void turnRowsIntoColumns(const Layout& layout, std::size_t row, std::size_t rowEnd) {
+    for (; row < rowEnd; row += tileRows)
+        turnTile(layout, row, std::min(row + tileRows, rowEnd));
+}
+
+// Strips of 16 rows are shared out between the cores, so that only the last band has a ragged end.
+constexpr std::size_t stripRows = 16;
+
+void moveRows(const Layout& layout, std::size_t row, std::size_t rowEnd) {
+    if (layout.turned)
+        turnRowsIntoColumns(layout, row, rowEnd);
+    else
+        copyRows(layout, row, rowEnd);
+#if defined(__SSE2__)
+    // Streamed stores are ordered by nothing else, not even the thread's join: they are done before the
+    // pixels count as drawn.
+    _mm_sfence();
+#endif
 }
 
 } // namespace
@@ -200,13 +243,10 @@ void CGPixelPermutation::apply(std::span<const std::uint32_t> image, std::size_t
                            device.data() + originX + originY * std::ptrdiff_t(width),
                            columnDX + columnDY * std::ptrdiff_t(width),
                            rowDX + rowDY * std::ptrdiff_t(width),
+                           columnDY != 0,
                            image.size_bytes() >= streamedFromBytes};
-    if (columnDY == 0)
-        copyRows(layout);
-    else
-        turnRowsIntoColumns(layout);
-#if defined(__SSE2__)
-    // Streamed stores are ordered by nothing else: they are done before the pixels count as drawn.
-    _mm_sfence();
-#endif
+    const std::size_t strips = (imageHeight + stripRows - 1) / stripRows;
+    CGBands::run(strips, stripRows * imageWidth, [&](std::size_t strip, std::size_t stripEnd) {
+        moveRows(layout, strip * stripRows, std::min(stripEnd * stripRows, imageHeight));
+    });
 }
