@@ -1,6 +1,7 @@
 #include "IconImages.h"
 
 #include "CoreGraphics/CGImage.h"
+#include "CoreGraphics/CGPixelBuffer.h"
 #include "Foundation/NSBundle.h"
 #include "OrvaneCCSection.h"
 #include "UIKit/UIBezierPath.h"
@@ -110,7 +111,7 @@ std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) 
         return whiteGlyphDrawn(image);
     const CGImageRef& source = image->CGImage();
     const auto pixels = source->pixels();
-    std::vector<std::uint32_t> white(pixels.size());
+    CGPixelBuffer white(pixels.size(), CGPixelAllocator<std::uint32_t>(true));
     for (std::size_t index = 0; index < pixels.size(); ++index) {
         const std::uint32_t pixel = pixels[index];
         const std::uint32_t alpha = pixel >> 24;
@@ -123,8 +124,8 @@ std::shared_ptr<UIImage> whiteGlyphImage(const std::shared_ptr<UIImage>& image) 
             white[index] = whitenedEdge(pixel);
     }
     return UIImage::imageWithCGImage(
-        CGImageCreate(CGImageGetWidth(source), CGImageGetHeight(source), std::move(white)), image->scale(),
-        UIImageOrientationUp);
+        CGImageCreateWithPixelBuffer(CGImageGetWidth(source), CGImageGetHeight(source), std::move(white)),
+        image->scale(), UIImageOrientationUp);
 }
 
 namespace {
@@ -183,16 +184,16 @@ std::shared_ptr<UIImage> roundedIconImage(const std::shared_ptr<UIImage>& image)
         return clippedToCircle(image);
     const auto pixels = source->pixels();
     const auto cover = coverage->pixels();
-    std::vector<std::uint32_t> rounded(pixels.size());
+    CGPixelBuffer rounded(pixels.size(), CGPixelAllocator<std::uint32_t>(true));
     for (std::size_t index = 0; index < pixels.size(); ++index) {
         const std::uint32_t part = cover[index] >> 24;
         if (part == 0xff)
             rounded[index] = pixels[index];
-        else if (part != 0)
-            rounded[index] = covered(pixels[index], part);
+        else
+            rounded[index] = part == 0 ? 0 : covered(pixels[index], part);
     }
-    return UIImage::imageWithCGImage(CGImageCreate(width, height, std::move(rounded)), image->scale(),
-                                     UIImageOrientationUp);
+    return UIImage::imageWithCGImage(CGImageCreateWithPixelBuffer(width, height, std::move(rounded)),
+                                     image->scale(), UIImageOrientationUp);
 }
 
 void OrvaneCCSection::reloadIcons() {
