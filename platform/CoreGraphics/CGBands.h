@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <system_error>
 #include <thread>
@@ -38,6 +39,23 @@ template <typename Work> void run(std::size_t count, std::size_t pixelsPerRow, c
         work(count * band / bands, count * (band + 1) / bands);
     for (std::size_t index = 0; index < started; ++index)
         workers[index].join();
+}
+
+// Runs `work(begin, end)` over rows [0, count) in pieces of `piece` rows that the calling thread and one
+// worker per further core take in turn until none is left, so that a worker the scheduler starts late costs
+// only the pieces it did not take. Joined before this returns, as `run` is.
+template <typename Work>
+void share(std::size_t count, std::size_t piece, std::size_t pixelsPerRow, const Work& work) {
+    if (count == 0 || piece == 0)
+        return;
+    std::atomic<std::size_t> next{0};
+    const auto takeUntilDone = [&](std::size_t, std::size_t) {
+        for (std::size_t begin; (begin = next.fetch_add(piece)) < count;)
+            work(begin, std::min(begin + piece, count));
+    };
+    // One "row" of `run` per possible taker, each as large as its share of the pixels.
+    const std::size_t takers = std::min<std::size_t>((count + piece - 1) / piece, 4);
+    run(takers, count * pixelsPerRow / takers, takeUntilDone);
 }
 
 } // namespace CGBands

@@ -163,7 +163,7 @@ void moveBlock(const Layout& layout, std::size_t row, std::size_t column, std::s
 // A quarter turn goes down a tile of this many rows one column of blocks at a time, so that each device row
 // gets a long run of lines before the next, and the tile's source lines, one per row, stay in the cache for
 // the four columns of blocks that read them.
-constexpr std::size_t tileRows = 512;
+constexpr std::size_t tileRows = 256;
 
 // Asks for the source lines the next column of blocks after `column` reads, one per row of the tile.
 void prefetchNextLines(const Layout& layout, std::size_t row, std::size_t rowEnd, std::size_t column) {
@@ -197,9 +197,6 @@ void turnRowsIntoColumns(const Layout& layout, std::size_t row, std::size_t rowE
     for (; row < rowEnd; row += tileRows)
         turnTile(layout, row, std::min(row + tileRows, rowEnd));
 }
-
-// Strips of 16 rows are shared out between the cores, so that only the last band has a ragged end.
-constexpr std::size_t stripRows = 16;
 
 void moveRows(const Layout& layout, std::size_t row, std::size_t rowEnd) {
     if (layout.turned)
@@ -245,8 +242,6 @@ void CGPixelPermutation::apply(std::span<const std::uint32_t> image, std::size_t
                            rowDX + rowDY * std::ptrdiff_t(width),
                            columnDY != 0,
                            image.size_bytes() >= streamedFromBytes};
-    const std::size_t strips = (imageHeight + stripRows - 1) / stripRows;
-    CGBands::run(strips, stripRows * imageWidth, [&](std::size_t strip, std::size_t stripEnd) {
-        moveRows(layout, strip * stripRows, std::min(stripEnd * stripRows, imageHeight));
-    });
+    CGBands::share(imageHeight, tileRows, imageWidth,
+                   [&](std::size_t row, std::size_t rowEnd) { moveRows(layout, row, rowEnd); });
 }

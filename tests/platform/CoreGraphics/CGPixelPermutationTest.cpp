@@ -81,7 +81,7 @@ void expectSameAsOneByOne(std::size_t imageWidth, std::size_t imageHeight) {
 
 TEST(CGPixelPermutation, EveryTurnMatchesMovingOnePixelAtATime) {
     // Single rows and columns, sizes below, at and past the blocks of 4 and 16 and a line of 16 pixels, and
-    // images of several tiles of 512 rows, the last one ragged.
+    // images of several tiles of 256 rows, the last one ragged.
     const std::pair<std::size_t, std::size_t> sizes[] = {{1, 1},    {1, 37},  {37, 1},   {4, 4},    {3, 17},
                                                          {16, 16},  {17, 5},  {63, 65},  {64, 64},  {65, 63},
                                                          {129, 67}, {200, 1}, {1, 1100}, {21, 1030}};
