@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -17,7 +19,7 @@ namespace {
 constexpr std::size_t longestRequest = longestCommandLine + 4096;
 constexpr std::size_t longestAnswer = std::size_t{1} << 30;
 // A client that connects and then sends nothing does not hold the device up for longer than this.
-constexpr timeval requestTimeout{5, 0};
+constexpr std::chrono::seconds requestTimeout{5};
 
 std::optional<sockaddr_un> socketAddress(const std::filesystem::path& path, std::string& error) {
     sockaddr_un address{};
@@ -202,9 +204,19 @@ bool writeRequest(int connection, const DeviceRequest& request) {
 }
 
 std::optional<DeviceRequest> readRequest(int connection, std::string& error) {
-    ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &requestTimeout, sizeof requestTimeout);
-    const auto payload = readFrame(connection, longestRequest, error);
-    return payload ? parseRequest(*payload, error) : std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + requestTimeout;
+    RequestReader reader;
+    while (!reader.readFrom(connection)) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd waiting = {connection, POLLIN, 0};
+        if (left.count() <= 0 || (::poll(&waiting, 1, int(left.count())) < 0 && errno != EINTR)) {
+            error = "the request did not come whole within " + std::to_string(requestTimeout.count()) +
+                    " seconds";
+            return std::nullopt;
+        }
+    }
+    return reader.request(error);
 }
 
 bool RequestReader::readFrom(int connection) {
@@ -246,7 +258,8 @@ std::optional<DeviceRequest> RequestReader::request(std::string& error) const {
 
 bool writeAnswer(int connection, const DeviceAnswer& answer) {
     // A client that stops reading its answer gives it up rather than holding the device.
-    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &requestTimeout, sizeof requestTimeout);
+    const timeval sendTimeout{requestTimeout.count(), 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     std::string payload;
     appendNumber(payload, static_cast<std::uint32_t>(answer.status));
     appendNumber(payload, static_cast<std::uint32_t>(answer.out.size()));

@@ -1,10 +1,12 @@
 #include "sim/ControlSocket.h"
 #include "sim/Limits.h"
 
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 // The control socket's frames and its listening socket, inside this process.
@@ -57,6 +59,25 @@ TEST(ControlSocket, ARequestAndItsAnswerArriveWordForWord) {
     EXPECT_EQ(back->status, 2);
     EXPECT_EQ(back->out, answer.out);
     EXPECT_EQ(back->errors, answer.errors);
+}
+
+// A client that sends its request in pieces, pausing between them, is waited for until the frame is whole.
+TEST(ControlSocket, ARequestThatComesInPiecesIsWaitedFor) {
+    SocketPair pair;
+    const std::string bytes = frame(std::string("/home\0status\0--json\0", 20));
+    std::thread client([&] {
+        for (std::size_t at = 0; at < bytes.size(); at += 7) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ::send(pair.client.get(), bytes.data() + at, std::min<std::size_t>(7, bytes.size() - at),
+                   MSG_NOSIGNAL);
+        }
+    });
+    std::string error;
+    const auto received = ControlSocket::readRequest(pair.server.get(), error);
+    client.join();
+    ASSERT_TRUE(received) << error;
+    EXPECT_EQ(received->directory, "/home");
+    EXPECT_EQ(received->words, (std::vector<std::string>{"status", "--json"}));
 }
 
 TEST(ControlSocket, MalformedRequestsAreRefusedWithTheReason) {
